@@ -1,0 +1,6 @@
+#pragma once
+
+inline constexpr int OutlineWhite = 0x00FFFFFF;
+
+void TraceOutline();
+void TraceClicked();

@@ -1,0 +1,127 @@
+#include "soft_synth.h"
+
+#include <alsa/asoundlib.h>
+#include <fluidsynth.h>
+
+#include <array>
+
+namespace {
+
+void SilentAlsaError(const char*, int, const char*, int, const char*, ...)
+{
+}
+
+// Both libraries would otherwise print to the terminal whenever a sound
+// driver is missing, which is routine on a machine without a sound card.
+void QuietLibraries()
+{
+    static const bool quieted = [] {
+        snd_lib_error_set_handler(SilentAlsaError);
+        for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
+            fluid_set_log_function(level, nullptr, nullptr);
+        return true;
+    }();
+    (void)quieted;
+}
+
+// Pulse first: PipeWire desktops serve it too, and it shares the card with
+// other programs; ALSA when no sound server runs.
+constexpr std::array<const char*, 2> AudioDrivers{"pulseaudio", "alsa"};
+
+} // namespace
+
+SoftSynth::SoftSynth(const std::string& soundFontPath)
+{
+    QuietLibraries();
+    settings_ = new_fluid_settings();
+    fluid_settings_setnum(settings_, "synth.sample-rate", 44100.0);
+    fluid_settings_setnum(settings_, "synth.gain", 0.5);
+    // Small periods keep a note within a few tens of milliseconds of its message.
+    fluid_settings_setint(settings_, "audio.period-size", 256);
+    fluid_settings_setint(settings_, "audio.periods", 2);
+    synth_ = new_fluid_synth(settings_);
+    if (synth_)
+        soundFont_ = fluid_synth_sfload(synth_, soundFontPath.c_str(), 1);
+    if (soundFont_ == FLUID_FAILED)
+        soundFont_ = -1;
+}
+
+SoftSynth::~SoftSynth()
+{
+    StopAudio();
+    if (synth_)
+        delete_fluid_synth(synth_);
+    if (settings_)
+        delete_fluid_settings(settings_);
+}
+
+int SoftSynth::SampleRate() const
+{
+    double rate = 44100.0;
+    fluid_settings_getnum(settings_, "synth.sample-rate", &rate);
+    return static_cast<int>(rate);
+}
+
+void SoftSynth::Send(std::uint32_t word)
+{
+    if (!synth_)
+        return;
+    const int status = word & 0xFF;
+    const int channel = status & 0x0F;
+    const int data1 = (word >> 8) & 0x7F;
+    const int data2 = (word >> 16) & 0x7F;
+    switch (status & 0xF0) {
+    case 0x90:
+        fluid_synth_noteon(synth_, channel, data1, data2);
+        break;
+    case 0x80:
+        fluid_synth_noteoff(synth_, channel, data1);
+        break;
+    case 0xC0:
+        fluid_synth_program_change(synth_, channel, data1);
+        break;
+    default:
+        break;
+    }
+}
+
+void SoftSynth::SilenceAll()
+{
+    if (synth_)
+        fluid_synth_all_sounds_off(synth_, -1);
+}
+
+void SoftSynth::ResetAll()
+{
+    if (synth_)
+        fluid_synth_system_reset(synth_);
+}
+
+bool SoftSynth::StartAudio()
+{
+    if (driver_)
+        return true;
+    if (!synth_)
+        return false;
+    for (const char* name : AudioDrivers) {
+        fluid_settings_setstr(settings_, "audio.driver", name);
+        driver_ = new_fluid_audio_driver(settings_, synth_);
+        if (driver_)
+            return true;
+    }
+    return false;
+}
+
+void SoftSynth::StopAudio()
+{
+    if (driver_) {
+        delete_fluid_audio_driver(driver_);
+        driver_ = nullptr;
+    }
+}
+
+void SoftSynth::Render(float* left, float* right, int frames)
+{
+    if (synth_)
+        fluid_synth_write_float(synth_, frames, left, 0, 1, right, 0, 1);
+}

@@ -1,0 +1,45 @@
+#include "progress_bar.h"
+
+#include "screen_refresh.h"
+
+#include <QStyleOptionProgressBar>
+#include <QStylePainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The style draws integer steps; hundredths of a percent keep 0.25 visible.
+constexpr int Steps = 10000;
+
+} // namespace
+
+ProgressBar::ProgressBar(QWidget* parent)
+    : QWidget(parent)
+{
+}
+
+void ProgressBar::SetValue(float value)
+{
+    value_ = value;
+    ScreenRefresh::Changed(this);
+}
+
+QSize ProgressBar::sizeHint() const
+{
+    return {400, 25};
+}
+
+void ProgressBar::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionProgressBar option;
+    option.initFrom(this);
+    option.minimum = 0;
+    option.maximum = Steps;
+    option.progress = static_cast<int>(std::lround(std::clamp(value_, 0.0f, 100.0f) * (Steps / 100)));
+    option.textVisible = false;
+    option.state |= QStyle::State_Horizontal;
+    painter.drawControl(QStyle::CE_ProgressBar, option);
+}

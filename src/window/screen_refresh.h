@@ -1,0 +1,15 @@
+#pragma once
+
+class QWidget;
+
+// Handlers block the event loop while they render, trace or walk; the
+// picture and the progress bar must still reach the screen as they change.
+// Changed widgets are repainted at once, but at most about once per frame.
+namespace ScreenRefresh {
+
+void Changed(QWidget* widget);
+// Cheaper variant for the per-pixel path: looks at the clock only now and then.
+void PixelChanged(QWidget* widget);
+void Forget(QWidget* widget);
+
+} // namespace ScreenRefresh
