@@ -23,6 +23,7 @@ ProgressBar::ProgressBar(QWidget* parent)
 void ProgressBar::SetValue(float value)
 {
     value_ = value;
+    emit ValueSet(value);
     ScreenRefresh::Changed(this);
 }
 

@@ -17,6 +17,10 @@ public:
 
     QSize sizeHint() const override;
 
+signals:
+    // Every value set, repeated ones included, in the order they were set.
+    void ValueSet(float value);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
