@@ -102,7 +102,8 @@ Result Close(Handle handle)
     if (!synth)
         return Refused;
     synth->StopAudio();
-    synth->ResetAll();
+    synth->SilenceAll();
+    synth->RestoreEffects();
     output.open = false;
     return Ok;
 }

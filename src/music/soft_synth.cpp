@@ -4,6 +4,7 @@
 #include <fluidsynth.h>
 
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -87,14 +88,26 @@ void SoftSynth::Send(std::uint32_t word)
 
 void SoftSynth::SilenceAll()
 {
-    if (synth_)
-        fluid_synth_all_sounds_off(synth_, -1);
+    if (!synth_)
+        return;
+    fluid_synth_all_sounds_off(synth_, -1);
+    // Stopped voices would still ring on in the reverb and chorus for a while.
+    fluid_synth_reverb_on(synth_, -1, 0);
+    fluid_synth_chorus_on(synth_, -1, 0);
 }
 
-void SoftSynth::ResetAll()
+void SoftSynth::RestoreEffects()
 {
-    if (synth_)
-        fluid_synth_system_reset(synth_);
+    if (!synth_ || driver_)
+        return;
+    // The effects keep their old tail while switched off; render it away
+    // offline so the next piece does not begin with an echo of the last.
+    fluid_synth_reverb_on(synth_, -1, 1);
+    fluid_synth_chorus_on(synth_, -1, 1);
+    std::vector<float> left(4096);
+    std::vector<float> right(4096);
+    for (int rendered = 0; rendered < 2 * SampleRate(); rendered += 4096)
+        Render(left.data(), right.data(), 4096);
 }
 
 bool SoftSynth::StartAudio()

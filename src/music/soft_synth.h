@@ -25,10 +25,10 @@ public:
 
     // Note-on, note-off and program change are played; other words are ignored.
     void Send(std::uint32_t word);
-    // Every voice on every channel stops at once.
+    // Every voice on every channel stops at once, and the effects with them.
     void SilenceAll();
-    // Back to the power-on state: no voices, default programs and controllers.
-    void ResetAll();
+    // Brings the effects back after SilenceAll; only while no audio runs.
+    void RestoreEffects();
 
     // Starts sound output on the desktop's sound server, else ALSA.
     bool StartAudio();
