@@ -20,6 +20,8 @@ void SendMouse(QWidget* widget, QEvent::Type type, QPointF position, Qt::MouseBu
 
 void WindowFixture::SetUp()
 {
+    // Whatever an earlier SetUp made goes first: each restores what it replaced.
+    TearDown();
     ResetSharedState();
     recording_midi::Reset();
     messages = std::make_unique<MessageRecorder>();
