@@ -82,6 +82,7 @@ QPointF DrawArea::ToUser(QPointF widgetPosition) const
 
 void DrawArea::paintEvent(QPaintEvent*)
 {
+    ScreenRefresh::Painted(this);
     QPainter painter(this);
     // Nearest-neighbour scaling keeps every cell a crisp square on HiDPI screens.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);

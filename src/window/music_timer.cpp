@@ -1,5 +1,7 @@
 #include "music_timer.h"
 
+#include <thread>
+
 MusicTimer::MusicTimer(QObject* parent)
     : QObject(parent)
 {
@@ -26,7 +28,7 @@ void MusicTimer::ScheduleNext()
 {
     using namespace std::chrono;
     const auto due = start_ + Interval * (ticksDelivered_ + 1);
-    const auto remaining = ceil<milliseconds>(due - Clock::now());
+    const auto remaining = floor<milliseconds>(due - Clock::now());
     timer_.start(std::max(remaining, milliseconds(0)));
 }
 
@@ -34,12 +36,14 @@ void MusicTimer::Fire()
 {
     if (!enabled_)
         return;
-    // A timer may wake a little early; wait out the rest instead of ticking ahead of time.
+    // The timer counts whole milliseconds and is set to wake up to one early;
+    // the last fraction is waited out here so the tick lands on its slot.
     const auto due = start_ + Interval * (ticksDelivered_ + 1);
-    if (Clock::now() < due - std::chrono::microseconds(500)) {
+    if (Clock::now() < due - std::chrono::milliseconds(1)) {
         ScheduleNext();
         return;
     }
+    std::this_thread::sleep_until(due);
     ++ticksDelivered_;
     emit Tick();
     if (enabled_ && !timer_.isActive())

@@ -34,6 +34,7 @@ QSize ProgressBar::sizeHint() const
 
 void ProgressBar::paintEvent(QPaintEvent*)
 {
+    ScreenRefresh::Painted(this);
     QStylePainter painter(this);
     QStyleOptionProgressBar option;
     option.initFrom(this);

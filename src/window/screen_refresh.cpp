@@ -28,8 +28,9 @@ RefreshState& State()
 void MarkDirty(QWidget* widget)
 {
     auto& dirty = State().dirty;
-    if (std::find(dirty.begin(), dirty.end(), widget) == dirty.end())
-        dirty.emplace_back(widget);
+    if (std::find(dirty.begin(), dirty.end(), widget) != dirty.end())
+        return;
+    dirty.emplace_back(widget);
     widget->update();
 }
 
@@ -61,12 +62,16 @@ void Changed(QWidget* widget)
 void PixelChanged(QWidget* widget)
 {
     auto& state = State();
-    if (state.dirty.empty() || state.dirty.back() != widget)
-        MarkDirty(widget);
+    MarkDirty(widget);
     if (++state.pixelsSinceCheck < PixelsBetweenClockChecks)
         return;
     state.pixelsSinceCheck = 0;
     PaintIfFrameIsDue();
+}
+
+void Painted(QWidget* widget)
+{
+    Forget(widget);
 }
 
 void Forget(QWidget* widget)

@@ -10,6 +10,8 @@ namespace ScreenRefresh {
 void Changed(QWidget* widget);
 // Cheaper variant for the per-pixel path: looks at the clock only now and then.
 void PixelChanged(QWidget* widget);
+// A widget that has just painted itself has nothing left to show.
+void Painted(QWidget* widget);
 void Forget(QWidget* widget);
 
 } // namespace ScreenRefresh
