@@ -5,11 +5,13 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev
+  qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools
   libfluidsynth-dev libasound2-dev fluid-soundfont-gm
   fonts-vlgothic
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick
+  python3 python3-mido
+  dpkg-dev fakeroot lintian appstream desktop-file-utils man-db
 )
 
 missing=()

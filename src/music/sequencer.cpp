@@ -1,66 +1,57 @@
 #include "sequencer.h"
 
-#include "midi_control.h"
 #include "music_tables.h"
-#include "shared_state.h"
-#include "toolkit.h"
 
-std::uint8_t ChordRoot = 0;
+namespace music {
 
-namespace {
-
-void StopPlayback()
+std::array<MidiMessage, 2> PieceStartMessages()
 {
-    toolkit::SetMusicTimerEnabled(false);
-    toolkit::SetEnabled(toolkit::Button::StopMusic, false);
-    // The reset inside silences whatever still sounds; no note-offs are sent.
-    CloseMidi();
-    toolkit::SetEnabled(toolkit::Button::Draw, true);
+    return {ProgramChange(MelodyProgram, MelodyChannel), ProgramChange(ChordProgram, ChordChannel)};
 }
 
-void PlayStep(int p, int length)
+void Sequencer::Start(std::vector<std::uint8_t> notes)
 {
+    notes_ = std::move(notes);
+    position_ = 0;
+}
+
+Sequencer::Step Sequencer::Tick()
+{
+    Step step;
+    const int p = position_;
+    const int length = Length();
+    if (p >= length) {
+        step.ended = true;
+        return step;
+    }
+    auto send = [&step](const auto& messages) {
+        step.messages.insert(step.messages.end(), messages.begin(), messages.end());
+    };
+
     // A run of equal bytes is one note: release only where the next byte differs.
-    if (p > 0 && (p + 1 == length || Melody[p + 1] != Melody[p]))
-        NoteOff(Melody[p], MelodyChannel);
+    if (p > 0 && (p + 1 == length || notes_[p + 1] != notes_[p]))
+        step.messages.push_back(NoteOff(notes_[p], MelodyChannel));
 
     const int q = p + 1;
-    PlayPosition = static_cast<std::int16_t>(q);
-
+    position_ = q;
     if (q < length) {
-        if (Melody[q] != Melody[q - 1])
-            NoteOn(Melody[q], MelodyVelocity, MelodyChannel);
+        if (notes_[q] != notes_[q - 1])
+            step.messages.push_back(NoteOn(notes_[q], MelodyVelocity, MelodyChannel));
         if (q % 8 == 1) {
-            ChordRoot = Melody[q];
-            ChordOn(ChordRoot);
+            chordRoot_ = notes_[q];
+            send(ChordOn(chordRoot_));
         } else if (q % 8 == 7) {
-            ChordOff(ChordRoot);
+            send(ChordOff(chordRoot_));
         }
     } else if (q % 8 == 7) {
-        ChordOff(ChordRoot);
+        send(ChordOff(chordRoot_));
     }
+    return step;
 }
 
-} // namespace
-
-void MusicTimerTick()
+float Sequencer::Progress() const
 {
-    const int p = PlayPosition;
-    const int length = MelodyLength;
-    if (p < length)
-        PlayStep(p, length);
-    else
-        StopPlayback();
-    toolkit::SetProgress(static_cast<float>(static_cast<double>(PlayPosition) / MelodyLength * 100.0));
+    return static_cast<float>(static_cast<double>(position_) / Length() * 100.0);
 }
 
-void StopMusicClicked()
-{
-    StopPlayback();
-}
-
-void QuitClicked()
-{
-    CloseMidi();
-    toolkit::UnloadWindow();
-}
+} // namespace music

@@ -1,13 +1,44 @@
 #pragma once
 
+#include "midi_message.h"
+
+#include <array>
 #include <cstdint>
+#include <vector>
 
-inline constexpr std::uint8_t MelodyChannel = 0;
-inline constexpr std::uint8_t MelodyVelocity = 127;
+namespace music {
 
-// The melody byte that chose the chord struck last, so its release matches it.
-extern std::uint8_t ChordRoot;
+// The instruments, sent before the first tick of every piece.
+std::array<MidiMessage, 2> PieceStartMessages();
 
-void MusicTimerTick();
-void StopMusicClicked();
-void QuitClicked();
+// Plays a melody of note numbers one byte per tick. Byte 0 is never struck:
+// it is only the predecessor of byte 1. Knows nothing of time; whoever owns
+// it calls Tick on each beat and sends what it returns.
+class Sequencer
+{
+public:
+    struct Step
+    {
+        std::vector<MidiMessage> messages;
+        // The tick after the last position: the piece is over and whatever
+        // still sounds is left to the output's reset.
+        bool ended = false;
+    };
+
+    void Start(std::vector<std::uint8_t> notes);
+    Step Tick();
+
+    int Position() const { return position_; }
+    int Length() const { return static_cast<int>(notes_.size()); }
+    const std::vector<std::uint8_t>& Notes() const { return notes_; }
+    // Position / length x 100, as the progress bar shows it.
+    float Progress() const;
+
+private:
+    std::vector<std::uint8_t> notes_;
+    int position_ = 0;
+    // The byte that chose the chord struck last, so its release matches it.
+    std::uint8_t chordRoot_ = 0;
+};
+
+} // namespace music

@@ -6,6 +6,7 @@
 #include <array>
 #include <vector>
 
+namespace music {
 namespace {
 
 void SilentAlsaError(const char*, int, const char*, int, const char*, ...)
@@ -63,22 +64,21 @@ int SoftSynth::SampleRate() const
     return static_cast<int>(rate);
 }
 
-void SoftSynth::Send(std::uint32_t word)
+void SoftSynth::Send(const MidiMessage& message)
 {
     if (!synth_)
         return;
-    const int status = word & 0xFF;
-    const int channel = status & 0x0F;
-    const int data1 = (word >> 8) & 0x7F;
-    const int data2 = (word >> 16) & 0x7F;
-    switch (status & 0xF0) {
-    case 0x90:
+    const int channel = message.Channel();
+    const int data1 = message.data1 & 0x7F;
+    const int data2 = message.data2 & 0x7F;
+    switch (message.Kind()) {
+    case NoteOnKind:
         fluid_synth_noteon(synth_, channel, data1, data2);
         break;
-    case 0x80:
+    case NoteOffKind:
         fluid_synth_noteoff(synth_, channel, data1);
         break;
-    case 0xC0:
+    case ProgramChangeKind:
         fluid_synth_program_change(synth_, channel, data1);
         break;
     default:
@@ -138,3 +138,5 @@ void SoftSynth::Render(float* left, float* right, int frames)
     if (synth_)
         fluid_synth_write_float(synth_, frames, left, 0, 1, right, 0, 1);
 }
+
+} // namespace music

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <array>
+#include <optional>
+
+// Which commands the window offers. Quit is always offered.
+struct Commands
+{
+    bool draw = false;
+    bool magnify = false;
+    bool trace = false;
+    bool compose = false;
+    bool stopMusic = false;
+
+    friend bool operator==(const Commands&, const Commands&) = default;
+};
+
+// Where the session stands. Each state fixes what the window offers and
+// what a press on the picture means.
+enum class State {
+    Ready,             // nothing drawn yet, or a piece has just ended
+    Drawn,             // a picture; a press sets the first corner of a magnification
+    CornerSet,         // the first corner is set; the next press magnifies
+    Traced,            // the outline is shown; Compose is next
+    TracedCornerSet,   // traced while a first corner was pending; a press still magnifies
+    ChoosingStart,     // waiting for a press on the outline
+    Playing,
+};
+
+enum class PressMeaning { Nothing, FirstCorner, SecondCorner, StartPoint };
+
+struct StateRow
+{
+    State state;
+    Commands offered;
+    PressMeaning press;
+    // Where each input leads; none where the input is not offered or not meant.
+    std::optional<State> afterDraw;
+    std::optional<State> afterTrace;
+    std::optional<State> afterCompose;
+    // After the press's work completes: a magnification, or a walk that plays.
+    std::optional<State> afterPress;
+};
+
+inline constexpr Commands Offer(bool draw, bool magnify, bool trace, bool compose, bool stopMusic)
+{
+    return {draw, magnify, trace, compose, stopMusic};
+}
+
+// Stop Music and the end of a piece lead from Playing back to Ready; a
+// press off the outline and a failed walk stay where they are.
+inline constexpr std::array<StateRow, 7> StateTable{{
+    //                     draw   magnify trace  compose stop
+    {State::Ready,          Offer(true,  false, false, false, false), PressMeaning::Nothing,
+     State::Drawn, {}, {}, {}},
+    {State::Drawn,          Offer(true,  true,  true,  false, false), PressMeaning::FirstCorner,
+     State::Drawn, State::Traced, {}, State::CornerSet},
+    {State::CornerSet,      Offer(true,  true,  true,  false, false), PressMeaning::SecondCorner,
+     State::CornerSet, State::TracedCornerSet, {}, State::Drawn},
+    {State::Traced,         Offer(false, false, false, true,  false), PressMeaning::Nothing,
+     {}, {}, State::ChoosingStart, {}},
+    {State::TracedCornerSet, Offer(false, false, false, true,  false), PressMeaning::SecondCorner,
+     {}, {}, State::ChoosingStart, State::Traced},
+    {State::ChoosingStart,  Offer(false, false, false, false, false), PressMeaning::StartPoint,
+     {}, {}, {}, State::Playing},
+    {State::Playing,        Offer(false, false, false, false, true),  PressMeaning::Nothing,
+     {}, {}, {}, {}},
+}};
+
+constexpr const StateRow& RowOf(State state)
+{
+    return StateTable[static_cast<std::size_t>(state)];
+}
+
+// The table is indexed by state; keep its rows in the enum's order.
+static_assert([] {
+    for (std::size_t i = 0; i < StateTable.size(); ++i) {
+        if (static_cast<std::size_t>(StateTable[i].state) != i)
+            return false;
+    }
+    return true;
+}());

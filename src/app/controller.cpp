@@ -1,0 +1,272 @@
+#include "controller.h"
+
+#include "length_text.h"
+#include "midi_out.h"
+#include "music_tables.h"
+#include "outline.h"
+#include "render.h"
+#include "walk.h"
+
+#include <array>
+
+namespace {
+
+constexpr std::array<std::int16_t, Controller::AccuracyCount> IterationsByAccuracy{10, 50, 100};
+constexpr fractal::Colour WalkRed = 0x000000FF;
+
+float ColumnProgress(int x)
+{
+    return static_cast<float>(x / double(fractal::PictureSide) * 100.0);
+}
+
+} // namespace
+
+Controller::Controller(music::MidiOut& output, QObject* parent)
+    : QObject(parent)
+    , output_(output)
+    , lengthText_(QString::fromLatin1(DefaultLengthText))
+{
+    connect(&timer_, &MusicTimer::Tick, this, &Controller::Tick);
+}
+
+Controller::~Controller()
+{
+    timer_.SetEnabled(false);
+}
+
+Commands Controller::Offered() const
+{
+    return quit_ ? Commands{} : Row().offered;
+}
+
+void Controller::SetState(State state)
+{
+    state_ = state;
+    emit commandsChanged();
+}
+
+void Controller::SetProgress(float value)
+{
+    progress_ = value;
+    emit progressChanged(value);
+}
+
+void Controller::SetRubberBand(RubberBand band)
+{
+    rubberBand_ = band;
+    emit rubberBandChanged();
+}
+
+void Controller::SetAccuracy(int index)
+{
+    accuracyIndex_ = index;
+}
+
+void Controller::SetLengthText(const QString& text)
+{
+    lengthText_ = text;
+}
+
+// Taken just before each render, so a new choice shows only with the next picture.
+void Controller::ApplyAccuracy()
+{
+    if (accuracyIndex_ >= 0 && accuracyIndex_ < AccuracyCount)
+        maxIterations_ = IterationsByAccuracy[static_cast<std::size_t>(accuracyIndex_)];
+}
+
+void Controller::RenderView()
+{
+    picture_.Clear();
+    emit pictureChanged();
+    SetProgress(0.0f);
+    colours_ = fractal::Render(view_, maxIterations_, [this](int x, const fractal::ColourGrid& grid) {
+        for (int y = 0; y < fractal::PictureSide; ++y)
+            picture_.Set(x, y, grid.At(x, y));
+        emit pictureChanged();
+        SetProgress(ColumnProgress(x));
+    });
+}
+
+void Controller::Draw()
+{
+    if (!Offered().draw)
+        return;
+    view_ = fractal::DefaultView;
+    ApplyAccuracy();
+    RenderView();
+    SetState(*Row().afterDraw);
+}
+
+void Controller::ExplainMagnify()
+{
+    if (Offered().magnify)
+        emit messageRequested(tr("Click begin point and end point to magnify."));
+}
+
+void Controller::Trace()
+{
+    if (!Offered().trace)
+        return;
+    picture_.Clear();
+    emit pictureChanged();
+    SetProgress(0.0f);
+    fractal::TraceObserver observer;
+    observer.columnStarted = [this](int x) {
+        emit pictureChanged();
+        SetProgress(ColumnProgress(x));
+    };
+    observer.outlineFound = [this](fractal::Cell cell) { picture_.Set(cell.x, cell.y, fractal::OutlineWhite); };
+    outline_ = fractal::TraceOutline(colours_, observer);
+    emit pictureChanged();
+    SetState(*Row().afterTrace);
+}
+
+void Controller::Compose()
+{
+    if (!Offered().compose)
+        return;
+    SetState(*Row().afterCompose);
+    emit messageRequested(tr("Please, click a point on the outline!"));
+}
+
+void Controller::Press(float x, float y)
+{
+    if (quit_)
+        return;
+    switch (Row().press) {
+    case PressMeaning::Nothing:
+        break;
+    case PressMeaning::FirstCorner:
+        SetFirstCorner(x, y);
+        break;
+    case PressMeaning::SecondCorner:
+        CompleteMagnification(x, y);
+        break;
+    case PressMeaning::StartPoint:
+        ChooseStartPoint(x, y);
+        break;
+    }
+}
+
+void Controller::Move(float x, float y)
+{
+    if (quit_ || Row().press != PressMeaning::SecondCorner)
+        return;
+    RubberBand band = rubberBand_;
+    band.end = QPointF(x, y);
+    SetRubberBand(band);
+}
+
+void Controller::SetFirstCorner(float x, float y)
+{
+    SetRubberBand({true, QPointF(x, y), QPointF(x, y)});
+    firstCorner_ = fractal::ToPlane(view_, x, y);
+    SetState(*Row().afterPress);
+}
+
+// The first corner stays the point it was in the view of its own press,
+// even if the picture was redrawn since.
+void Controller::CompleteMagnification(float x, float y)
+{
+    view_ = fractal::Magnify(firstCorner_, fractal::ToPlane(view_, x, y));
+    SetRubberBand({false, rubberBand_.start, rubberBand_.end});
+    ApplyAccuracy();
+    RenderView();
+    SetState(*Row().afterPress);
+}
+
+void Controller::ChooseStartPoint(float x, float y)
+{
+    const auto start = fractal::ChooseStartPoint(outline_, x, y);
+    if (!start) {
+        emit messageRequested(tr("Clicked point is not on the outline!"));
+        return;
+    }
+    const LengthReading reading = ReadLength(lengthText_.toStdString());
+    if (!reading.accepted) {
+        lengthText_ = QString::fromLatin1(DefaultLengthText);
+        emit lengthTextChanged(lengthText_);
+    }
+    const fractal::WalkResult walk = fractal::Walk(outline_, *start, reading.length, [this](fractal::Cell cell) {
+        for (const auto& [dx, dy] : {std::pair{0, 0}, {1, 0}, {0, 1}, {1, 1}})
+            picture_.Set(cell.x + dx, cell.y + dy, WalkRed);
+        emit pictureChanged();
+    });
+    melody_ = walk.directions;
+    if (!walk.completed) {
+        emit messageRequested(tr("輪郭線のトレースに失敗しました。"));
+        return;
+    }
+    StartPlayback();
+}
+
+void Controller::StartPlayback()
+{
+    for (std::uint8_t& byte : melody_)
+        byte = music::DirectionToNote(byte);
+    sequencer_.Start(melody_);
+
+    // Without an output the piece still runs its course, silently.
+    switch (music::OpenOutput(output_)) {
+    case music::OpenOutcome::Opened:
+        break;
+    case music::OpenOutcome::NoDevice:
+        emit messageRequested(tr("使用できるMIDIデバイスがありません．"));
+        break;
+    case music::OpenOutcome::Refused:
+        emit messageRequested(tr("MIDIデバイスを使用できません．"));
+        break;
+    }
+    for (const music::MidiMessage& message : music::PieceStartMessages())
+        output_.Send(message);
+    SetState(*Row().afterPress);
+    timer_.SetEnabled(true);
+}
+
+void Controller::Tick()
+{
+    if (state_ != State::Playing || quit_)
+        return;
+    const music::Sequencer::Step step = sequencer_.Tick();
+    for (const music::MidiMessage& message : step.messages)
+        output_.Send(message);
+    if (step.ended)
+        EndPlayback();
+    SetProgress(sequencer_.Progress());
+}
+
+void Controller::StopMusic()
+{
+    if (Offered().stopMusic)
+        EndPlayback();
+}
+
+// The reset inside the close silences whatever still sounds; no note-offs are sent.
+void Controller::EndPlayback()
+{
+    timer_.SetEnabled(false);
+    music::CloseOutput(output_);
+    SetState(State::Ready);
+}
+
+void Controller::Shutdown()
+{
+    timer_.SetEnabled(false);
+    music::CloseOutput(output_);
+    quit_ = true;
+    emit commandsChanged();
+}
+
+void Controller::Quit()
+{
+    if (quit_)
+        return;
+    Shutdown();
+    emit quitRequested();
+}
+
+void Controller::WindowClosing()
+{
+    if (!quit_)
+        Shutdown();
+}

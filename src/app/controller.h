@@ -1,0 +1,120 @@
+#pragma once
+
+#include "command_table.h"
+#include "grid.h"
+#include "music_timer.h"
+#include "picture.h"
+#include "sequencer.h"
+#include "view.h"
+
+#include <QObject>
+#include <QPointF>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+namespace music {
+class MidiOut;
+}
+
+// The red line from the first corner of a magnification to the pointer.
+struct RubberBand
+{
+    bool visible = false;
+    QPointF start;
+    QPointF end;
+};
+
+// One session of the program: the view, the picture, the grids, the
+// melody and its playback. Every input of the window arrives here and is
+// handled by the table of states; what changes is reported by signals, so
+// the window only shows it.
+class Controller : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int AccuracyCount = 3;
+
+    explicit Controller(music::MidiOut& output, QObject* parent = nullptr);
+    ~Controller() override;
+
+    // Inputs. A command that is not offered in the current state does nothing.
+    void Draw();
+    void ExplainMagnify();
+    void Trace();
+    void Compose();
+    void StopMusic();
+    void Quit();
+    void Press(float x, float y);
+    void Move(float x, float y);
+    void Tick();
+    // The window is closing by its frame: no note may be left hanging.
+    void WindowClosing();
+
+    // The accuracy list's selected index: 0, 1 or 2; others keep the limit.
+    void SetAccuracy(int index);
+    void SetLengthText(const QString& text);
+
+    State CurrentState() const { return state_; }
+    Commands Offered() const;
+    bool HasQuit() const { return quit_; }
+
+    const Picture& CurrentPicture() const { return picture_; }
+    const RubberBand& CurrentRubberBand() const { return rubberBand_; }
+    float Progress() const { return progress_; }
+    const QString& LengthText() const { return lengthText_; }
+
+    const fractal::View& CurrentView() const { return view_; }
+    std::int16_t MaxIterations() const { return maxIterations_; }
+    const fractal::ColourGrid& Colours() const { return colours_; }
+    const fractal::OutlineGrid& Outline() const { return outline_; }
+    // The last walk's bytes: its directions, or its notes once it played.
+    const std::vector<std::uint8_t>& Melody() const { return melody_; }
+    const music::Sequencer& Player() const { return sequencer_; }
+    const MusicTimer& Timer() const { return timer_; }
+
+signals:
+    void pictureChanged();
+    void progressChanged(float value);
+    void commandsChanged();
+    void rubberBandChanged();
+    // Modal: the window returns once the user has closed the message.
+    void messageRequested(const QString& text);
+    void lengthTextChanged(const QString& text);
+    void quitRequested();
+
+private:
+    const StateRow& Row() const { return RowOf(state_); }
+    void SetState(State state);
+    void SetProgress(float value);
+    void SetRubberBand(RubberBand band);
+    void ApplyAccuracy();
+    void RenderView();
+    void SetFirstCorner(float x, float y);
+    void CompleteMagnification(float x, float y);
+    void ChooseStartPoint(float x, float y);
+    void StartPlayback();
+    void EndPlayback();
+    void Shutdown();
+
+    music::MidiOut& output_;
+    State state_ = State::Ready;
+    bool quit_ = false;
+
+    int accuracyIndex_ = 1;
+    QString lengthText_;
+    std::int16_t maxIterations_ = 0;
+    fractal::View view_ = fractal::DefaultView;
+    fractal::PlanePoint firstCorner_;
+    RubberBand rubberBand_;
+    float progress_ = 0.0f;
+
+    Picture picture_;
+    fractal::ColourGrid colours_;
+    fractal::OutlineGrid outline_;
+    std::vector<std::uint8_t> melody_;
+    music::Sequencer sequencer_;
+    MusicTimer timer_;
+};

@@ -1,6 +1,0 @@
-#pragma once
-
-inline constexpr int OutlineWhite = 0x00FFFFFF;
-
-void TraceOutline();
-void TraceClicked();

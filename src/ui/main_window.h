@@ -1,0 +1,74 @@
+#pragma once
+
+#include "repaint_throttle.h"
+
+#include <QMainWindow>
+
+#include <functional>
+
+class Controller;
+class PictureView;
+class ProgressBar;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The program's only window: its controls at their designed places. Every
+// input goes to the controller; the window shows what the controller reports.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ClientWidth = 578;
+    static constexpr int ClientHeight = 497;
+
+    explicit MainWindow(Controller& controller, QWidget* parent = nullptr);
+
+    // Shows a modal message; replaceable so tests can read messages and go on.
+    using MessagePresenter = std::function<void(const QString& text)>;
+    void SetMessagePresenter(MessagePresenter presenter) { presentMessage_ = std::move(presenter); }
+
+    QWidget* Client() const { return client_; }
+    QPushButton* DrawButton() const { return draw_; }
+    QPushButton* MagnifyButton() const { return magnify_; }
+    QPushButton* TraceButton() const { return trace_; }
+    QPushButton* ComposeButton() const { return compose_; }
+    QPushButton* StopMusicButton() const { return stopMusic_; }
+    QPushButton* QuitButton() const { return quit_; }
+    QLabel* AccuracyLabel() const { return accuracyLabel_; }
+    QComboBox* AccuracyList() const { return accuracy_; }
+    QLabel* LengthLabel() const { return lengthLabel_; }
+    QLineEdit* LengthBox() const { return length_; }
+    PictureView* PictureArea() const { return picture_; }
+    ProgressBar* Progress() const { return progress_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    void Connect();
+    void ShowCommands();
+    void ShowRubberBand();
+    void ShowMessage(const QString& text);
+
+    Controller& controller_;
+    RepaintThrottle throttle_;
+    MessagePresenter presentMessage_;
+
+    QWidget* client_ = nullptr;
+    QPushButton* trace_ = nullptr;
+    PictureView* picture_ = nullptr;
+    QPushButton* draw_ = nullptr;
+    ProgressBar* progress_ = nullptr;
+    QComboBox* accuracy_ = nullptr;
+    QLabel* accuracyLabel_ = nullptr;
+    QPushButton* compose_ = nullptr;
+    QPushButton* magnify_ = nullptr;
+    QPushButton* stopMusic_ = nullptr;
+    QPushButton* quit_ = nullptr;
+    QLabel* lengthLabel_ = nullptr;
+    QLineEdit* length_ = nullptr;
+};

@@ -1,0 +1,83 @@
+#include "picture_view.h"
+
+#include "picture.h"
+#include "repaint_throttle.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+QRgb ToQRgb(fractal::Colour colour)
+{
+    return qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+} // namespace
+
+PictureView::PictureView(const Picture& picture, RepaintThrottle& throttle, QWidget* parent)
+    : QWidget(parent)
+    , picture_(picture)
+    , throttle_(throttle)
+{
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QImage PictureView::Image() const
+{
+    QImage image(Picture::Side, Picture::Side, QImage::Format_RGB32);
+    const auto& pixels = picture_.Pixels();
+    for (int y = 0; y < Picture::Side; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const fractal::Colour* row = pixels.data() + static_cast<std::size_t>(y) * Picture::Side;
+        for (int x = 0; x < Picture::Side; ++x)
+            line[x] = ToQRgb(row[x]);
+    }
+    return image;
+}
+
+void PictureView::PictureChanged()
+{
+    throttle_.Changed(this);
+}
+
+void PictureView::SetRubberBand(bool visible, QLineF line)
+{
+    rubberBandVisible_ = visible;
+    rubberBand_ = line;
+    throttle_.Changed(this);
+}
+
+QPointF PictureView::ToUser(QPointF widgetPosition) const
+{
+    const double sx = width() > 0 ? double(Picture::Side) / width() : 1.0;
+    const double sy = height() > 0 ? double(Picture::Side) / height() : 1.0;
+    return {widgetPosition.x() * sx, widgetPosition.y() * sy};
+}
+
+void PictureView::paintEvent(QPaintEvent*)
+{
+    throttle_.Painted(this);
+    QPainter painter(this);
+    // Nearest-neighbour scaling keeps every cell a crisp square on HiDPI screens.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(rect(), Image());
+    painter.scale(double(width()) / Picture::Side, double(height()) / Picture::Side);
+    if (rubberBandVisible_) {
+        painter.setPen(QPen(QColor(255, 0, 0), 0));
+        painter.drawLine(rubberBand_);
+    }
+}
+
+void PictureView::mousePressEvent(QMouseEvent* event)
+{
+    const QPointF p = ToUser(event->position());
+    emit pressed(static_cast<float>(p.x()), static_cast<float>(p.y()));
+}
+
+void PictureView::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPointF p = ToUser(event->position());
+    emit moved(static_cast<float>(p.x()), static_cast<float>(p.y()));
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QImage>
+#include <QLineF>
+#include <QWidget>
+
+#include <optional>
+
+class Picture;
+class RepaintThrottle;
+
+// Shows the session's picture in a 0..400 user coordinate system, with the
+// rubber band drawn over it, and reports pointer presses and moves in the
+// same coordinates.
+class PictureView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    PictureView(const Picture& picture, RepaintThrottle& throttle, QWidget* parent);
+
+    // The picture as it is, without anything drawn over it.
+    QImage Image() const;
+
+    void PictureChanged();
+    void SetRubberBand(bool visible, QLineF line);
+    bool IsRubberBandVisible() const { return rubberBandVisible_; }
+    QLineF RubberBandLine() const { return rubberBand_; }
+
+    // A widget position in user coordinates; exact at any scale.
+    QPointF ToUser(QPointF widgetPosition) const;
+
+signals:
+    void pressed(float x, float y);
+    void moved(float x, float y);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    const Picture& picture_;
+    RepaintThrottle& throttle_;
+    QLineF rubberBand_;
+    bool rubberBandVisible_ = false;
+};
