@@ -74,5 +74,75 @@
         <source>高</source>
         <translation>高</translation>
     </message>
+    <message>
+        <source>File</source>
+        <translation>ファイル</translation>
+    </message>
+    <message>
+        <source>Save Picture…</source>
+        <translation>画像を保存…</translation>
+    </message>
+    <message>
+        <source>Export Melody as MIDI…</source>
+        <translation>メロディをMIDIで書き出す…</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>戻る</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>ヘルプ</translation>
+    </message>
+    <message>
+        <source>About Velmora</source>
+        <translation>Velmoraについて</translation>
+    </message>
+    <message>
+        <source>Save Picture</source>
+        <translation>画像を保存</translation>
+    </message>
+    <message>
+        <source>PNG images (*.png)</source>
+        <translation>PNG画像 (*.png)</translation>
+    </message>
+    <message>
+        <source>The picture could not be saved.</source>
+        <translation>画像を保存できませんでした。</translation>
+    </message>
+    <message>
+        <source>Export Melody as MIDI</source>
+        <translation>メロディをMIDIで書き出す</translation>
+    </message>
+    <message>
+        <source>MIDI files (*.mid *.midi)</source>
+        <translation>MIDIファイル (*.mid *.midi)</translation>
+    </message>
+    <message>
+        <source>The melody could not be exported.</source>
+        <translation>メロディを書き出せませんでした。</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>なし</translation>
+    </message>
+    <message>
+        <source>Velmora turns the boundary of the Mandelbrot set into music.
+Draw the set, trace its outline, click a start point and listen to the walk.</source>
+        <translation>Velmoraはマンデルブロ集合の境界を音楽に変えます。
+集合を描き、輪郭線をたどり、開始点をクリックして、その道のりを聴いてください。</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>バージョン %1</translation>
+    </message>
+    <message>
+        <source>SoundFont: %1</source>
+        <translation>サウンドフォント: %1</translation>
+    </message>
 </context>
 </TS>

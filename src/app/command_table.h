@@ -11,6 +11,11 @@ struct Commands
     bool trace = false;
     bool compose = false;
     bool stopMusic = false;
+    // Offered where magnification is and there is a view to go back to.
+    bool back = false;
+    // Offered once there is a picture, and once a piece has been composed.
+    bool savePicture = false;
+    bool exportMelody = false;
 
     friend bool operator==(const Commands&, const Commands&) = default;
 };
@@ -24,6 +29,7 @@ enum class State {
     Traced,            // the outline is shown; Compose is next
     TracedCornerSet,   // traced while a first corner was pending; a press still magnifies
     ChoosingStart,     // waiting for a press on the outline
+    StartMissed,       // still waiting, after a press or a walk found nothing to play
     Playing,
 };
 
@@ -38,33 +44,42 @@ struct StateRow
     std::optional<State> afterDraw;
     std::optional<State> afterTrace;
     std::optional<State> afterCompose;
+    std::optional<State> afterBack;
     // After the press's work completes: a magnification, or a walk that plays.
     std::optional<State> afterPress;
+    // After a press that finds nothing to play, and after a failed walk.
+    std::optional<State> afterMiss;
 };
 
 inline constexpr Commands Offer(bool draw, bool magnify, bool trace, bool compose, bool stopMusic)
 {
-    return {draw, magnify, trace, compose, stopMusic};
+    return {draw, magnify, trace, compose, stopMusic, magnify};
 }
 
-// Stop Music and the end of a piece lead from Playing back to Ready; a
-// press off the outline and a failed walk stay where they are.
-inline constexpr std::array<StateRow, 7> StateTable{{
-    //                     draw   magnify trace  compose stop
-    {State::Ready,          Offer(true,  false, false, false, false), PressMeaning::Nothing,
-     State::Drawn, {}, {}, {}},
-    {State::Drawn,          Offer(true,  true,  true,  false, false), PressMeaning::FirstCorner,
-     State::Drawn, State::Traced, {}, State::CornerSet},
-    {State::CornerSet,      Offer(true,  true,  true,  false, false), PressMeaning::SecondCorner,
-     State::CornerSet, State::TracedCornerSet, {}, State::Drawn},
-    {State::Traced,         Offer(false, false, false, true,  false), PressMeaning::Nothing,
-     {}, {}, State::ChoosingStart, {}},
+// Stop Music and the end of a piece lead from Playing back to Ready. A press
+// that finds no outline cell and a walk that fails lead to StartMissed, where
+// Draw is offered too, so a used-up outline never leaves only Quit.
+inline constexpr std::array<StateRow, 8> StateTable{{
+    //                       draw   magnify trace  compose stop
+    //                       then after: Draw, Trace, Compose, Back, a press, a miss
+    {State::Ready,           Offer(true,  false, false, false, false), PressMeaning::Nothing,
+     State::Drawn, {}, {}, {}, {}, {}},
+    {State::Drawn,           Offer(true,  true,  true,  false, false), PressMeaning::FirstCorner,
+     State::Drawn, State::Traced, {}, State::Drawn, State::CornerSet, {}},
+    // Back cancels the pending corner.
+    {State::CornerSet,       Offer(true,  true,  true,  false, false), PressMeaning::SecondCorner,
+     State::CornerSet, State::TracedCornerSet, {}, State::Drawn, State::Drawn, {}},
+    {State::Traced,          Offer(false, false, false, true,  false), PressMeaning::Nothing,
+     {}, {}, State::ChoosingStart, {}, {}, {}},
     {State::TracedCornerSet, Offer(false, false, false, true,  false), PressMeaning::SecondCorner,
-     {}, {}, State::ChoosingStart, State::Traced},
-    {State::ChoosingStart,  Offer(false, false, false, false, false), PressMeaning::StartPoint,
-     {}, {}, {}, State::Playing},
-    {State::Playing,        Offer(false, false, false, false, true),  PressMeaning::Nothing,
-     {}, {}, {}, {}},
+     {}, {}, State::ChoosingStart, {}, State::Traced, {}},
+    {State::ChoosingStart,   Offer(false, false, false, false, false), PressMeaning::StartPoint,
+     {}, {}, {}, {}, State::Playing, State::StartMissed},
+    // Draw here also ends the wait for a start point.
+    {State::StartMissed,     Offer(true,  false, false, false, false), PressMeaning::StartPoint,
+     State::Drawn, {}, {}, {}, State::Playing, State::StartMissed},
+    {State::Playing,         Offer(false, false, false, false, true),  PressMeaning::Nothing,
+     {}, {}, {}, {}, {}, {}},
 }};
 
 constexpr const StateRow& RowOf(State state)

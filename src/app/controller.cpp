@@ -1,12 +1,14 @@
 #include "controller.h"
 
 #include "length_text.h"
+#include "midi_file.h"
 #include "midi_out.h"
 #include "music_tables.h"
 #include "outline.h"
 #include "render.h"
 #include "walk.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -36,7 +38,13 @@ Controller::~Controller()
 
 Commands Controller::Offered() const
 {
-    return quit_ ? Commands{} : Row().offered;
+    if (quit_)
+        return {};
+    Commands offered = Row().offered;
+    offered.back = offered.back && !history_.empty();
+    offered.savePicture = hasPicture_;
+    offered.exportMelody = !piece_.empty();
+    return offered;
 }
 
 void Controller::SetState(State state)
@@ -85,6 +93,16 @@ void Controller::RenderView()
         emit pictureChanged();
         SetProgress(ColumnProgress(x));
     });
+    hasPicture_ = true;
+}
+
+// A magnification and Back draw alike: the band goes, the accuracy is taken now.
+void Controller::Redraw(const fractal::View& view)
+{
+    view_ = view;
+    SetRubberBand({false, rubberBand_.start, rubberBand_.end});
+    ApplyAccuracy();
+    RenderView();
 }
 
 void Controller::Draw()
@@ -92,9 +110,20 @@ void Controller::Draw()
     if (!Offered().draw)
         return;
     view_ = fractal::DefaultView;
+    history_.clear();
     ApplyAccuracy();
     RenderView();
     SetState(*Row().afterDraw);
+}
+
+void Controller::Back()
+{
+    if (!Offered().back)
+        return;
+    const fractal::View previous = history_.back();
+    history_.pop_back();
+    Redraw(previous);
+    SetState(*Row().afterBack);
 }
 
 void Controller::ExplainMagnify()
@@ -168,10 +197,8 @@ void Controller::SetFirstCorner(float x, float y)
 // even if the picture was redrawn since.
 void Controller::CompleteMagnification(float x, float y)
 {
-    view_ = fractal::Magnify(firstCorner_, fractal::ToPlane(view_, x, y));
-    SetRubberBand({false, rubberBand_.start, rubberBand_.end});
-    ApplyAccuracy();
-    RenderView();
+    history_.push_back(view_);
+    Redraw(fractal::Magnify(firstCorner_, fractal::ToPlane(view_, x, y)));
     SetState(*Row().afterPress);
 }
 
@@ -179,7 +206,7 @@ void Controller::ChooseStartPoint(float x, float y)
 {
     const auto start = fractal::ChooseStartPoint(outline_, x, y);
     if (!start) {
-        emit messageRequested(tr("Clicked point is not on the outline!"));
+        MissStart(tr("Clicked point is not on the outline!"));
         return;
     }
     const LengthReading reading = ReadLength(lengthText_.toStdString());
@@ -187,17 +214,26 @@ void Controller::ChooseStartPoint(float x, float y)
         lengthText_ = QString::fromLatin1(DefaultLengthText);
         emit lengthTextChanged(lengthText_);
     }
+    walkCells_.clear();
     const fractal::WalkResult walk = fractal::Walk(outline_, *start, reading.length, [this](fractal::Cell cell) {
+        walkCells_.push_back(cell);
         for (const auto& [dx, dy] : {std::pair{0, 0}, {1, 0}, {0, 1}, {1, 1}})
             picture_.Set(cell.x + dx, cell.y + dy, WalkRed);
         emit pictureChanged();
     });
     melody_ = walk.directions;
     if (!walk.completed) {
-        emit messageRequested(tr("輪郭線のトレースに失敗しました。"));
+        MissStart(tr("輪郭線のトレースに失敗しました。"));
         return;
     }
     StartPlayback();
+}
+
+// The message first, as before; only then is Draw offered as a way out.
+void Controller::MissStart(const QString& message)
+{
+    emit messageRequested(message);
+    SetState(*Row().afterMiss);
 }
 
 void Controller::StartPlayback()
@@ -205,6 +241,7 @@ void Controller::StartPlayback()
     for (std::uint8_t& byte : melody_)
         byte = music::DirectionToNote(byte);
     sequencer_.Start(melody_);
+    piece_ = melody_;
 
     // Without an output the piece still runs its course, silently.
     switch (music::OpenOutput(output_)) {
@@ -221,6 +258,7 @@ void Controller::StartPlayback()
         output_.Send(message);
     SetState(*Row().afterPress);
     timer_.SetEnabled(true);
+    emit playheadChanged();
 }
 
 void Controller::Tick()
@@ -232,7 +270,24 @@ void Controller::Tick()
         output_.Send(message);
     if (step.ended)
         EndPlayback();
+    else
+        emit playheadChanged();
     SetProgress(sequencer_.Progress());
+}
+
+std::optional<fractal::Cell> Controller::Playhead() const
+{
+    if (state_ != State::Playing || walkCells_.empty())
+        return std::nullopt;
+    // After the last byte's tick the last note still rings until the end.
+    const auto position = std::min<std::size_t>(static_cast<std::size_t>(sequencer_.Position()), walkCells_.size() - 1);
+    return walkCells_[position];
+}
+
+std::vector<std::uint8_t> Controller::PieceAsMidiFile() const
+{
+    const auto messages = music::PieceMessages(piece_);
+    return music::StandardMidiFile(messages, static_cast<int>(piece_.size()) + 1);
 }
 
 void Controller::StopMusic()
@@ -247,6 +302,7 @@ void Controller::EndPlayback()
     timer_.SetEnabled(false);
     music::CloseOutput(output_);
     SetState(State::Ready);
+    emit playheadChanged();
 }
 
 void Controller::Shutdown()

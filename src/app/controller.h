@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace music {
@@ -43,6 +44,8 @@ public:
     // Inputs. A command that is not offered in the current state does nothing.
     void Draw();
     void ExplainMagnify();
+    // Returns to the view the last magnification replaced.
+    void Back();
     void Trace();
     void Compose();
     void StopMusic();
@@ -63,6 +66,8 @@ public:
 
     const Picture& CurrentPicture() const { return picture_; }
     const RubberBand& CurrentRubberBand() const { return rubberBand_; }
+    // The cell of the walked path whose note is sounding, while a piece plays.
+    std::optional<fractal::Cell> Playhead() const;
     float Progress() const { return progress_; }
     const QString& LengthText() const { return lengthText_; }
 
@@ -73,6 +78,12 @@ public:
     // The last walk's bytes: its directions, or its notes once it played.
     const std::vector<std::uint8_t>& Melody() const { return melody_; }
     const music::Sequencer& Player() const { return sequencer_; }
+    // The views the magnifications replaced, oldest first.
+    const std::vector<fractal::View>& History() const { return history_; }
+    // The notes of the most recent walk that completed; empty before any.
+    const std::vector<std::uint8_t>& Piece() const { return piece_; }
+    // That piece as a Standard MIDI File: what playback sends, at its times.
+    std::vector<std::uint8_t> PieceAsMidiFile() const;
     const MusicTimer& Timer() const { return timer_; }
 
 signals:
@@ -80,6 +91,7 @@ signals:
     void progressChanged(float value);
     void commandsChanged();
     void rubberBandChanged();
+    void playheadChanged();
     // Modal: the window returns once the user has closed the message.
     void messageRequested(const QString& text);
     void lengthTextChanged(const QString& text);
@@ -94,6 +106,8 @@ private:
     void RenderView();
     void SetFirstCorner(float x, float y);
     void CompleteMagnification(float x, float y);
+    void Redraw(const fractal::View& view);
+    void MissStart(const QString& message);
     void ChooseStartPoint(float x, float y);
     void StartPlayback();
     void EndPlayback();
@@ -108,6 +122,8 @@ private:
     std::int16_t maxIterations_ = 0;
     fractal::View view_ = fractal::DefaultView;
     fractal::PlanePoint firstCorner_;
+    std::vector<fractal::View> history_;
+    bool hasPicture_ = false;
     RubberBand rubberBand_;
     float progress_ = 0.0f;
 
@@ -115,6 +131,9 @@ private:
     fractal::ColourGrid colours_;
     fractal::OutlineGrid outline_;
     std::vector<std::uint8_t> melody_;
+    // The cell each step of the last walk stood on, one per melody byte.
+    std::vector<fractal::Cell> walkCells_;
+    std::vector<std::uint8_t> piece_;
     music::Sequencer sequencer_;
     MusicTimer timer_;
 };

@@ -1,5 +1,7 @@
 #include "length_text.h"
 
+#include <QString>
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -82,7 +84,12 @@ double LeadingNumber(std::string_view text)
 
 LengthReading ReadLength(std::string_view text)
 {
-    const double rounded = std::nearbyint(LeadingNumber(text));
+    // A Japanese input method types full-width digits, signs, full stops and
+    // spaces; compatibility normalisation turns them into their ASCII forms.
+    const std::string ascii = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
+                                  .normalized(QString::NormalizationForm_KC)
+                                  .toStdString();
+    const double rounded = std::nearbyint(LeadingNumber(ascii));
     // Checked as a double: the original converted first and overflowed on
     // texts like "99999"; here anything outside the range simply falls back.
     if (!(rounded >= MinimumLength && rounded <= MaximumLength))

@@ -21,6 +21,7 @@ struct LengthReading
     bool accepted;  // false: the default was used and the box should show it
 };
 
-// The walk length a Length text asks for, rounded half to even; anything
-// outside 8..800, however large, falls back to 400.
+// The walk length a Length text (UTF-8) asks for, rounded half to even;
+// anything outside 8..800, however large, falls back to 400. Full-width
+// characters read as their ASCII counterparts.
 LengthReading ReadLength(std::string_view text);

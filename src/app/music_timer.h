@@ -1,5 +1,7 @@
 #pragma once
 
+#include "midi_file.h"
+
 #include <QObject>
 #include <QTimer>
 
@@ -13,7 +15,7 @@ class MusicTimer : public QObject
     Q_OBJECT
 
 public:
-    static constexpr std::chrono::milliseconds Interval{200};
+    static constexpr std::chrono::milliseconds Interval{music::StepMilliseconds};
 
     explicit MusicTimer(QObject* parent = nullptr);
 

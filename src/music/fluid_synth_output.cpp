@@ -1,5 +1,6 @@
 #include "fluid_synth_output.h"
 
+#include "sequencer.h"
 #include "soft_synth.h"
 
 #include <filesystem>
@@ -10,7 +11,12 @@ FluidSynthOutput::FluidSynthOutput(std::string soundFontPath)
     : soundFontPath_(std::move(soundFontPath))
 {
     loading_ = std::async(std::launch::async, [path = soundFontPath_] {
-        return std::make_unique<SoftSynth>(path);
+        auto synth = std::make_unique<SoftSynth>(path);
+        // Choosing the piece's instruments now loads their samples, so no
+        // loading happens once the piece has started.
+        for (const MidiMessage& message : PieceStartMessages())
+            synth->Send(message);
+        return synth;
     });
 }
 

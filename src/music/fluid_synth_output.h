@@ -14,8 +14,9 @@ inline constexpr const char* DefaultSoundFontPath = "/usr/share/sounds/sf2/defau
 
 // The MIDI output of the program: a software synthesizer playing a General
 // MIDI SoundFont through the desktop's sound output. The SoundFont takes a
-// while to load, so loading starts in the background when this is created;
-// opening then only starts the sound driver.
+// while to load, so loading, with the samples of the two instruments a piece
+// uses, starts in the background when this is created; opening then only
+// starts the sound driver.
 class FluidSynthOutput : public MidiOut
 {
 public:

@@ -55,3 +55,23 @@ float Sequencer::Progress() const
 }
 
 } // namespace music
+
+namespace music {
+
+std::vector<TimedMessage> PieceMessages(const std::vector<std::uint8_t>& notes)
+{
+    std::vector<TimedMessage> timed;
+    for (const MidiMessage& message : PieceStartMessages())
+        timed.push_back({0, message});
+    Sequencer sequencer;
+    sequencer.Start(notes);
+    for (int tick = 1;; ++tick) {
+        const Sequencer::Step step = sequencer.Tick();
+        for (const MidiMessage& message : step.messages)
+            timed.push_back({tick, message});
+        if (step.ended)
+            return timed;
+    }
+}
+
+} // namespace music

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "midi_file.h"
 #include "midi_message.h"
 
 #include <array>
@@ -40,5 +41,10 @@ private:
     // The byte that chose the chord struck last, so its release matches it.
     std::uint8_t chordRoot_ = 0;
 };
+
+// Everything playback of these notes sends, each at its tick: the instruments
+// at step 0, tick k at step k. The piece ends at step notes.size() + 1, where
+// playback silences whatever still sounds.
+std::vector<TimedMessage> PieceMessages(const std::vector<std::uint8_t>& notes);
 
 } // namespace music

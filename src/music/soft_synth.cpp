@@ -41,6 +41,9 @@ SoftSynth::SoftSynth(const std::string& soundFontPath)
     // Small periods keep a note within a few tens of milliseconds of its message.
     fluid_settings_setint(settings_, "audio.period-size", 256);
     fluid_settings_setint(settings_, "audio.periods", 2);
+    // Samples load with the presets that use them: a piece needs two of the
+    // SoundFont's instruments, not all of its samples in memory.
+    fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
     synth_ = new_fluid_synth(settings_);
     if (synth_)
         soundFont_ = fluid_synth_sfload(synth_, soundFontPath.c_str(), 1);

@@ -18,6 +18,7 @@ int main(int argc, char* argv[])
     music::FluidSynthOutput output;
     Controller controller(output);
     MainWindow window(controller);
+    window.SetSoundFontName(QString::fromStdString(output.SoundFontPath()));
     window.show();
     return application.exec();
 }

@@ -1,16 +1,28 @@
 #include "main_window.h"
 
 #include "controller.h"
+#include "file_writing.h"
 #include "picture_view.h"
 #include "progress_bar.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
+
+#ifndef VELMORA_VERSION
+#define VELMORA_VERSION "unknown"
+#endif
 
 namespace {
 
@@ -62,6 +74,15 @@ void ShowModalBox(const QString& text)
     box.exec();
 }
 
+// The user's own folder of that kind, else the home folder.
+QString SuggestedPath(QStandardPaths::StandardLocation location, const QString& name)
+{
+    QString folder = QStandardPaths::writableLocation(location);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(name);
+}
+
 } // namespace
 
 MainWindow::MainWindow(Controller& controller, QWidget* parent)
@@ -69,7 +90,11 @@ MainWindow::MainWindow(Controller& controller, QWidget* parent)
     , controller_(controller)
     , presentMessage_(ShowModalBox)
 {
+    chooseFile_ = [this](const QString& title, const QString& suggested, const QString& filter) {
+        return QFileDialog::getSaveFileName(this, title, suggested, filter);
+    };
     CreateControls();
+    CreateMenus();
     Connect();
     ShowCommands();
 }
@@ -82,6 +107,8 @@ void MainWindow::CreateControls()
     client_ = new QWidget(this);
     client_->setFixedSize(ClientWidth, ClientHeight);
     setCentralWidget(client_);
+    // The menu bar sits above the designed client area, which keeps its size.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     trace_ = MakeButton(client_, TracePlace, tr("Trace Outline"), false);
     picture_ = new PictureView(controller_.CurrentPicture(), throttle_, client_);
@@ -110,6 +137,23 @@ void MainWindow::CreateControls()
     controller_.SetAccuracy(accuracy_->currentIndex());
 }
 
+void MainWindow::CreateMenus()
+{
+    QMenu* file = menuBar()->addMenu(tr("File"));
+    savePicture_ = file->addAction(tr("Save Picture…"), QKeySequence(Qt::CTRL | Qt::Key_S), this,
+                                   &MainWindow::SavePicture);
+    exportMelody_ = file->addAction(tr("Export Melody as MIDI…"), QKeySequence(Qt::CTRL | Qt::Key_E), this,
+                                    &MainWindow::ExportMelody);
+    file->addSeparator();
+    quitAction_ = file->addAction(tr("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), &controller_, &Controller::Quit);
+
+    QMenu* view = menuBar()->addMenu(tr("View"));
+    back_ = view->addAction(tr("Back"), QKeySequence(Qt::ALT | Qt::Key_Left), &controller_, &Controller::Back);
+
+    QMenu* help = menuBar()->addMenu(tr("Help"));
+    about_ = help->addAction(tr("About Velmora"), this, &MainWindow::ShowAbout);
+}
+
 void MainWindow::Connect()
 {
     Controller* c = &controller_;
@@ -128,6 +172,7 @@ void MainWindow::Connect()
     connect(c, &Controller::progressChanged, progress_, &ProgressBar::SetValue);
     connect(c, &Controller::commandsChanged, this, &MainWindow::ShowCommands);
     connect(c, &Controller::rubberBandChanged, this, &MainWindow::ShowRubberBand);
+    connect(c, &Controller::playheadChanged, this, &MainWindow::ShowPlayhead);
     connect(c, &Controller::messageRequested, this, &MainWindow::ShowMessage);
     connect(c, &Controller::lengthTextChanged, length_, &QLineEdit::setText);
     connect(c, &Controller::quitRequested, this, &QWidget::close);
@@ -141,12 +186,68 @@ void MainWindow::ShowCommands()
     trace_->setEnabled(offered.trace);
     compose_->setEnabled(offered.compose);
     stopMusic_->setEnabled(offered.stopMusic);
+    back_->setEnabled(offered.back);
+    savePicture_->setEnabled(offered.savePicture);
+    exportMelody_->setEnabled(offered.exportMelody);
+    quitAction_->setEnabled(!controller_.HasQuit());
 }
 
 void MainWindow::ShowRubberBand()
 {
     const RubberBand& band = controller_.CurrentRubberBand();
     picture_->SetRubberBand(band.visible, QLineF(band.start, band.end));
+}
+
+void MainWindow::ShowPlayhead()
+{
+    const auto cell = controller_.Playhead();
+    picture_->SetPlayhead(cell ? std::optional<QPoint>(QPoint(cell->x, cell->y)) : std::nullopt);
+}
+
+void MainWindow::SavePicture()
+{
+    if (!controller_.Offered().savePicture)
+        return;
+    const QString path = chooseFile_(tr("Save Picture"), SuggestedPath(QStandardPaths::PicturesLocation,
+                                                                      QStringLiteral("velmora.png")),
+                                     tr("PNG images (*.png)"));
+    if (path.isEmpty())
+        return;
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture_->Image().save(&buffer, "PNG");
+    WriteChosenFile(path, png, tr("The picture could not be saved."));
+}
+
+void MainWindow::ExportMelody()
+{
+    if (!controller_.Offered().exportMelody)
+        return;
+    const QString path = chooseFile_(tr("Export Melody as MIDI"), SuggestedPath(QStandardPaths::MusicLocation,
+                                                                               QStringLiteral("velmora.mid")),
+                                     tr("MIDI files (*.mid *.midi)"));
+    if (path.isEmpty())
+        return;
+    const std::vector<std::uint8_t> bytes = controller_.PieceAsMidiFile();
+    WriteChosenFile(path, QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())),
+                    tr("The melody could not be exported."));
+}
+
+void MainWindow::WriteChosenFile(const QString& path, const QByteArray& data, const QString& failure)
+{
+    if (const auto reason = WriteFileAtomically(path, data))
+        ShowMessage(failure + QLatin1Char('\n') + QDir::toNativeSeparators(path) + QLatin1Char('\n') + *reason);
+}
+
+void MainWindow::ShowAbout()
+{
+    const QString soundFont = soundFontName_.isEmpty() ? tr("none") : soundFontName_;
+    QMessageBox::about(this, tr("About Velmora"),
+                       tr("Velmora turns the boundary of the Mandelbrot set into music.\n"
+                          "Draw the set, trace its outline, click a start point and listen to the walk.")
+                           + QStringLiteral("\n\n") + tr("Version %1").arg(QStringLiteral(VELMORA_VERSION))
+                           + QLatin1Char('\n') + tr("SoundFont: %1").arg(soundFont));
 }
 
 void MainWindow::ShowMessage(const QString& text)

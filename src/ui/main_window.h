@@ -9,6 +9,7 @@
 class Controller;
 class PictureView;
 class ProgressBar;
+class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -29,6 +30,15 @@ public:
     // Shows a modal message; replaceable so tests can read messages and go on.
     using MessagePresenter = std::function<void(const QString& text)>;
     void SetMessagePresenter(MessagePresenter presenter) { presentMessage_ = std::move(presenter); }
+    // Asks where to save; an empty answer cancels. Replaceable for tests.
+    using FileChooser = std::function<QString(const QString& title, const QString& suggested, const QString& filter)>;
+    void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
+    // Named in the About box.
+    void SetSoundFontName(const QString& name) { soundFontName_ = name; }
+
+    void SavePicture();
+    void ExportMelody();
+    void ShowAbout();
 
     QWidget* Client() const { return client_; }
     QPushButton* DrawButton() const { return draw_; }
@@ -43,20 +53,30 @@ public:
     QLineEdit* LengthBox() const { return length_; }
     PictureView* PictureArea() const { return picture_; }
     ProgressBar* Progress() const { return progress_; }
+    QAction* SavePictureAction() const { return savePicture_; }
+    QAction* ExportMelodyAction() const { return exportMelody_; }
+    QAction* QuitAction() const { return quitAction_; }
+    QAction* BackAction() const { return back_; }
+    QAction* AboutAction() const { return about_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateControls();
+    void CreateMenus();
     void Connect();
+    void WriteChosenFile(const QString& path, const QByteArray& data, const QString& failure);
     void ShowCommands();
     void ShowRubberBand();
+    void ShowPlayhead();
     void ShowMessage(const QString& text);
 
     Controller& controller_;
     RepaintThrottle throttle_;
     MessagePresenter presentMessage_;
+    FileChooser chooseFile_;
+    QString soundFontName_;
 
     QWidget* client_ = nullptr;
     QPushButton* trace_ = nullptr;
@@ -71,4 +91,9 @@ private:
     QPushButton* quit_ = nullptr;
     QLabel* lengthLabel_ = nullptr;
     QLineEdit* length_ = nullptr;
+    QAction* savePicture_ = nullptr;
+    QAction* exportMelody_ = nullptr;
+    QAction* quitAction_ = nullptr;
+    QAction* back_ = nullptr;
+    QAction* about_ = nullptr;
 };

@@ -8,6 +8,10 @@
 
 namespace {
 
+// Distinct from the white outline and the red path, and from the black ground.
+const QColor PlayheadColour(255, 255, 0);
+constexpr double PlayheadDiameter = 5.0;
+
 QRgb ToQRgb(fractal::Colour colour)
 {
     return qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
@@ -49,6 +53,12 @@ void PictureView::SetRubberBand(bool visible, QLineF line)
     throttle_.Changed(this);
 }
 
+void PictureView::SetPlayhead(std::optional<QPoint> cell)
+{
+    playhead_ = cell;
+    throttle_.Changed(this);
+}
+
 QPointF PictureView::ToUser(QPointF widgetPosition) const
 {
     const double sx = width() > 0 ? double(Picture::Side) / width() : 1.0;
@@ -67,6 +77,13 @@ void PictureView::paintEvent(QPaintEvent*)
     if (rubberBandVisible_) {
         painter.setPen(QPen(QColor(255, 0, 0), 0));
         painter.drawLine(rubberBand_);
+    }
+    if (playhead_) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(PlayheadColour, 1.0));
+        painter.setBrush(Qt::NoBrush);
+        const QPointF centre(playhead_->x() + 0.5, playhead_->y() + 0.5);
+        painter.drawEllipse(centre, PlayheadDiameter / 2, PlayheadDiameter / 2);
     }
 }
 

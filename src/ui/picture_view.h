@@ -26,6 +26,9 @@ public:
     void SetRubberBand(bool visible, QLineF line);
     bool IsRubberBandVisible() const { return rubberBandVisible_; }
     QLineF RubberBandLine() const { return rubberBand_; }
+    // Rings the cell that is sounding; none hides the ring.
+    void SetPlayhead(std::optional<QPoint> cell);
+    std::optional<QPoint> Playhead() const { return playhead_; }
 
     // A widget position in user coordinates; exact at any scale.
     QPointF ToUser(QPointF widgetPosition) const;
@@ -44,4 +47,5 @@ private:
     RepaintThrottle& throttle_;
     QLineF rubberBand_;
     bool rubberBandVisible_ = false;
+    std::optional<QPoint> playhead_;
 };
