@@ -10,7 +10,7 @@ namespace {
 
 // Distinct from the white outline and the red path, and from the black ground.
 const QColor PlayheadColour(255, 255, 0);
-constexpr double PlayheadDiameter = 5.0;
+constexpr int PlayheadRadius = 2;  // a ring of 5 x 5 cells
 
 QRgb ToQRgb(fractal::Colour colour)
 {
@@ -79,11 +79,11 @@ void PictureView::paintEvent(QPaintEvent*)
         painter.drawLine(rubberBand_);
     }
     if (playhead_) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(PlayheadColour, 1.0));
+        // Crisp, one cell wide, round the sounding cell.
+        painter.setPen(QPen(PlayheadColour, 0));
         painter.setBrush(Qt::NoBrush);
-        const QPointF centre(playhead_->x() + 0.5, playhead_->y() + 0.5);
-        painter.drawEllipse(centre, PlayheadDiameter / 2, PlayheadDiameter / 2);
+        painter.drawEllipse(QRect(playhead_->x() - PlayheadRadius, playhead_->y() - PlayheadRadius,
+                                  2 * PlayheadRadius, 2 * PlayheadRadius));
     }
 }
 
