@@ -1,0 +1,171 @@
+// Built twice: at one device pixel per point, and with
+// VELMORA_TEST_SCALE_FACTOR device pixels per point, as on a high-density
+// screen. Positions and sizes below are in points.
+#include "picture.h"
+#include "picture_view.h"
+#include "progress_bar.h"
+#include "repaint_throttle.h"
+#include "window_driver.h"
+
+#include <QImage>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#ifndef VELMORA_TEST_SCALE_FACTOR
+#define VELMORA_TEST_SCALE_FACTOR 1
+#endif
+
+namespace {
+
+using namespace window_driver;
+
+constexpr int ScaleFactor = VELMORA_TEST_SCALE_FACTOR;
+
+// Before main creates the application, which reads it once.
+const bool scaleFactorSet = [] {
+    if (ScaleFactor != 1)
+        qputenv("QT_SCALE_FACTOR", QByteArray::number(ScaleFactor));
+    return true;
+}();
+
+class PictureViewTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(view.devicePixelRatio(), ScaleFactor) << "the screen's density was not applied";
+    }
+
+    // What the view puts on the screen, in device pixels.
+    QImage Screen() { return view.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+    Picture picture;
+    RepaintThrottle throttle;
+    PictureView view{picture, throttle, nullptr};
+};
+
+TEST_F(PictureViewTest, PointerPositionsArriveExactlyInPictureCoordinatesAtAnySize)
+{
+    struct Case
+    {
+        int side;  // of the view
+        QPointF position;
+        QPointF expected;  // in the 0..400 picture coordinates
+        Qt::MouseButton button;
+        Qt::KeyboardModifiers modifiers;
+    };
+    const Case cases[] = {
+        {400, {10.5, 399.5}, {10.5, 399.5}, Qt::LeftButton, Qt::NoModifier},
+        {400, {0, 0}, {0, 0}, Qt::RightButton, Qt::ShiftModifier},
+        {800, {401, 20}, {200.5, 10}, Qt::LeftButton, Qt::NoModifier},
+        {600, {150, 0.75}, {100, 0.5}, Qt::MiddleButton, Qt::ControlModifier},
+        {200, {100.25, 50}, {200.5, 100}, Qt::LeftButton, Qt::AltModifier},
+    };
+    for (const Case& c : cases) {
+        view.resize(c.side, c.side);
+        std::vector<QPointF> pressed;
+        std::vector<QPointF> moved;
+        const auto p = QObject::connect(&view, &PictureView::pressed, [&](float x, float y) { pressed.emplace_back(x, y); });
+        const auto m = QObject::connect(&view, &PictureView::moved, [&](float x, float y) { moved.emplace_back(x, y); });
+        SendPointer(&view, QEvent::MouseButtonPress, c.position, c.button, c.modifiers);
+        SendPointer(&view, QEvent::MouseButtonRelease, c.position, c.button, c.modifiers);
+        // With no button held: the rubber band follows a pointer that only moves.
+        SendPointer(&view, QEvent::MouseMove, c.position, Qt::NoButton);
+        QObject::disconnect(p);
+        QObject::disconnect(m);
+
+        const QPointF expected(float(c.expected.x()), float(c.expected.y()));
+        EXPECT_EQ(pressed, std::vector<QPointF>{expected}) << "side " << c.side << " at " << c.position.x();
+        EXPECT_EQ(moved, std::vector<QPointF>{expected}) << "side " << c.side << " at " << c.position.x();
+    }
+}
+
+// Each picture cell fills exactly its own square of device pixels, its
+// colour read from 0x00BBGGRR: no smoothing blurs one cell into the next.
+TEST_F(PictureViewTest, EveryCellShowsItsColourAsACrispSquare)
+{
+    struct Cell
+    {
+        int x;
+        int y;
+        fractal::Colour colour;
+        QRgb shown;
+    };
+    const Cell cells[] = {
+        {1, 2, 0x000000FF, qRgb(255, 0, 0)},
+        {3, 4, 0x00FF0000, qRgb(0, 0, 255)},
+        {5, 6, 0x0000FFFF, qRgb(255, 255, 0)},
+        {10, 20, 0x0000FF00, qRgb(0, 255, 0)},
+        {11, 20, 0x00FF00FF, qRgb(255, 0, 255)},
+        {399, 399, 0x00FFFFFF, qRgb(255, 255, 255)},
+    };
+    for (const Cell& cell : cells)
+        picture.Set(cell.x, cell.y, cell.colour);
+
+    for (const int side : {400, 800}) {
+        view.resize(side, side);
+        const QImage screen = Screen();
+        const int k = ScaleFactor * side / 400;  // device pixels per cell
+        ASSERT_EQ(screen.size(), QSize(400 * k, 400 * k));
+        for (const Cell& cell : cells) {
+            EXPECT_EQ(view.Image().pixel(cell.x, cell.y), cell.shown) << cell.x << "," << cell.y;
+            for (int dy = 0; dy < k; ++dy) {
+                for (int dx = 0; dx < k; ++dx) {
+                    EXPECT_EQ(screen.pixel(cell.x * k + dx, cell.y * k + dy), cell.shown)
+                        << "side " << side << ", cell " << cell.x << "," << cell.y << " device pixel +" << dx << "+" << dy;
+                }
+            }
+        }
+        // A black cell between two coloured ones stays black to its edges.
+        for (int dx = 0; dx < k; ++dx)
+            EXPECT_EQ(screen.pixel(9 * k + dx, 20 * k), qRgb(0, 0, 0)) << "side " << side;
+    }
+}
+
+TEST_F(PictureViewTest, TheRubberBandIsDrawnRedOverThePictureWithoutChangingIt)
+{
+    picture.Set(250, 200, 0x00FF0000);
+    const QImage before = view.Image();
+    for (const int side : {400, 800}) {
+        view.resize(side, side);
+        const int k = ScaleFactor * side / 400;
+        view.SetRubberBand(true, QLineF(10, 100, 300, 100));
+        EXPECT_EQ(view.Image(), before) << "the band is not part of the picture";
+
+        // Down the column at x 250: red only where the line crosses it.
+        const QImage shown = Screen();
+        std::vector<int> redRows;
+        for (int y = 0; y < shown.height(); ++y) {
+            if (shown.pixel(250 * k, y) == qRgb(255, 0, 0))
+                redRows.push_back(y);
+        }
+        ASSERT_FALSE(redRows.empty()) << "side " << side << ": no red line at x 250";
+        EXPECT_GE(redRows.front(), 100 * k - k) << "side " << side;
+        EXPECT_LE(redRows.back(), 100 * k + k) << "side " << side;
+        EXPECT_EQ(shown.pixel(250 * k, 200 * k), qRgb(0, 0, 255)) << "the picture still shows beneath";
+
+        view.SetRubberBand(false, QLineF(10, 100, 300, 100));
+        const QImage hidden = Screen();
+        for (int x = 0; x < hidden.width(); ++x)
+            ASSERT_NE(hidden.pixel(x, 100 * k), qRgb(255, 0, 0)) << "side " << side << ": the hidden band shows at " << x;
+    }
+}
+
+TEST(ProgressBarValue, KeepsTheExactValueAndReportsEveryValueSet)
+{
+    RepaintThrottle throttle;
+    ProgressBar bar(throttle, nullptr);
+    const std::vector<float> values{0.0f, 0.0f, 0.25f, 33.25f, 99.75f, 100.0f, 37.5f};
+    std::vector<float> reported;
+    QObject::connect(&bar, &ProgressBar::ValueSet, [&](float v) { reported.push_back(v); });
+    for (const float v : values) {
+        bar.SetValue(v);
+        EXPECT_EQ(bar.Value(), v);
+    }
+    EXPECT_EQ(reported, values) << "repeated values are reported too";
+}
+
+} // namespace

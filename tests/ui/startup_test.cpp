@@ -1,0 +1,157 @@
+// Built once per language: VELMORA_TEST_LANGUAGE is loaded before any
+// window exists, as the program does at start-up.
+#include "language.h"
+#include "main_window.h"
+#include "picture_view.h"
+#include "progress_bar.h"
+#include "session.h"
+#include "window_driver.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+namespace {
+
+using namespace window_driver;
+
+constexpr std::string_view Language = VELMORA_TEST_LANGUAGE;
+constexpr bool English = Language == "English";
+
+QString InLanguage(const char* english, const char* japanese)
+{
+    return QString::fromUtf8(English ? english : japanese);
+}
+
+class StartupWindow : public testing::Test
+{
+protected:
+    static void SetUpTestSuite() { languageLoaded = UseLanguage(*qApp, Language); }
+    void SetUp() override { ASSERT_TRUE(languageLoaded) << "the translation did not load"; }
+
+    static inline bool languageLoaded = false;
+    Session session{Session::WithWindow::Yes};
+    MainWindow& window = session.Window();
+};
+
+TEST_F(StartupWindow, ControlsSitAtTheirDesignedPlacesWithTheirCaptions)
+{
+    struct Control
+    {
+        const char* name;
+        QWidget* widget;
+        QRect geometry;  // the designed twips / 15
+        const char* english;
+        const char* japanese;
+        bool enabled;
+    };
+    const Control controls[] = {
+        {"Trace", window.TraceButton(), {8, 176, 113, 33}, "Trace Outline", "輪郭線", false},
+        {"Draw", window.DrawButton(), {8, 96, 113, 33}, "Draw All Area", "全体描画", true},
+        {"Accuracy label", window.AccuracyLabel(), {8, 40, 65, 20}, "Accuracy", "精度", true},
+        {"Compose", window.ComposeButton(), {8, 216, 113, 33}, "Compose Music", "作曲", false},
+        {"Magnify", window.MagnifyButton(), {8, 136, 113, 33}, "Magnify Area", "一部拡大", false},
+        {"Stop Music", window.StopMusicButton(), {8, 256, 113, 33}, "Stop Music", "演奏停止", false},
+        {"Quit", window.QuitButton(), {8, 408, 113, 33}, "Quit", "終了", true},
+        {"Length label", window.LengthLabel(), {8, 64, 65, 20}, "Length", "長さ", true},
+        {"Accuracy list", window.AccuracyList(), {72, 40, 49, 20}, nullptr, nullptr, true},
+        {"Length box", window.LengthBox(), {72, 64, 49, 20}, nullptr, nullptr, true},
+        // The picture and the bar take the picture's side rather than the twips.
+        {"Picture", window.PictureArea(), {136, 40, 400, 400}, nullptr, nullptr, true},
+        {"Progress", window.Progress(), {136, 8, 400, 25}, nullptr, nullptr, true},
+    };
+    for (const Control& c : controls) {
+        EXPECT_EQ(c.widget->parentWidget(), window.Client()) << c.name;
+        EXPECT_EQ(c.widget->geometry(), c.geometry) << c.name;
+        EXPECT_EQ(c.widget->isEnabled(), c.enabled) << c.name;
+        if (!c.english)
+            continue;
+        if (auto* button = qobject_cast<QPushButton*>(c.widget))
+            EXPECT_EQ(button->text(), InLanguage(c.english, c.japanese)) << c.name;
+        else if (auto* label = qobject_cast<QLabel*>(c.widget))
+            EXPECT_EQ(label->text(), InLanguage(c.english, c.japanese)) << c.name;
+        else
+            ADD_FAILURE() << c.name << " has no caption";
+    }
+
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Velmora"));
+    // Whatever bars the window has above it, the whole client area shows,
+    // as wide as the window and at its bottom.
+    ASSERT_EQ(window.centralWidget(), window.Client());
+    const QRect client(window.Client()->mapTo(&window, QPoint(0, 0)), window.Client()->size());
+    EXPECT_EQ(client, QRect(0, window.height() - 497, 578, 497));
+    EXPECT_EQ(window.width(), 578);
+}
+
+TEST_F(StartupWindow, InputsStartAsDesigned)
+{
+    QComboBox* accuracy = window.AccuracyList();
+    ASSERT_EQ(accuracy->count(), 3);
+    EXPECT_EQ(accuracy->itemText(0), QString::fromUtf8("低"));
+    EXPECT_EQ(accuracy->itemText(1), QString::fromUtf8("中"));
+    EXPECT_EQ(accuracy->itemText(2), QString::fromUtf8("高"));
+    EXPECT_EQ(accuracy->currentIndex(), 1);
+    EXPECT_EQ(window.LengthBox()->text(), QStringLiteral("400"));
+    EXPECT_FALSE(window.PictureArea()->IsRubberBandVisible());
+    EXPECT_EQ(window.Progress()->Value(), 0.0f);
+    QImage black(400, 400, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    EXPECT_EQ(window.PictureArea()->Image(), black);
+
+    Click(window.DrawButton());
+    EXPECT_EQ(session.controller.MaxIterations(), 50) << "the list's 中 reaches the controller";
+}
+
+TEST_F(StartupWindow, MessagesComeInTheWindowsLanguage)
+{
+    Click(window.DrawButton());
+    Click(window.MagnifyButton());
+    Click(window.TraceButton());
+    Click(window.ComposeButton());
+    PressPicture(window, {200, 200});  // inside the set: no outline there
+
+    // Texts written in Japanese read the same in both languages.
+    const auto startPiece = [this] {
+        Click(window.DrawButton());
+        Click(window.TraceButton());
+        Click(window.ComposeButton());
+        const auto point = OutlinePointOnRow(session.controller.Outline());
+        ASSERT_TRUE(point);
+        PressPicture(window, *point);
+        Click(window.StopMusicButton());
+    };
+    session.output.SetDeviceAvailable(false);
+    startPiece();
+    session.output.SetDeviceAvailable(true);
+    session.output.SetOpenRefused(true);
+    startPiece();
+
+    window.AccuracyList()->setCurrentIndex(2);
+    window.LengthBox()->setText(QStringLiteral("8"));
+    Click(window.DrawButton());
+    Click(window.TraceButton());
+    Click(window.ComposeButton());
+    const auto stuck = StartOfFailingWalk(session.controller.Outline(), 8);
+    ASSERT_TRUE(stuck) << "the outline at 高 should hold a fragment too short for 8 steps";
+    PressPicture(window, *stuck);
+
+    const std::vector<QString> expected = {
+        InLanguage("Click begin point and end point to magnify.",
+                   "マウスで拡大を行う範囲の開始点と終了点をクリックしてください。"),
+        InLanguage("Please, click a point on the outline!", "輪郭線上の開始点を選択してください"),
+        InLanguage("Clicked point is not on the outline!", "クリックされた点は輪郭線から外れています。"),
+        InLanguage("Please, click a point on the outline!", "輪郭線上の開始点を選択してください"),
+        QString::fromUtf8("使用できるMIDIデバイスがありません．"),
+        InLanguage("Please, click a point on the outline!", "輪郭線上の開始点を選択してください"),
+        QString::fromUtf8("MIDIデバイスを使用できません．"),
+        InLanguage("Please, click a point on the outline!", "輪郭線上の開始点を選択してください"),
+        QString::fromUtf8("輪郭線のトレースに失敗しました。"),
+    };
+    EXPECT_EQ(session.messages, expected);
+}
+
+} // namespace

@@ -1,0 +1,342 @@
+#include "language.h"
+#include "main_window.h"
+#include "picture_view.h"
+#include "progress_bar.h"
+#include "session.h"
+#include "window_driver.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+#include <QTranslator>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+
+namespace {
+
+using namespace window_driver;
+using Kind = RecordingMidiOut::Kind;
+
+// The five buttons in the order draw, magnify, trace, compose, stop music.
+struct Buttons
+{
+    bool draw, magnify, trace, compose, stopMusic;
+    friend bool operator==(const Buttons&, const Buttons&) = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Buttons& b)
+{
+    return out << b.draw << b.magnify << b.trace << b.compose << b.stopMusic;
+}
+
+class WindowTest : public testing::Test
+{
+protected:
+    // The buttons as expected, and buttons and menu commands alike as the controller offers them.
+    void ExpectCommands(const Buttons& expected, const std::string& where) const
+    {
+        const Buttons buttons{window.DrawButton()->isEnabled(), window.MagnifyButton()->isEnabled(),
+                              window.TraceButton()->isEnabled(), window.ComposeButton()->isEnabled(),
+                              window.StopMusicButton()->isEnabled()};
+        EXPECT_EQ(buttons, expected) << where;
+        const Commands shown{buttons.draw,
+                             buttons.magnify,
+                             buttons.trace,
+                             buttons.compose,
+                             buttons.stopMusic,
+                             window.BackAction()->isEnabled(),
+                             window.SavePictureAction()->isEnabled(),
+                             window.ExportMelodyAction()->isEnabled()};
+        EXPECT_TRUE(shown == session.controller.Offered()) << where << ": the window differs from the controller";
+        EXPECT_TRUE(window.QuitButton()->isEnabled()) << where;
+        EXPECT_EQ(window.QuitAction()->isEnabled(), !session.controller.HasQuit()) << where;
+    }
+
+    void PressOnOutline()
+    {
+        const auto point = OutlinePointOnRow(session.controller.Outline());
+        ASSERT_TRUE(point) << "no outline on the press row";
+        PressPicture(window, *point);
+    }
+
+    Session session{Session::WithWindow::Yes};
+    MainWindow& window = session.Window();
+};
+
+std::vector<RecordingMidiOut::Kind> CallKinds(const RecordingMidiOut& output)
+{
+    std::vector<RecordingMidiOut::Kind> kinds;
+    for (const auto& call : output.Calls())
+        kinds.push_back(call.kind);
+    return kinds;
+}
+
+// Every state is reached through the window's own buttons, menu and
+// pointer, and after each input the window shows what the controller offers.
+TEST_F(WindowTest, ButtonsMenusAndPressesDriveTheControllerAndShowWhatItOffers)
+{
+    //                   draw   magnify trace  compose stop
+    const Buttons ready{true, false, false, false, false};
+    const Buttons drawn{true, true, true, false, false};
+    const Buttons traced{false, false, false, true, false};
+    const Buttons choosing{false, false, false, false, false};
+    const Buttons missed{true, false, false, false, false};
+    const Buttons playing{false, false, false, false, true};
+    struct Step
+    {
+        const char* input;
+        std::function<void()> give;
+        State state;
+        Buttons buttons;
+    };
+    const Step steps[] = {
+        {"start-up", [] {}, State::Ready, ready},
+        {"Draw", [&] { Click(window.DrawButton()); }, State::Drawn, drawn},
+        {"Magnify", [&] { Click(window.MagnifyButton()); }, State::Drawn, drawn},
+        {"first corner", [&] { PressPicture(window, {100, 100}); }, State::CornerSet, drawn},
+        {"second corner", [&] { PressPicture(window, {300, 300}); }, State::Drawn, drawn},
+        {"Back", [&] {
+             window.BackAction()->trigger();
+             EXPECT_EQ(session.controller.CurrentView(), fractal::DefaultView) << "Back undoes the magnification";
+         }, State::Drawn, drawn},
+        {"another first corner", [&] { PressPicture(window, {50, 60}); }, State::CornerSet, drawn},
+        {"Trace", [&] { Click(window.TraceButton()); }, State::TracedCornerSet, traced},
+        {"the pending second corner", [&] { PressPicture(window, {350, 350}); }, State::Traced, traced},
+        {"Compose", [&] { Click(window.ComposeButton()); }, State::ChoosingStart, choosing},
+        {"a press off the outline", [&] { PressPicture(window, {200, 200}); }, State::StartMissed, missed},
+        {"a press on the outline", [&] { PressOnOutline(); }, State::Playing, playing},
+        {"Stop Music", [&] { Click(window.StopMusicButton()); }, State::Ready, ready},
+    };
+    for (const Step& step : steps) {
+        step.give();
+        EXPECT_EQ(session.controller.CurrentState(), step.state) << step.input;
+        ExpectCommands(step.buttons, step.input);
+    }
+    EXPECT_EQ(session.messages.size(), 3u) << "the magnify hint, the request for a start point, the miss";
+
+    Click(window.QuitButton());
+    EXPECT_TRUE(session.controller.HasQuit());
+    ExpectCommands({}, "after Quit");
+}
+
+TEST_F(WindowTest, TheAccuracyListAndTheLengthBoxReachTheController)
+{
+    const std::pair<int, int> accuracies[] = {{0, 10}, {2, 100}, {1, 50}};
+    for (const auto& [index, iterations] : accuracies) {
+        window.AccuracyList()->setCurrentIndex(index);
+        Click(window.DrawButton());
+        EXPECT_EQ(session.controller.MaxIterations(), iterations) << "list index " << index;
+    }
+
+    struct LengthCase
+    {
+        const char* typed;
+        std::size_t melodySize;  // one byte per step, length + 1 steps
+        const char* shownAfter;
+    };
+    const LengthCase lengths[] = {
+        {"8", 9, "8"},
+        {"5", 401, "400"},  // out of range: the default is used and shown
+    };
+    for (const LengthCase& c : lengths) {
+        Click(window.DrawButton());
+        Click(window.TraceButton());
+        window.LengthBox()->clear();
+        QTest::keyClicks(window.LengthBox(), QString::fromLatin1(c.typed));
+        Click(window.ComposeButton());
+        PressOnOutline();
+        EXPECT_EQ(session.controller.Melody().size(), c.melodySize) << "typed " << c.typed;
+        EXPECT_EQ(window.LengthBox()->text(), QString::fromLatin1(c.shownAfter)) << "typed " << c.typed;
+        Click(window.StopMusicButton());
+    }
+}
+
+TEST_F(WindowTest, TheRubberBandFollowsThePointerBetweenTheCorners)
+{
+    Click(window.DrawButton());
+    struct Step
+    {
+        const char* input;
+        bool press;  // else a move
+        QPointF at;
+        bool visible;
+        QLineF line;
+    };
+    const Step steps[] = {
+        {"move before a corner", false, {10, 10}, false, {}},
+        {"first corner", true, {100.25, 120.5}, true, {100.25, 120.5, 100.25, 120.5}},
+        {"move", false, {250.5, 300}, true, {100.25, 120.5, 250.5, 300}},
+        {"move back", false, {20, 30.75}, true, {100.25, 120.5, 20, 30.75}},
+        {"second corner", true, {20, 30.75}, false, {}},
+        {"move after magnifying", false, {70, 80}, false, {}},
+    };
+    for (const Step& step : steps) {
+        if (step.press)
+            PressPicture(window, step.at);
+        else
+            MovePointer(window, step.at);
+        const PictureView* view = window.PictureArea();
+        const RubberBand& band = session.controller.CurrentRubberBand();
+        EXPECT_EQ(view->IsRubberBandVisible(), step.visible) << step.input;
+        EXPECT_EQ(band.visible, step.visible) << step.input;
+        if (step.visible) {
+            EXPECT_EQ(view->RubberBandLine(), step.line) << step.input;
+            EXPECT_EQ(view->RubberBandLine(), QLineF(band.start, band.end)) << step.input;
+        }
+    }
+}
+
+// Handlers block the event loop while they work; the picture and the bar
+// must still reach the screen meanwhile, and the last state must not be lost.
+TEST_F(WindowTest, LongCommandsRepaintWhileTheyRunAndEndShowingTheirResult)
+{
+    struct Painted
+    {
+        int count = 0;
+        std::vector<fractal::Colour> lastPicture;
+        float lastProgress = -1.0f;
+    } painted;
+    const Picture& picture = session.controller.CurrentPicture();
+    struct PaintWatcher : QObject
+    {
+        std::function<void(QObject*)> seen;
+        bool eventFilter(QObject* object, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                seen(object);
+            return false;
+        }
+    } watcher;
+    watcher.seen = [&](QObject* object) {
+        if (object == window.PictureArea()) {
+            ++painted.count;
+            painted.lastPicture = picture.Pixels();
+        } else {
+            painted.lastProgress = window.Progress()->Value();
+        }
+    };
+    window.PictureArea()->installEventFilter(&watcher);
+    window.Progress()->installEventFilter(&watcher);
+
+    const std::pair<const char*, std::function<void()>> commands[] = {
+        {"Draw", [&] { session.controller.Draw(); }},
+        {"Trace", [&] { session.controller.Trace(); }},
+        {"Compose and a press", [&] {
+             session.controller.Compose();
+             PressOnOutline();
+         }},
+    };
+    for (const auto& [name, run] : commands) {
+        QTest::qWait(20);  // more than a frame since the last paint
+        painted.count = 0;
+        run();
+        EXPECT_GT(painted.count, 0) << name << ": nothing reached the screen while it ran";
+        QApplication::processEvents();
+        EXPECT_TRUE(painted.lastPicture == picture.Pixels()) << name << ": the screen misses the final picture";
+        EXPECT_EQ(painted.lastProgress, session.controller.Progress()) << name;
+    }
+}
+
+TEST(WindowQuit, QuitSilencesAndClosesTheOutputOnceAndClosesTheWindow)
+{
+    const std::pair<const char*, std::function<void(MainWindow&)>> ways[] = {
+        {"the Quit button", [](MainWindow& window) { Click(window.QuitButton()); }},
+        {"the Quit menu command", [](MainWindow& window) { window.QuitAction()->trigger(); }},
+    };
+    for (const auto& [way, quit] : ways) {
+        Session session(Session::WithWindow::Yes);
+        session.DrawAndTrace();
+        session.ComposeAt(0, 0);  // a cell of the frame round the picture
+        ASSERT_TRUE(session.output.IsOpen()) << way;
+        session.output.Clear();
+
+        quit(session.Window());
+        EXPECT_FALSE(session.Window().isVisible()) << way;
+        EXPECT_TRUE(session.controller.HasQuit()) << way;
+        EXPECT_EQ(CallKinds(session.output), (std::vector<Kind>{Kind::Silence, Kind::Close})) << way;
+        EXPECT_TRUE(session.output.Calls().front().accepted) << way << ": silenced while still open";
+        EXPECT_FALSE(session.controller.Timer().IsEnabled()) << way;
+    }
+}
+
+// The window manager's close button arrives at the window's native side,
+// as a close event for the QWindow.
+TEST(WindowClose, ClosingByTheFrameSilencesAndClosesTheOutput)
+{
+    const std::pair<const char*, bool> cases[] = {{"while playing", true}, {"idle", false}};
+    for (const auto& [what, playing] : cases) {
+        Session fresh(Session::WithWindow::Yes);
+        if (playing) {
+            fresh.DrawAndTrace();
+            fresh.ComposeAt(0, 0);  // a cell of the frame round the picture
+            ASSERT_EQ(fresh.controller.CurrentState(), State::Playing) << what;
+        }
+        fresh.output.Clear();
+        QCloseEvent close;
+        QApplication::sendEvent(fresh.Window().windowHandle(), &close);
+
+        EXPECT_FALSE(fresh.Window().isVisible()) << what;
+        EXPECT_EQ(CallKinds(fresh.output), (std::vector<Kind>{Kind::Silence, Kind::Close})) << what;
+        EXPECT_FALSE(fresh.output.IsOpen()) << what;
+        EXPECT_FALSE(fresh.controller.Timer().IsEnabled()) << what;
+        const auto sent = fresh.output.Calls().size();
+        QTest::qWait(450);  // two ticks' time: none may play after the close
+        EXPECT_EQ(fresh.output.Calls().size(), sent) << what;
+    }
+}
+
+TEST(WindowMessages, AreShownInAModalBoxUnlessAnotherPresenterIsSet)
+{
+    RecordingMidiOut output;
+    Controller controller(output);
+    MainWindow window(controller);
+    window.show();
+    Click(window.DrawButton());
+
+    QString shownText;
+    QString shownTitle;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        shownText = box->text();
+        shownTitle = box->windowTitle();
+        box->accept();
+    });
+    Click(window.MagnifyButton());  // returns once the box is closed
+    EXPECT_EQ(shownText, QStringLiteral("Click begin point and end point to magnify."));
+    EXPECT_EQ(shownTitle, QStringLiteral("Velmora"));
+
+    std::vector<QString> presented;
+    window.SetMessagePresenter([&](const QString& text) { presented.push_back(text); });
+    Click(window.TraceButton());
+    Click(window.ComposeButton());
+    EXPECT_EQ(presented, std::vector<QString>{QStringLiteral("Please, click a point on the outline!")});
+}
+
+// Only the exact word keeps the texts as written; any other name, however
+// close, loads the Japanese translation.
+TEST(WindowLanguage, OnlyTheExactWordEnglishKeepsTheEnglishCaptions)
+{
+    const std::pair<std::string_view, const char*> cases[] = {
+        {"English", "Draw All Area"}, {"Japanese", "全体描画"}, {"english", "全体描画"},
+        {"", "全体描画"},             {"English ", "全体描画"},
+    };
+    for (const auto& [language, caption] : cases) {
+        EXPECT_TRUE(UseLanguage(*qApp, language)) << "'" << language << "'";
+        Session session(Session::WithWindow::Yes);
+        EXPECT_EQ(session.Window().DrawButton()->text(), QString::fromUtf8(caption)) << "'" << language << "'";
+        for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+            QCoreApplication::removeTranslator(translator);
+            delete translator;
+        }
+    }
+}
+
+} // namespace
