@@ -1,150 +1,187 @@
-#include "compose_latency.h"
+#include "controller.h"
+#include "fluid_synth_output.h"
+#include "main_window.h"
+#include "outline_point.h"
+#include "picture_view.h"
+#include "sequencer.h"
 
-#include "bench_window.h"
-#include "midi_control.h"
-#include "midi_platform.h"
-#include "shared_state.h"
-#include "start_point.h"
-#include "toolkit.h"
-#include "walk.h"
-
-#include <QPushButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <memory>
+#include <optional>
 #include <string>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int High = 2;
+constexpr int High = 2;  // "高" in the accuracy list
 // The longest walk the program allows: the most work before the first message.
 constexpr int PieceLength = 800;
 constexpr const char* OutputClosed =
     "the MIDI output did not open; without a sound card run under bench/with_null_audio.sh";
 
-struct PressResult
+// Passes everything on to the real output and stamps the first message
+// sent after it was armed.
+class StampingOutput : public music::MidiOut
 {
-    double seconds = 0.0;
-    std::string error;
+public:
+    explicit StampingOutput(music::MidiOut& output) : output_(output) {}
+
+    void Arm() { firstMessage_.reset(); }
+    std::optional<Clock::time_point> FirstMessage() const { return firstMessage_; }
+    bool IsOpen() const { return open_; }
+
+    bool DeviceAvailable() override { return output_.DeviceAvailable(); }
+    bool Open() override { return open_ = output_.Open(); }
+    void Send(const music::MidiMessage& message) override
+    {
+        output_.Send(message);
+        if (!firstMessage_)
+            firstMessage_ = Clock::now();
+    }
+    void SilenceAll() override { output_.SilenceAll(); }
+    void Close() override
+    {
+        output_.Close();
+        open_ = false;
+    }
+
+private:
+    music::MidiOut& output_;
+    std::optional<Clock::time_point> firstMessage_;
+    bool open_ = false;
 };
 
-double SecondsSince(Clock::time_point start)
+// The program as main() builds it, with the real synthesizer behind a
+// stamping output. The tests' Session cannot be used here: its output is
+// always the recorder.
+struct Program
 {
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    Program()
+    {
+        window.SetMessagePresenter({});
+        window.show();
+        QApplication::processEvents();
+    }
+
+    music::FluidSynthOutput synth;  // starts loading the SoundFont, as at start-up
+    StampingOutput output{synth};
+    Controller controller{output};
+    MainWindow window{controller};
+};
+
+void Wait(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
-void PrepareToPress(BenchWindow& window)
+void PrepareToPress(Program& program)
 {
-    window.DrawAndTrace(High);
-    window.SetLength(QString::number(PieceLength));
-    window.ClickCompose();
+    program.window.AccuracyList()->setCurrentIndex(High);
+    program.window.LengthBox()->setText(QString::number(PieceLength));
+    program.controller.Draw();
+    program.controller.Trace();
+    program.controller.Compose();
 }
 
-// The press handler walks the outline, maps the notes, opens the output and
-// sends the two program changes; after the first of them only the second,
-// one button and the timer start remain, so the time until it returns
-// exceeds the wait for the first message by some tens of microseconds.
-PressResult TimedPress(BenchWindow& window)
+// From the press on the picture, through the widget's own handler, to the
+// first message handed to the synthesizer. The error is empty on success.
+std::string TimedPress(Program& program, double& seconds)
 {
-    const auto point = OutlinePointOnRow(PressRow);
+    const auto point = OutlinePointOnRow(program.controller.Outline());
     if (!point)
-        return {0.0, "no outline on the press row"};
+        return "no outline on the press row";
+    PictureView* picture = program.window.PictureArea();
+    QMouseEvent press(QEvent::MouseButtonPress, *point, picture->mapToGlobal(*point), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    program.output.Arm();
     const auto start = Clock::now();
-    window.PressAt(*point);
-    const double seconds = SecondsSince(start);
-    if (window.ShowedMessage(NoMidiDeviceMessage) || window.ShowedMessage(MidiDeviceUnusableMessage))
-        return {seconds, OutputClosed};
-    if (MelodyLength != PieceLength + 1 || !toolkit::IsMusicTimerEnabled())
-        return {seconds, "the walk did not complete"};
-    return {seconds, {}};
+    QApplication::sendEvent(picture, &press);
+    if (!program.output.IsOpen())
+        return OutputClosed;
+    if (program.controller.CurrentState() != State::Playing
+        || program.controller.Melody().size() != std::size_t(PieceLength + 1))
+        return "the walk did not complete";
+    seconds = std::chrono::duration<double>(*program.output.FirstMessage() - start).count();
+    return {};
 }
 
-void StopPiece(BenchWindow& window)
+// The program's first press: only start-up, a draw, a trace and the user's
+// pause lie between the SoundFont starting to load and the press.
+void BM_FirstPress(benchmark::State& state)
 {
-    window.Form().StopMusic()->click();
-}
-
-// The program's first press: only the window, a draw and a trace (and any
-// pause the user takes) lie between start-up and the press.
-void FirstPress(benchmark::State& state, int userPauseMs)
-{
+    const int userPauseMs = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        BenchWindow window;
-        PrepareToPress(window);
+        Program program;
+        PrepareToPress(program);
         if (userPauseMs > 0)
-            window.Wait(userPauseMs);
-        const PressResult result = TimedPress(window);
-        if (!result.error.empty()) {
-            state.SkipWithError(result.error.c_str());
+            Wait(userPauseMs);
+        double seconds = 0.0;
+        if (const std::string error = TimedPress(program, seconds); !error.empty()) {
+            state.SkipWithError(error.c_str());
             break;
         }
-        state.SetIterationTime(result.seconds);
-        StopPiece(window);
+        state.SetIterationTime(seconds);
+        program.controller.StopMusic();
     }
 }
+BENCHMARK(BM_FirstPress)->ArgName("user_pause_ms")->Arg(0)->Arg(1000)->Iterations(3)->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
-// Later pieces: the SoundFont is loaded, each open only starts the driver.
-// One piece ahead, untimed, makes sure of the load even when this runs alone.
-void RepeatedPress(benchmark::State& state)
+// Later pieces: the SoundFont is loaded, and each open only starts the
+// driver. One piece ahead, off the clock, makes sure of the load.
+void BM_RepeatedPress(benchmark::State& state)
 {
-    BenchWindow window;
-    PrepareToPress(window);
-    TimedPress(window);
-    StopPiece(window);
+    Program program;
+    double seconds = 0.0;
+    PrepareToPress(program);
+    TimedPress(program, seconds);
+    program.controller.StopMusic();
     for (auto _ : state) {
-        PrepareToPress(window);
-        const PressResult result = TimedPress(window);
-        if (!result.error.empty()) {
-            state.SkipWithError(result.error.c_str());
+        PrepareToPress(program);
+        if (const std::string error = TimedPress(program, seconds); !error.empty()) {
+            state.SkipWithError(error.c_str());
             break;
         }
-        state.SetIterationTime(result.seconds);
-        StopPiece(window);
+        state.SetIterationTime(seconds);
+        program.controller.StopMusic();
     }
 }
+// A fixed count: every run also draws and traces, which the clock leaves out.
+BENCHMARK(BM_RepeatedPress)->Iterations(100)->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
-// The MIDI share of the press alone: the open, then the melody's program
-// change, checked to be accepted by the platform as ProgramChange sends it.
-void OpenToFirstProgramChange(benchmark::State& state)
+// The MIDI share of a press alone: opening the loaded synthesizer and the
+// melody's program change.
+void BM_OpenToFirstProgramChange(benchmark::State& state)
 {
-    BenchWindow window;
-    OpenMidi();
-    CloseMidi();
+    music::FluidSynthOutput synth;
+    music::OpenOutput(synth);
+    music::CloseOutput(synth);
     for (auto _ : state) {
         const auto start = Clock::now();
-        const bool open = OpenMidi();
-        const bool accepted = midi_platform::ShortMsg(MidiOutHandle, ProgramChangeWord(MelodyProgram, 0))
-            == midi_platform::Ok;
-        const double seconds = SecondsSince(start);
-        CloseMidi();
-        if (!open || !accepted) {
+        const bool open = music::OpenOutput(synth) == music::OpenOutcome::Opened;
+        synth.Send(music::PieceStartMessages()[0]);
+        const auto seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        music::CloseOutput(synth);
+        if (!open) {
             state.SkipWithError(OutputClosed);
             break;
         }
         state.SetIterationTime(seconds);
     }
 }
+BENCHMARK(BM_OpenToFirstProgramChange)->Iterations(300)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-void RegisterComposeLatencyBenchmarks(const ComposeLatencyOptions& options)
-{
-    const std::string first = std::string("FirstPress/") + (options.cold ? "cold" : "prepared_at_start_up")
-        + "/user_pause_ms:" + std::to_string(options.userPauseMs);
-    benchmark::RegisterBenchmark(first.c_str(), FirstPress, options.userPauseMs)
-        ->Iterations(1)
-        ->UseManualTime()
-        ->Unit(benchmark::kMillisecond);
-    // Fixed counts: every run also draws and traces, which the clock leaves out.
-    benchmark::RegisterBenchmark("RepeatedPress/length:800", RepeatedPress)
-        ->Iterations(100)
-        ->UseManualTime()
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("OpenMidiToFirstProgramChange", OpenToFirstProgramChange)
-        ->Iterations(300)
-        ->UseManualTime()
-        ->Unit(benchmark::kMillisecond);
-}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording_midi.h"
+#include "recording_midi_out.h"
 
 #include <chrono>
 #include <iosfwd>
@@ -12,16 +12,17 @@ using TimingClock = std::chrono::steady_clock;
 struct PieceTiming
 {
     int melodyLength = 0;
-    // The last program change, sent just before the timer starts.
+    // Slot 0: the last program change, sent just before the timer starts.
     TimingClock::time_point start;
-    // When the press handler returned, just after the timer started.
+    // When the press returned, just after the timer started.
     TimingClock::time_point pressReturned;
     // Stamped after each tick's handler: ticks 1 .. L + 1.
     std::vector<TimingClock::time_point> ticks;
     // Every MIDI call of the piece, stamped as it arrived.
-    std::vector<recording_midi::Call> calls;
+    std::vector<RecordingMidiOut::Call> calls;
 };
 
-// Prints the deviations from the 200 ms schedule; true when every tick kept
-// within 2 ms of it and the end within 5 ms.
+// Prints how far each tick's handling, each message and the end strayed
+// from their slots k x 200 ms; true when every message kept within 2 ms of
+// its slot and the end within 5 ms.
 bool ReportPieceTiming(const PieceTiming& timing, std::ostream& out);

@@ -1,10 +1,9 @@
-#include "bench_window.h"
+#include "main_window.h"
 #include "music_timer.h"
 #include "offscreen_platform.h"
+#include "outline_point.h"
 #include "piece_timing.h"
-#include "recording_midi.h"
-#include "shared_state.h"
-#include "start_point.h"
+#include "session.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -15,7 +14,7 @@
 
 namespace {
 
-constexpr int Medium = 1;
+constexpr int Medium = 1;  // "中" in the accuracy list
 // Length 8 plays nine bytes, about two seconds; --length=400 plays the
 // program's default piece, 80.4 s.
 constexpr int QuickLength = 8;
@@ -31,11 +30,11 @@ int PieceLengthFromArguments(int argc, char* argv[])
     return QuickLength;
 }
 
-TimingClock::time_point LastProgramChange(const std::vector<recording_midi::Call>& calls)
+TimingClock::time_point LastProgramChange(const std::vector<RecordingMidiOut::Call>& calls)
 {
     TimingClock::time_point last{};
     for (const auto& call : calls) {
-        if (call.kind == recording_midi::Kind::ShortMsg && (call.word & 0xF0) == 0xC0)
+        if (call.kind == RecordingMidiOut::Kind::Send && call.message.Kind() == music::ProgramChangeKind)
             last = call.time;
     }
     return last;
@@ -43,8 +42,9 @@ TimingClock::time_point LastProgramChange(const std::vector<recording_midi::Call
 
 } // namespace
 
-// Plays one piece through the real timer with the recording MIDI platform and
-// prints how far each tick strayed from its place on the 200 ms grid.
+// Plays one piece through the real timer, with the window shown and the
+// recorder as the output, and prints how far each message strayed from its
+// place on the 200 ms grid.
 int main(int argc, char* argv[])
 {
     UseOffscreenPlatformUnlessChosen();
@@ -52,11 +52,11 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
 
-    BenchWindow window;
-    window.DrawAndTrace(Medium);
-    window.SetLength(QString::number(length));
-    window.ClickCompose();
-    const auto point = OutlinePointOnRow(PressRow);
+    Session session(Session::WithWindow::Yes);
+    QApplication::processEvents();  // the window is exposed, so repaints reach it
+    session.DrawAndTrace(Medium);
+    session.controller.SetLengthText(QString::number(length));
+    const auto point = OutlinePointOnRow(session.controller.Outline());
     if (!point) {
         std::cerr << "no outline on the press row\n";
         return 1;
@@ -64,29 +64,29 @@ int main(int argc, char* argv[])
 
     PieceTiming timing;
     QEventLoop piece;
-    MusicTimer* timer = window.Form().Timer();
-    QObject::connect(timer, &MusicTimer::Tick, &piece, [&] {
+    const MusicTimer& timer = session.controller.Timer();
+    QObject::connect(&timer, &MusicTimer::Tick, &piece, [&] {
         timing.ticks.push_back(TimingClock::now());
-        if (!timer->IsEnabled())
+        if (!timer.IsEnabled())
             piece.quit();
     });
 
-    recording_midi::Clear();
-    window.PressAt(*point);
+    session.output.Clear();
+    session.ComposeAt(static_cast<float>(point->x()), static_cast<float>(point->y()));
     timing.pressReturned = TimingClock::now();
-    if (!timer->IsEnabled()) {
+    if (!timer.IsEnabled()) {
         std::cerr << "the press did not start a piece\n";
         return 1;
     }
-    timing.melodyLength = MelodyLength;
-    std::cout << "piece of length " << length << " started; playing for " << (MelodyLength + 1) * 200
+    timing.melodyLength = static_cast<int>(session.controller.Melody().size());
+    std::cout << "piece of length " << length << " started; playing for " << (timing.melodyLength + 1) * 200
               << " ms\n";
 
     // A guard in case the piece never ends: its own length and five seconds more.
-    QTimer::singleShot((MelodyLength + 1) * 200 + 5000, &piece, &QEventLoop::quit);
+    QTimer::singleShot((timing.melodyLength + 1) * 200 + 5000, &piece, &QEventLoop::quit);
     piece.exec();
 
-    timing.calls = recording_midi::Calls();
+    timing.calls = session.output.Calls();
     timing.start = LastProgramChange(timing.calls);
     return ReportPieceTiming(timing, std::cout) ? 0 : 2;
 }

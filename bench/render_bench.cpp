@@ -1,8 +1,11 @@
-#include "bench_window.h"
-#include "renderer.h"
-#include "shared_state.h"
+#include "main_window.h"
+#include "paint_counter.h"
+#include "picture_view.h"
+#include "render.h"
+#include "session.h"
 
-#include <QPushButton>
+#include <QApplication>
+#include <QComboBox>
 
 #include <benchmark/benchmark.h>
 
@@ -10,32 +13,33 @@
 
 namespace {
 
-constexpr int High = 2;
+constexpr int High = 2;  // "高" in the accuracy list
 
-// The renderer as Draw runs it: into the shown window's picture, with the
-// progress bar and the repaint throttle on the way.
-void BM_DrawMandelbrot(benchmark::State& state)
+// The renderer alone at each accuracy's limit, into a grid and nowhere else.
+void BM_Render(benchmark::State& state)
 {
-    BenchWindow window;
     const auto limit = static_cast<std::int16_t>(state.range(0));
-    for (auto _ : state) {
-        SetDefaultView();
-        MaxIterations = limit;
-        DrawMandelbrot();
-    }
-}
-BENCHMARK(BM_DrawMandelbrot)->ArgName("MaxIterations")->Arg(10)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
-
-void BM_DrawClickedAtHigh(benchmark::State& state)
-{
-    BenchWindow window;
-    window.SelectSeido(High);
     for (auto _ : state)
-        window.Form().Draw()->click();
-    if (MaxIterations != 100)
-        state.SkipWithError("the Draw click did not render at 100 iterations");
+        benchmark::DoNotOptimize(fractal::Render(fractal::DefaultView, limit));
 }
-BENCHMARK(BM_DrawClickedAtHigh)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Render)->ArgName("MaxIterations")->Arg(10)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
+
+// The whole Draw command at "高": the render, the picture, the progress bar
+// and the repaints of the shown window on the way.
+void BM_DrawAtHigh(benchmark::State& state)
+{
+    Session session(Session::WithWindow::Yes);
+    session.Window().AccuracyList()->setCurrentIndex(High);
+    QApplication::processEvents();  // the window is exposed, so repaints reach it
+    const PaintCounter picturePaints(session.Window().PictureArea());
+    for (auto _ : state)
+        session.controller.Draw();
+    if (session.controller.MaxIterations() != 100)
+        state.SkipWithError("Draw did not render at 100 iterations");
+    state.counters["picture_paints"] =
+        benchmark::Counter(static_cast<double>(picturePaints.Count()), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_DrawAtHigh)->Unit(benchmark::kMillisecond);
 
 // Escape counts alone over the default view, nothing drawn or stored: the
 // floor that drawing is measured against. An escaping point costs its count
@@ -44,19 +48,20 @@ BENCHMARK(BM_DrawClickedAtHigh)->Unit(benchmark::kMillisecond);
 void BM_EscapeCountLoop(benchmark::State& state)
 {
     const auto limit = static_cast<std::int16_t>(state.range(0));
-    const double xStep = (DefaultXMax - DefaultXMin) / 400;
-    const double yStep = (DefaultYMax - DefaultYMin) / 400;
+    const fractal::View& view = fractal::DefaultView;
+    const double xStep = view.XStep();
+    const double yStep = view.YStep();
     std::int64_t iterations = 0;
     std::int64_t neverEscaping = 0;
     for (auto _ : state) {
         iterations = 0;
         neverEscaping = 0;
-        for (std::int16_t x = 0; x < PictureSide; ++x) {
-            const double cx = x * xStep + DefaultXMin;
-            for (std::int16_t y = 0; y < PictureSide; ++y) {
-                const double cy = y * yStep + DefaultYMin;
-                const std::int16_t count = EscapeCount(cx, cy, limit);
-                if (count == NotEscaped) {
+        for (std::int16_t x = 0; x < fractal::PictureSide; ++x) {
+            const double cx = x * xStep + view.xMin;
+            for (std::int16_t y = 0; y < fractal::PictureSide; ++y) {
+                const double cy = y * yStep + view.yMin;
+                const std::int16_t count = fractal::EscapeCount(cx, cy, limit);
+                if (count == fractal::NotEscaped) {
                     ++neverEscaping;
                     iterations += limit + 1;
                 } else {
