@@ -7,9 +7,11 @@
 #include "session.h"
 #include "window_driver.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 
 #include <gtest/gtest.h>
 
@@ -77,6 +79,26 @@ TEST_F(StartupWindow, ControlsSitAtTheirDesignedPlacesWithTheirCaptions)
         else
             ADD_FAILURE() << c.name << " has no caption";
     }
+
+    const QList<QAction*> menus = window.menuBar()->actions();
+    struct MenuText
+    {
+        QString shown;
+        const char* english;
+        const char* japanese;
+    };
+    const MenuText menuTexts[] = {
+        {menus.value(0) ? menus.value(0)->text() : QString(), "File", "ファイル"},
+        {window.SavePictureAction()->text(), "Save Picture…", "画像を保存…"},
+        {window.ExportMelodyAction()->text(), "Export Melody as MIDI…", "メロディをMIDIで書き出す…"},
+        {window.QuitAction()->text(), "Quit", "終了"},
+        {menus.value(1) ? menus.value(1)->text() : QString(), "View", "表示"},
+        {window.BackAction()->text(), "Back", "戻る"},
+        {menus.value(2) ? menus.value(2)->text() : QString(), "Help", "ヘルプ"},
+        {window.AboutAction()->text(), "About Velmora", "Velmoraについて"},
+    };
+    for (const MenuText& m : menuTexts)
+        EXPECT_EQ(m.shown, InLanguage(m.english, m.japanese));
 
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Velmora"));
     // Whatever bars the window has above it, the whole client area shows,
