@@ -8,10 +8,12 @@
 #include "window_driver.h"
 
 #include <QImage>
-#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 #ifndef VELMORA_TEST_SCALE_FACTOR
@@ -125,32 +127,50 @@ TEST_F(PictureViewTest, EveryCellShowsItsColourAsACrispSquare)
     }
 }
 
-TEST_F(PictureViewTest, TheRubberBandIsDrawnRedOverThePictureWithoutChangingIt)
+// The rubber band and the ring round the sounding cell are drawn over the
+// picture on the screen, never into it, so a saved picture has neither.
+TEST_F(PictureViewTest, OverlaysAreDrawnOverThePictureWithoutChangingIt)
 {
+    struct Overlay
+    {
+        const char* name;
+        QRgb colour;
+        std::function<void(bool shown)> show;
+        int top;  // the rows it may cover in column 250, in picture cells
+        int bottom;
+    };
+    const Overlay overlays[] = {
+        {"rubber band", qRgb(255, 0, 0), [&](bool shown) { view.SetRubberBand(shown, QLineF(10, 100, 300, 100)); },
+         100, 100},
+        {"playhead", qRgb(255, 255, 0),
+         [&](bool shown) { view.SetPlayhead(shown ? std::optional<QPoint>(QPoint(250, 100)) : std::nullopt); }, 98,
+         102},
+    };
     picture.Set(250, 200, 0x00FF0000);
     const QImage before = view.Image();
     for (const int side : {400, 800}) {
         view.resize(side, side);
         const int k = ScaleFactor * side / 400;
-        view.SetRubberBand(true, QLineF(10, 100, 300, 100));
-        EXPECT_EQ(view.Image(), before) << "the band is not part of the picture";
+        for (const Overlay& overlay : overlays) {
+            const std::string where = std::string(overlay.name) + ", side " + std::to_string(side);
+            overlay.show(true);
+            EXPECT_EQ(view.Image(), before) << where;
+            const QImage shown = Screen();
+            std::vector<int> rows;
+            for (int y = 0; y < shown.height(); ++y) {
+                if (shown.pixel(250 * k, y) == overlay.colour)
+                    rows.push_back(y);
+            }
+            ASSERT_FALSE(rows.empty()) << where << ": not drawn at x 250";
+            EXPECT_GE(rows.front(), overlay.top * k - k) << where;
+            EXPECT_LE(rows.back(), overlay.bottom * k + k) << where;
+            EXPECT_EQ(shown.pixel(250 * k, 200 * k), qRgb(0, 0, 255)) << where << ": the picture still shows";
 
-        // Down the column at x 250: red only where the line crosses it.
-        const QImage shown = Screen();
-        std::vector<int> redRows;
-        for (int y = 0; y < shown.height(); ++y) {
-            if (shown.pixel(250 * k, y) == qRgb(255, 0, 0))
-                redRows.push_back(y);
+            overlay.show(false);
+            const QImage hidden = Screen();
+            for (int y = 0; y < hidden.height(); ++y)
+                ASSERT_NE(hidden.pixel(250 * k, y), overlay.colour) << where << ": still shown at row " << y;
         }
-        ASSERT_FALSE(redRows.empty()) << "side " << side << ": no red line at x 250";
-        EXPECT_GE(redRows.front(), 100 * k - k) << "side " << side;
-        EXPECT_LE(redRows.back(), 100 * k + k) << "side " << side;
-        EXPECT_EQ(shown.pixel(250 * k, 200 * k), qRgb(0, 0, 255)) << "the picture still shows beneath";
-
-        view.SetRubberBand(false, QLineF(10, 100, 300, 100));
-        const QImage hidden = Screen();
-        for (int x = 0; x < hidden.width(); ++x)
-            ASSERT_NE(hidden.pixel(x, 100 * k), qRgb(255, 0, 0)) << "side " << side << ": the hidden band shows at " << x;
     }
 }
 

@@ -110,13 +110,20 @@ TEST_F(WindowTest, ButtonsMenusAndPressesDriveTheControllerAndShowWhatItOffers)
         {"the pending second corner", [&] { PressPicture(window, {350, 350}); }, State::Traced, traced},
         {"Compose", [&] { Click(window.ComposeButton()); }, State::ChoosingStart, choosing},
         {"a press off the outline", [&] { PressPicture(window, {200, 200}); }, State::StartMissed, missed},
-        {"a press on the outline", [&] { PressOnOutline(); }, State::Playing, playing},
+        {"a press on the outline", [&] {
+             PressOnOutline();
+             EXPECT_TRUE(session.controller.Playhead()) << "a playing piece has a sounding cell";
+         }, State::Playing, playing},
         {"Stop Music", [&] { Click(window.StopMusicButton()); }, State::Ready, ready},
     };
     for (const Step& step : steps) {
         step.give();
         EXPECT_EQ(session.controller.CurrentState(), step.state) << step.input;
         ExpectCommands(step.buttons, step.input);
+        const auto playhead = session.controller.Playhead();
+        EXPECT_EQ(window.PictureArea()->Playhead(),
+                  playhead ? std::optional<QPoint>(QPoint(playhead->x, playhead->y)) : std::nullopt)
+            << step.input << ": the ring round the sounding cell";
     }
     EXPECT_EQ(session.messages.size(), 3u) << "the magnify hint, the request for a start point, the miss";
 
