@@ -1,0 +1,169 @@
+#include "controller_rig.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using namespace app_test;
+
+// Every input the window passes on, by the name a user knows it by. The
+// press lies on the frame of the whole view's outline, so it can start a walk.
+const std::pair<std::string, std::function<void(Controller&)>> Inputs[] = {
+    {"Draw", [](Controller& c) { c.Draw(); }},
+    {"Magnify", [](Controller& c) { c.ExplainMagnify(); }},
+    {"Back", [](Controller& c) { c.Back(); }},
+    {"Trace", [](Controller& c) { c.Trace(); }},
+    {"Compose", [](Controller& c) { c.Compose(); }},
+    {"Stop", [](Controller& c) { c.StopMusic(); }},
+    {"a press", [](Controller& c) { c.Press(398, 0); }},
+    {"a move", [](Controller& c) { c.Move(250, 250); }},
+    {"a timer tick", [](Controller& c) { c.Tick(); }},
+};
+
+// Everything of the session a user could see or hear change.
+struct Observation
+{
+    State state;
+    std::string offered;
+    std::vector<fractal::Colour> pixels;
+    std::vector<QString> messages;
+    std::size_t midiCalls;
+    fractal::View view;
+    std::size_t history;
+    RubberBand band;
+    float progress;
+    std::vector<std::uint8_t> melody;
+    int position;
+    std::optional<fractal::Cell> playhead;
+    bool timerEnabled;
+    fractal::OutlineGrid outline;
+    QString lengthText;
+};
+
+Observation Observe(const ControllerRig& rig)
+{
+    const Controller& c = rig.controller;
+    return {c.CurrentState(), rig.Offered(), c.CurrentPicture().Pixels(), rig.messages, rig.output.Calls().size(),
+            c.CurrentView(), c.History().size(), c.CurrentRubberBand(), c.Progress(), c.Melody(), c.Player().Position(),
+            c.Playhead(), c.Timer().IsEnabled(), c.Outline(), c.LengthText()};
+}
+
+std::string ChangedParts(const Observation& a, const Observation& b)
+{
+    std::string changed;
+    const auto note = [&changed](bool same, const char* part) {
+        if (!same)
+            changed.append(part).append(" ");
+    };
+    note(a.state == b.state, "state");
+    note(a.offered == b.offered, "offered");
+    note(a.pixels == b.pixels, "picture");
+    note(a.messages == b.messages, "messages");
+    note(a.midiCalls == b.midiCalls, "MIDI");
+    note(a.view == b.view && a.history == b.history, "view");
+    note(a.band.visible == b.band.visible && a.band.start == b.band.start && a.band.end == b.band.end, "band");
+    note(a.progress == b.progress, "progress");
+    note(a.melody == b.melody && a.position == b.position && a.playhead == b.playhead, "melody");
+    note(a.timerEnabled == b.timerEnabled, "timer");
+    note(a.outline == b.outline, "outline");
+    note(a.lengthText == b.lengthText, "length");
+    return changed;
+}
+
+using Steps = std::function<void(ControllerRig&)>;
+
+struct StateCase
+{
+    const char* name;
+    Steps reach;
+    std::optional<State> state;
+    std::string offered;
+    // The inputs that act here and where each leads; every other input changes nothing.
+    std::vector<std::pair<std::string, State>> acting;
+};
+
+Steps Then(Steps first, Steps next)
+{
+    return [=](ControllerRig& rig) {
+        first(rig);
+        next(rig);
+    };
+}
+
+} // namespace
+
+TEST(CommandTable, EachStateOffersWhatAUserExpectsAndEveryOtherInputChangesNothing)
+{
+    const Steps start = [](ControllerRig&) {};
+    const Steps drawn = [](ControllerRig& rig) {
+        rig.controller.SetAccuracy(0);
+        rig.controller.Draw();
+    };
+    const Steps cornerSet = Then(drawn, [](ControllerRig& rig) { rig.controller.Press(100, 100); });
+    const Steps magnified = Then(cornerSet, [](ControllerRig& rig) { rig.controller.Press(300, 300); });
+    const Steps magnifiedCornerSet = Then(magnified, [](ControllerRig& rig) { rig.controller.Press(100, 100); });
+    const Steps traced = Then(drawn, [](ControllerRig& rig) { rig.controller.Trace(); });
+    const Steps tracedCornerSet = Then(cornerSet, [](ControllerRig& rig) { rig.controller.Trace(); });
+    const Steps choosing = Then(traced, [](ControllerRig& rig) { rig.controller.Compose(); });
+    const Steps missed = Then(choosing, [](ControllerRig& rig) { rig.controller.Press(200, 200); });
+    const Steps playing = [](ControllerRig& rig) { rig.StartPiece(); };
+    const Steps stopped = Then(playing, [](ControllerRig& rig) { rig.controller.StopMusic(); });
+    const Steps quit = Then(drawn, [](ControllerRig& rig) { rig.controller.Quit(); });
+
+    const StateCase cases[] = {
+        {"at start", start, State::Ready, "Draw", {{"Draw", State::Drawn}}},
+        {"drawn", drawn, State::Drawn, "Draw Magnify Trace SavePicture",
+         {{"Draw", State::Drawn}, {"Magnify", State::Drawn}, {"Trace", State::Traced}, {"a press", State::CornerSet}}},
+        {"first corner set", cornerSet, State::CornerSet, "Draw Magnify Trace SavePicture",
+         {{"Draw", State::CornerSet}, {"Magnify", State::CornerSet}, {"Trace", State::TracedCornerSet},
+          {"a press", State::Drawn}, {"a move", State::CornerSet}}},
+        {"magnified", magnified, State::Drawn, "Draw Magnify Back Trace SavePicture",
+         {{"Draw", State::Drawn}, {"Magnify", State::Drawn}, {"Back", State::Drawn}, {"Trace", State::Traced},
+          {"a press", State::CornerSet}}},
+        {"magnified with a first corner set", magnifiedCornerSet, State::CornerSet,
+         "Draw Magnify Back Trace SavePicture",
+         {{"Draw", State::CornerSet}, {"Magnify", State::CornerSet}, {"Back", State::Drawn},
+          {"Trace", State::TracedCornerSet}, {"a press", State::Drawn}, {"a move", State::CornerSet}}},
+        {"traced", traced, State::Traced, "Compose SavePicture", {{"Compose", State::ChoosingStart}}},
+        {"traced with a first corner pending", tracedCornerSet, State::TracedCornerSet, "Compose SavePicture",
+         {{"Compose", State::ChoosingStart}, {"a press", State::Traced}, {"a move", State::TracedCornerSet}}},
+        {"choosing a start point", choosing, State::ChoosingStart, "SavePicture", {{"a press", State::Playing}}},
+        {"after a press off the outline", missed, State::StartMissed, "Draw SavePicture",
+         {{"Draw", State::Drawn}, {"a press", State::Playing}}},
+        {"playing", playing, State::Playing, "Stop SavePicture ExportMelody",
+         {{"Stop", State::Ready}, {"a timer tick", State::Playing}}},
+        {"after a piece was stopped", stopped, State::Ready, "Draw SavePicture ExportMelody",
+         {{"Draw", State::Drawn}}},
+        {"after Quit", quit, std::nullopt, "", {}},
+    };
+
+    for (const StateCase& row : cases) {
+        ControllerRig rig;
+        row.reach(rig);
+        if (row.state) {
+            EXPECT_EQ(rig.controller.CurrentState(), *row.state) << row.name;
+        }
+        EXPECT_EQ(rig.Offered(), row.offered) << row.name << ": the commands on offer";
+
+        for (const auto& [inputName, apply] : Inputs) {
+            ControllerRig fresh;
+            row.reach(fresh);
+            const Observation before = Observe(fresh);
+            apply(fresh.controller);
+            const auto acting = std::ranges::find(row.acting, inputName, &std::pair<std::string, State>::first);
+            if (acting != row.acting.end()) {
+                EXPECT_EQ(fresh.controller.CurrentState(), acting->second) << row.name << ", then " << inputName;
+            } else {
+                EXPECT_EQ(ChangedParts(before, Observe(fresh)), "")
+                    << row.name << ": " << inputName << " is not offered, so it must change nothing";
+            }
+        }
+    }
+}

@@ -1,0 +1,207 @@
+#include "controller_rig.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using namespace app_test;
+using Kind = RecordingMidiOut::Kind;
+
+std::set<std::pair<int, int>> RedPixels(const Picture& picture)
+{
+    std::set<std::pair<int, int>> red;
+    for (int x = 0; x < Picture::Side; ++x) {
+        for (int y = 0; y < Picture::Side; ++y) {
+            if (picture.At(x, y) == Red)
+                red.emplace(x, y);
+        }
+    }
+    return red;
+}
+
+// The smallest set of outline cells joined to each other by their eight
+// neighbours and to no other outline cell.
+std::vector<fractal::Cell> SmallestOutlinePiece(const fractal::OutlineGrid& outline)
+{
+    std::vector<std::vector<bool>> seen(Picture::Side, std::vector<bool>(Picture::Side, false));
+    std::vector<fractal::Cell> smallest;
+    for (int x = 0; x < Picture::Side; ++x) {
+        for (int y = 0; y < Picture::Side; ++y) {
+            if (seen[x][y] || outline.At(x, y) != White)
+                continue;
+            std::vector<fractal::Cell> piece{{x, y}};
+            seen[x][y] = true;
+            for (std::size_t i = 0; i < piece.size(); ++i) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    for (int dy = -1; dy <= 1; ++dy) {
+                        const int nx = piece[i].x + dx;
+                        const int ny = piece[i].y + dy;
+                        if (fractal::InsidePicture(nx, ny) && !seen[nx][ny] && outline.At(nx, ny) == White) {
+                            seen[nx][ny] = true;
+                            piece.push_back({nx, ny});
+                        }
+                    }
+                }
+            }
+            if (smallest.empty() || piece.size() < smallest.size())
+                smallest = piece;
+        }
+    }
+    return smallest;
+}
+
+} // namespace
+
+TEST(ControllerComposing, ComposeAsksForAStartPointAndAPressOffTheOutlineSaysSoAndWaitsOn)
+{
+    ControllerRig rig;
+    Controller& c = rig.controller;
+    rig.DrawAndTrace();
+    c.Compose();
+    EXPECT_EQ(rig.messages, std::vector<QString>{AskForStartPoint});
+    EXPECT_EQ(c.CurrentState(), State::ChoosingStart);
+
+    const fractal::OutlineGrid outline = c.Outline();
+    for (int press = 1; press <= 2; ++press) {
+        c.Press(200, 200);  // inside the set, far from its outline
+        EXPECT_EQ(rig.messages.back(), NotOnOutline) << "press " << press;
+        EXPECT_EQ(rig.messages.size(), 1u + press) << "press " << press;
+        EXPECT_EQ(c.CurrentState(), State::StartMissed) << "still waiting for a start point";
+    }
+    EXPECT_TRUE(c.Outline() == outline) << "nothing of the outline is used up";
+    EXPECT_TRUE(rig.output.Calls().empty()) << "nothing is played";
+    EXPECT_FALSE(c.Timer().IsEnabled());
+}
+
+TEST(ControllerComposing, AWalkThatReturnsToItsStartPaintsItsPathSaysSoAndPlaysNothing)
+{
+    ControllerRig rig;
+    Controller& c = rig.controller;
+    c.SetLengthText(QStringLiteral("800"));
+    rig.DrawAndTrace(2);
+    // A walk steps into each cell of its piece once and back out once, so a
+    // piece of fewer than 400 cells is used up before 801 steps.
+    const std::vector<fractal::Cell> piece = SmallestOutlinePiece(c.Outline());
+    ASSERT_FALSE(piece.empty());
+    ASSERT_LT(piece.size(), 400u) << "the whole view at the highest accuracy has small islands";
+    c.Compose();
+    c.Press(piece[0].x, piece[0].y);
+    EXPECT_EQ(rig.messages.back(), WalkFailed) << "a piece of " << piece.size() << " cells";
+    EXPECT_EQ(c.CurrentState(), State::StartMissed);
+    EXPECT_TRUE(rig.output.Calls().empty()) << "a failed walk makes no MIDI call";
+    EXPECT_FALSE(c.Timer().IsEnabled());
+    std::set<std::pair<int, int>> path;
+    for (const fractal::Cell cell : piece) {
+        for (const auto& [dx, dy] : {std::pair{0, 0}, {1, 0}, {0, 1}, {1, 1}}) {
+            if (fractal::InsidePicture(cell.x + dx, cell.y + dy))
+                path.emplace(cell.x + dx, cell.y + dy);
+        }
+    }
+    EXPECT_EQ(RedPixels(c.CurrentPicture()), path) << "each cell walked is painted as a 2 x 2 block";
+
+    c.Press(piece[0].x, piece[0].y);
+    EXPECT_EQ(rig.messages.back(), NotOnOutline) << "the walk used the piece up";
+    c.Press(0, 0);
+    EXPECT_EQ(c.CurrentState(), State::Playing) << "a press on the frame still starts a piece";
+}
+
+TEST(ControllerComposing, TheLengthTextSetsTheWalkLengthOrIsPutBackTo400)
+{
+    struct Case
+    {
+        const char* text;
+        int notes;
+        const char* textAfter;
+    };
+    const Case cases[] = {
+        {"8", 9, "8"}, {"800", 801, "800"}, {"7.5", 9, "7.5"}, {"7", 401, "400"},
+        {"", 401, "400"}, {"99999", 401, "400"}, {"abc", 401, "400"},
+    };
+    for (const Case& row : cases) {
+        ControllerRig rig;
+        Controller& c = rig.controller;
+        c.SetLengthText(QString::fromUtf8(row.text));
+        rig.DrawAndTrace();
+        c.Compose();
+        QSignalSpy shown(&c, &Controller::lengthTextChanged);
+        c.Press(0, 0);
+        ASSERT_EQ(c.CurrentState(), State::Playing) << "text '" << row.text << "'";
+        EXPECT_EQ(c.Player().Length(), row.notes) << "text '" << row.text << "': one note more than the length";
+        EXPECT_EQ(c.LengthText(), row.textAfter) << "text '" << row.text << "'";
+        const bool rejected = QString::fromUtf8(row.text) != row.textAfter;
+        ASSERT_EQ(shown.count(), rejected ? 1 : 0) << "text '" << row.text << "': the box is told only when reset";
+        if (rejected) {
+            EXPECT_EQ(shown.at(0).at(0).toString(), "400");
+        }
+    }
+}
+
+TEST(ControllerComposing, ACompletedWalkIsPaintedRedAndStartsItsPieceOnTheOpenedOutput)
+{
+    ControllerRig rig;
+    Controller& c = rig.controller;
+    rig.StartPiece();
+    EXPECT_EQ(rig.messages, std::vector<QString>{AskForStartPoint}) << "nothing more to say";
+    EXPECT_EQ(c.CurrentState(), State::Playing);
+    EXPECT_EQ(rig.Offered(), "Stop SavePicture ExportMelody");
+    EXPECT_TRUE(c.Timer().IsEnabled());
+    EXPECT_EQ(c.Melody(), (std::vector<std::uint8_t>{76, 79, 79, 79, 79, 79, 79, 79, 79}))
+        << "E5 for the step right, then G5 down the edge";
+    EXPECT_EQ(c.Player().Length(), 9);
+    EXPECT_EQ(c.Player().Position(), 0);
+
+    // Each visited cell paints the 2 x 2 block below and right of it, clipped
+    // at the edge: (398, 0), then (399, 0) to (399, 7).
+    std::set<std::pair<int, int>> path{{398, 0}, {398, 1}};
+    for (int y = 0; y <= 8; ++y)
+        path.emplace(399, y);
+    EXPECT_EQ(RedPixels(c.CurrentPicture()), path);
+
+    const auto& calls = rig.output.Calls();
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_EQ(calls[0].kind, Kind::DeviceQuery);
+    EXPECT_EQ(calls[1].kind, Kind::Open);
+    EXPECT_EQ(rig.output.Heard(), (std::vector<music::MidiMessage>{{0xC0, 88, 0}, {0xC1, 46, 0}}))
+        << "program 88 on channel 0 for the melody, 46 on channel 1 for the chords";
+    EXPECT_TRUE(rig.output.IsOpen());
+}
+
+TEST(ControllerComposing, WithoutAUsableDeviceThePieceStillRunsItsCourseSilently)
+{
+    struct Case
+    {
+        const char* what;
+        bool deviceAvailable;
+        bool openRefused;
+        QString message;
+    };
+    const Case cases[] = {
+        {"no device", false, false, NoMidiDevice},
+        {"the device refuses", true, true, MidiDeviceRefused},
+    };
+    for (const Case& row : cases) {
+        ControllerRig rig;
+        Controller& c = rig.controller;
+        rig.output.SetDeviceAvailable(row.deviceAvailable);
+        rig.output.SetOpenRefused(row.openRefused);
+        rig.StartPiece();
+        EXPECT_EQ(rig.messages.back(), row.message) << row.what;
+        EXPECT_EQ(c.CurrentState(), State::Playing) << row.what;
+        EXPECT_TRUE(c.Timer().IsEnabled()) << row.what;
+        for (int tick = 1; tick <= 9; ++tick) {
+            c.Tick();
+            ASSERT_EQ(c.CurrentState(), State::Playing) << row.what << ", tick " << tick;
+            EXPECT_FLOAT_EQ(c.Progress(), tick * 100.0f / 9) << row.what << ", tick " << tick;
+        }
+        c.Tick();
+        EXPECT_EQ(c.CurrentState(), State::Ready) << row.what << ": the piece ends on the tenth tick";
+        EXPECT_FALSE(c.Timer().IsEnabled()) << row.what;
+        EXPECT_TRUE(rig.output.Heard().empty()) << row.what << ": nothing reached a device";
+    }
+}
