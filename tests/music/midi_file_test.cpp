@@ -1,14 +1,12 @@
 #include "midi_file.h"
+#include "midi_file_reading.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <ostream>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -19,41 +17,8 @@ namespace {
 using music::StandardMidiFile;
 using music::TimedMessage;
 
-// One channel message as the independent reader saw it.
-struct Event
-{
-    int ms = 0;
-    std::string type;
-    int channel = 0;
-    int data1 = 0; // note or program
-    int data2 = 0; // velocity
-
-    friend bool operator==(const Event&, const Event&) = default;
-};
-
-void PrintTo(const Event& event, std::ostream* out)
-{
-    *out << event.ms << "ms " << event.type << " ch" << event.channel << ' ' << event.data1 << ' ' << event.data2;
-}
-
-struct Reading
-{
-    int format = -1;
-    int ticksPerBeat = -1;
-    int trackCount = -1;
-    int lengthMs = -1;
-    std::vector<std::string> trackNames;
-    std::vector<Event> events;
-
-    std::vector<Event> OnChannel(int channel) const
-    {
-        std::vector<Event> found;
-        for (const auto& event : events)
-            if (event.channel == channel)
-                found.push_back(event);
-        return found;
-    }
-};
+using midi_reading::Event;
+using midi_reading::Reading;
 
 TimedMessage On(int step, std::uint8_t note, std::uint8_t velocity, std::uint8_t channel)
 {
@@ -85,39 +50,6 @@ Event ProgramAt(int ms, int program, int channel)
     return {ms, "program_change", channel, program, 0};
 }
 
-std::vector<std::string> Split(const std::string& text, char separator)
-{
-    std::vector<std::string> parts;
-    std::istringstream in(text);
-    for (std::string part; std::getline(in, part, separator);)
-        parts.push_back(part);
-    return parts;
-}
-
-Reading Parse(const std::string& output)
-{
-    std::istringstream lines(output);
-    std::string line;
-    Reading reading;
-    std::getline(lines, line);
-    std::istringstream header(line);
-    std::string word;
-    header >> word >> reading.format >> reading.ticksPerBeat >> reading.trackCount >> reading.lengthMs;
-    if (word != "header" || !header)
-        throw std::runtime_error("reader printed no header:\n" + output);
-    std::string names;
-    std::getline(header >> std::ws, names);
-    reading.trackNames = Split(names, '|');
-    while (std::getline(lines, line)) {
-        Event event;
-        std::istringstream fields(line);
-        if (!(fields >> event.ms >> event.type >> event.channel >> event.data1 >> event.data2))
-            throw std::runtime_error("unreadable event line: " + line);
-        reading.events.push_back(event);
-    }
-    return reading;
-}
-
 class MidiFileTest : public ::testing::Test
 {
 protected:
@@ -142,17 +74,7 @@ protected:
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                     static_cast<std::streamsize>(bytes.size()));
 
-        const std::string command = std::string("'") + PYTHON3 + "' '" + MIDI_FILE_READER + "' '" + path.string() + "' 2>&1";
-        FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr)
-            throw std::runtime_error("cannot run " + command);
-        std::string output;
-        char buffer[4096];
-        for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            output.append(buffer, count);
-        if (pclose(pipe) != 0)
-            throw std::runtime_error("mido could not read the file:\n" + output);
-        return Parse(output);
+        return midi_reading::ReadMidiFile(path);
     }
 
 private:
