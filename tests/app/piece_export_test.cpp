@@ -1,0 +1,134 @@
+#include "controller_rig.h"
+#include "file_writing.h"
+#include "midi_file_reading.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <utility>
+
+namespace {
+
+using app_test::ControllerRig;
+using midi_reading::Event;
+
+Event EventOf(int ms, const music::MidiMessage& message)
+{
+    switch (message.Kind()) {
+    case music::NoteOnKind:
+        return {ms, "note_on", message.Channel(), message.data1, message.data2};
+    case music::NoteOffKind:
+        return {ms, "note_off", message.Channel(), message.data1, 0};
+    default:
+        return {ms, "program_change", message.Channel(), message.data1, 0};
+    }
+}
+
+QByteArray Bytes(const std::vector<std::uint8_t>& bytes)
+{
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+// Lengths 12 and 40 end while a chord still sounds (struck at 9 and 33, its
+// release due after the end); length 14 releases its last chord on its last tick.
+class PieceExport : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(PieceExport, TheFileHoldsWhatPlaybackSentAtItsTicksAndReleasesWhatStillSounds)
+{
+    ControllerRig rig;
+    rig.controller.SetLengthText(QString::number(GetParam()));
+    rig.DrawAndTrace(1);
+    EXPECT_FALSE(rig.controller.Offered().exportMelody) << "nothing to export before a piece";
+    rig.controller.Compose();
+    rig.controller.Press(336, 207);  // the boundary just right of the main cardioid's cusp
+    ASSERT_EQ(rig.controller.CurrentState(), State::Playing);
+    EXPECT_TRUE(rig.controller.Offered().exportMelody);
+    const auto whilePlaying = rig.controller.PieceAsMidiFile();
+
+    // What a listener heard, each message at the time of the tick that sent it.
+    std::vector<Event> heard;
+    std::map<std::pair<int, int>, int> sounding;
+    auto hear = [&](int ms, std::size_t from) {
+        const auto& calls = rig.output.Calls();
+        for (std::size_t i = from; i < calls.size(); ++i) {
+            if (calls[i].kind != RecordingMidiOut::Kind::Send || !calls[i].accepted)
+                continue;
+            const Event event = EventOf(ms, calls[i].message);
+            heard.push_back(event);
+            if (event.type == "note_on")
+                ++sounding[{event.channel, event.data1}];
+            else if (event.type == "note_off" && sounding[{event.channel, event.data1}] > 0)
+                --sounding[{event.channel, event.data1}];
+        }
+    };
+    hear(0, 0);
+    int tick = 0;
+    while (rig.controller.CurrentState() == State::Playing) {
+        const std::size_t from = rig.output.Calls().size();
+        rig.controller.Tick();
+        hear(++tick * 200, from);
+    }
+    ASSERT_EQ(tick, GetParam() + 2) << "ticks 1 to L + 1 for a melody of L = length + 1 bytes";
+    // Playback silenced these with a reset; the file releases them where the piece ends.
+    std::vector<Event> expected = heard;
+    for (const auto& [note, count] : sounding) {
+        for (int i = 0; i < count; ++i)
+            expected.push_back({tick * 200, "note_off", note.first, note.second, 0});
+    }
+
+    const auto bytes = rig.controller.PieceAsMidiFile();
+    EXPECT_EQ(bytes, whilePlaying) << "the same piece while it plays and after it ended";
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("piece.mid"));
+    ASSERT_FALSE(WriteFileAtomically(path, Bytes(bytes)));
+    const midi_reading::Reading reading = midi_reading::ReadMidiFile(path.toStdString());
+
+    std::vector<Event> read = reading.events;
+    std::sort(read.begin(), read.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(read, expected);
+    EXPECT_EQ(reading.lengthMs, tick * 200);
+    EXPECT_TRUE(rig.controller.Offered().exportMelody) << "still offered after the piece ended";
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, PieceExport, ::testing::Values(12, 14, 40));
+
+TEST(AtomicWriting, AFailureGivesTheReasonAndLeavesNothingBehind)
+{
+    QTemporaryDir folder;
+    const std::filesystem::path root = folder.path().toStdString();
+    std::ofstream(root / "blocker") << "a file where a folder should be";
+    const QString underAFile = folder.filePath(QStringLiteral("blocker/piece.mid"));
+
+    const auto reason = WriteFileAtomically(underAFile, "data");
+    ASSERT_TRUE(reason.has_value());
+    EXPECT_FALSE(reason->isEmpty());
+    EXPECT_FALSE(std::filesystem::exists(root / "blocker" / "piece.mid"));
+
+    std::filesystem::create_directory(root / "taken");
+    EXPECT_TRUE(WriteFileAtomically(folder.filePath(QStringLiteral("taken")), "data").has_value())
+        << "a folder is not replaced by a file";
+    EXPECT_TRUE(std::filesystem::is_directory(root / "taken"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root), {}), 2) << "no temporary file is left";
+}
+
+TEST(AtomicWriting, ReplacesAFileWholeAndLeavesNoTemporaryFile)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("picture.png"));
+    ASSERT_FALSE(WriteFileAtomically(path, "first version, longer than the second"));
+    ASSERT_FALSE(WriteFileAtomically(path, "second"));
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    const std::string content((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(content, "second");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path().toStdString()), {}), 1);
+}
+
+} // namespace

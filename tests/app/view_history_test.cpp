@@ -1,0 +1,82 @@
+#include "controller_rig.h"
+#include "render.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using app_test::ControllerRig;
+
+// Two presses on the picture: a magnification of the current view.
+void Magnify(Controller& controller, float x1, float y1, float x2, float y2)
+{
+    controller.Press(x1, y1);
+    controller.Press(x2, y2);
+}
+
+TEST(ViewHistory, BackReturnsThroughEachMagnificationAndDrawsAtTheAccuracyNowSelected)
+{
+    ControllerRig rig;
+    rig.controller.Draw();
+    EXPECT_FALSE(rig.controller.Offered().back) << "nothing to go back to after Draw";
+
+    Magnify(rig.controller, 100, 100, 200, 180);
+    const fractal::View first = rig.controller.CurrentView();
+    Magnify(rig.controller, 50, 60, 150, 150);
+    EXPECT_EQ(rig.controller.History().size(), 2u);
+    EXPECT_TRUE(rig.controller.Offered().back);
+
+    rig.controller.SetAccuracy(0);
+    QSignalSpy progress(&rig.controller, &Controller::progressChanged);
+    rig.controller.Back();
+    EXPECT_EQ(rig.controller.CurrentView(), first);
+    EXPECT_EQ(rig.controller.MaxIterations(), 10) << "the accuracy is taken when Back draws";
+    EXPECT_EQ(rig.controller.Colours(), fractal::Render(first, 10));
+    ASSERT_EQ(progress.count(), 401) << "0, then one value per column, as any render";
+    EXPECT_FLOAT_EQ(progress.last().at(0).toFloat(), 99.75f);
+    EXPECT_EQ(rig.controller.CurrentState(), State::Drawn);
+
+    rig.controller.Back();
+    EXPECT_EQ(rig.controller.CurrentView(), fractal::DefaultView);
+    EXPECT_FALSE(rig.controller.Offered().back) << "back at the first view";
+    rig.controller.Back();
+    EXPECT_EQ(rig.controller.CurrentView(), fractal::DefaultView) << "Back with no history does nothing";
+}
+
+TEST(ViewHistory, BackCancelsAPendingFirstCorner)
+{
+    ControllerRig rig;
+    rig.controller.Draw();
+    Magnify(rig.controller, 100, 100, 200, 200);
+    rig.controller.Press(30, 30);
+    ASSERT_TRUE(rig.controller.CurrentRubberBand().visible);
+
+    rig.controller.Back();
+    EXPECT_FALSE(rig.controller.CurrentRubberBand().visible);
+    EXPECT_EQ(rig.controller.CurrentState(), State::Drawn);
+    rig.controller.Press(10, 10);
+    EXPECT_EQ(rig.controller.CurrentState(), State::CornerSet) << "the next press is a new first corner";
+    EXPECT_EQ(rig.controller.CurrentView(), fractal::DefaultView);
+}
+
+TEST(ViewHistory, BackIsOfferedOnlyWhereMagnifyIsAndDrawForgetsTheHistory)
+{
+    ControllerRig rig;
+    rig.controller.Draw();
+    Magnify(rig.controller, 100, 100, 200, 200);
+    rig.controller.Trace();
+    EXPECT_FALSE(rig.controller.Offered().back) << "not while the outline is shown";
+    rig.controller.Back();
+    EXPECT_EQ(rig.controller.History().size(), 1u);
+
+    ControllerRig fresh;
+    fresh.controller.Draw();
+    Magnify(fresh.controller, 100, 100, 200, 200);
+    fresh.controller.Draw();
+    EXPECT_TRUE(fresh.controller.History().empty());
+    EXPECT_FALSE(fresh.controller.Offered().back);
+}
+
+} // namespace
