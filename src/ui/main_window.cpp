@@ -208,36 +208,32 @@ void MainWindow::SavePicture()
 {
     if (!controller_.Offered().savePicture)
         return;
-    const QString path = chooseFile_(tr("Save Picture"), SuggestedPath(QStandardPaths::PicturesLocation,
-                                                                      QStringLiteral("velmora.png")),
-                                     tr("PNG images (*.png)"));
-    if (path.isEmpty())
-        return;
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     picture_->Image().save(&buffer, "PNG");
-    WriteChosenFile(path, png, tr("The picture could not be saved."));
+    SaveAs({tr("Save Picture"), QStandardPaths::PicturesLocation, QStringLiteral("velmora.png"),
+            tr("PNG images (*.png)"), tr("The picture could not be saved.")},
+           png);
 }
 
 void MainWindow::ExportMelody()
 {
     if (!controller_.Offered().exportMelody)
         return;
-    const QString path = chooseFile_(tr("Export Melody as MIDI"), SuggestedPath(QStandardPaths::MusicLocation,
-                                                                               QStringLiteral("velmora.mid")),
-                                     tr("MIDI files (*.mid *.midi)"));
-    if (path.isEmpty())
-        return;
     const std::vector<std::uint8_t> bytes = controller_.PieceAsMidiFile();
-    WriteChosenFile(path, QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())),
-                    tr("The melody could not be exported."));
+    SaveAs({tr("Export Melody as MIDI"), QStandardPaths::MusicLocation, QStringLiteral("velmora.mid"),
+            tr("MIDI files (*.mid *.midi)"), tr("The melody could not be exported.")},
+           QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
 }
 
-void MainWindow::WriteChosenFile(const QString& path, const QByteArray& data, const QString& failure)
+void MainWindow::SaveAs(const SaveDialog& dialog, const QByteArray& data)
 {
+    const QString path = chooseFile_(dialog.title, SuggestedPath(dialog.folder, dialog.suggestedName), dialog.filter);
+    if (path.isEmpty())
+        return;
     if (const auto reason = WriteFileAtomically(path, data))
-        ShowMessage(failure + QLatin1Char('\n') + QDir::toNativeSeparators(path) + QLatin1Char('\n') + *reason);
+        ShowMessage(dialog.failure + QLatin1Char('\n') + QDir::toNativeSeparators(path) + QLatin1Char('\n') + *reason);
 }
 
 void MainWindow::ShowAbout()

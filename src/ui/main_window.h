@@ -3,6 +3,7 @@
 #include "repaint_throttle.h"
 
 #include <QMainWindow>
+#include <QStandardPaths>
 
 #include <functional>
 
@@ -66,7 +67,16 @@ private:
     void CreateControls();
     void CreateMenus();
     void Connect();
-    void WriteChosenFile(const QString& path, const QByteArray& data, const QString& failure);
+    struct SaveDialog
+    {
+        QString title;
+        QStandardPaths::StandardLocation folder;
+        QString suggestedName;
+        QString filter;
+        QString failure;
+    };
+    // Asks where to save, then writes the file whole or reports why it could not.
+    void SaveAs(const SaveDialog& dialog, const QByteArray& data);
     void ShowCommands();
     void ShowRubberBand();
     void ShowPlayhead();
