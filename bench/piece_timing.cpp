@@ -23,6 +23,7 @@ double Ms(TimingClock::duration d)
 struct Deviations
 {
     std::vector<double> all;
+    std::vector<int> ticks;
     double maxAbs = 0.0;
     int worstTick = 0;
 
@@ -33,6 +34,7 @@ struct Deviations
             worstTick = tick;
         }
         all.push_back(ms);
+        ticks.push_back(tick);
     }
 
     double Percentile(double p) const
@@ -75,6 +77,18 @@ void PrintDeviations(std::ostream& out, const char* what, const Deviations& d)
                   d.all.empty() ? 0.0 : *std::max_element(d.all.begin(), d.all.end()), d.Percentile(0.5),
                   d.Percentile(0.9), d.Percentile(0.99), d.Over(MessageToleranceMs));
     out << line;
+    // Where they strayed, to tell a stray tick from a steady drift.
+    int listed = 0;
+    for (std::size_t i = 0; i < d.all.size() && listed < 10; ++i) {
+        if (std::abs(d.all[i]) > MessageToleranceMs) {
+            std::snprintf(line, sizeof line, "%s tick %d %+.3f ms", listed == 0 ? "    beyond 2 ms:" : ",", d.ticks[i],
+                          d.all[i]);
+            out << line;
+            ++listed;
+        }
+    }
+    if (listed > 0)
+        out << "\n";
 }
 
 void PrintValue(std::ostream& out, const char* what, double ms)

@@ -97,6 +97,11 @@ TEST_F(WindowTest, ButtonsMenusAndPressesDriveTheControllerAndShowWhatItOffers)
     };
     const Step steps[] = {
         {"start-up", [] {}, State::Ready, ready},
+        {"a press and a move before any picture", [&] {
+             PressPicture(window, {150, 150});
+             MovePointer(window, {200, 220});
+             EXPECT_FALSE(window.PictureArea()->IsRubberBandVisible());
+         }, State::Ready, ready},
         {"Draw", [&] { Click(window.DrawButton()); }, State::Drawn, drawn},
         {"Magnify", [&] { Click(window.MagnifyButton()); }, State::Drawn, drawn},
         {"first corner", [&] { PressPicture(window, {100, 100}); }, State::CornerSet, drawn},
