@@ -1,252 +1,125 @@
+// Length texts against a rule worked out on their decimal digits: first
+// many through ReadLength, then a few typed key by key into the real box
+// and composed.
+
 #include "e2e_support.h"
-#include "window_fixture.h"
+#include "length_texts.h"
+#include "session.h"
 
 #include "length_text.h"
-#include "music_timer.h"
-#include "shared_state.h"
+#include "main_window.h"
+#include "picture_view.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-
 #include <QTest>
 
-#include <algorithm>
+#include <gtest/gtest.h>
+
 #include <cstdio>
-#include <random>
-#include <string>
-#include <vector>
 
 namespace {
-
-// A Length text built around a number whose reading is known by
-// construction: digits with blanks anywhere, a period as the decimal point,
-// then something that cannot continue a number.
-struct LengthCase
-{
-    std::string text;
-    int expectedLength;  // what the walk should use: the rounded number or 400
-    bool accepted;       // false: 400 is used and the box should read "400"
-};
-
-class LengthTexts
-{
-public:
-    LengthTexts(std::uint64_t seed, bool astralCharacters)
-        : rng_(seed)
-        , astral_(astralCharacters)
-    {
-    }
-
-    LengthCase Next()
-    {
-        if (Chance(0.1))
-            return NotANumber();
-        return Number();
-    }
-
-private:
-    bool Chance(double p) { return std::bernoulli_distribution(p)(rng_); }
-    int Uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng_); }
-
-    template <typename T>
-    const T& Pick(const std::vector<T>& from)
-    {
-        return from[static_cast<std::size_t>(Uniform(0, static_cast<int>(from.size()) - 1))];
-    }
-
-    std::string Digits(int count, bool nonZeroFirst)
-    {
-        std::string digits;
-        for (int i = 0; i < count; ++i)
-            digits.push_back(static_cast<char>('0' + Uniform(i == 0 && nonZeroFirst ? 1 : 0, 9)));
-        return digits;
-    }
-
-    std::string Blanks() { return std::string(static_cast<std::size_t>(Uniform(1, 3)), ' '); }
-
-    // Characters that cannot continue a number: no digit, no blank, no
-    // exponent letter, no period unless the number already has one.
-    std::string Stopper(bool numberHasPeriod)
-    {
-        std::vector<std::string> stoppers{"a", "x", "Z", "k", "#", "!", "%", ",", "/", "*", "(", "-", "+",
-                                          "_", ":", ";", "=", "'", "\"", "&", "長", "é"};
-        if (numberHasPeriod)
-            stoppers.push_back(".");
-        if (astral_)
-            stoppers.push_back("😀");
-        return Pick(stoppers);
-    }
-
-    std::string Tail()
-    {
-        static const std::vector<std::string> pieces{"0", "7", "9", "e", "E", "5", ".", " ", "abc", "長さ", "-", "+", "e3"};
-        std::string tail;
-        const int count = Chance(0.02) ? Uniform(200, 1000) : Uniform(0, 6);
-        for (int i = 0; i < count; ++i)
-            tail += Pick(pieces);
-        return tail;
-    }
-
-    LengthCase NotANumber()
-    {
-        switch (Uniform(0, 3)) {
-        case 0: return {"", 400, false};
-        case 1: return {std::string(static_cast<std::size_t>(Uniform(1, 20)), ' '), 400, false};
-        default: {
-            static const std::vector<std::string> starts{"abc", "x", "Z", "#", "!", "%", ",", "/", "(", "長さ",
-                                                         "é", "_", "NaN", "inf", "四百", "?"};
-            std::string text = (Chance(0.3) ? Blanks() : "") + Pick(starts) + Tail();
-            return {text, 400, false};
-        }
-        }
-    }
-
-    LengthCase Number()
-    {
-        const bool negative = Chance(0.12);
-        std::string integer;
-        switch (Uniform(0, 9)) {
-        case 0: integer = std::to_string(Pick(std::vector<int>{0, 1, 6, 7, 8, 9, 10, 799, 800, 801, 802, 1000})); break;
-        case 1: integer = Digits(Uniform(4, 20), true); break;
-        case 2: integer = Chance(0.3) ? Digits(Uniform(300, 600), true) : ""; break;
-        default: integer = std::to_string(Uniform(0, 1000)); break;
-        }
-        std::string fraction;
-        bool period = false;
-        switch (Uniform(0, 7)) {
-        case 0: period = true; break;  // a trailing period
-        case 1:
-        case 2:
-            period = true;
-            fraction = Digits(Uniform(1, 6), false);
-            break;
-        case 3:
-            period = true;
-            fraction = Pick(std::vector<std::string>{"5", "50", "500000", "49999", "500001", "4", "6", "05"});
-            break;
-        default: break;
-        }
-        if (integer.empty() && fraction.empty())
-            integer = "0";
-        const std::string leadingZeros = Chance(0.15) ? std::string(static_cast<std::size_t>(Uniform(1, 5)), '0') : "";
-
-        std::string number = (negative ? "-" : "") + leadingZeros + integer + (period ? "." : "") + fraction;
-        std::string text;
-        for (const char c : number) {
-            if (Chance(0.08))
-                text += Blanks();
-            text.push_back(c);
-        }
-        if (Chance(0.3))
-            text = Blanks() + text;
-        if (Chance(0.3))
-            text += Blanks();
-        if (Chance(0.5))
-            text += Stopper(period) + Tail();
-
-        const int rounded = RoundHalfToEven(integer, fraction);
-        const bool accepted = !negative && rounded >= 8 && rounded <= 800;
-        return {text, accepted ? rounded : 400, accepted};
-    }
-
-    // The integer nearest to integer.fraction, halves to the even one; any
-    // number of five digits or more is simply reported as out of range.
-    static int RoundHalfToEven(const std::string& integer, const std::string& fraction)
-    {
-        const std::size_t firstSignificant = integer.find_first_not_of('0');
-        const std::string significant = firstSignificant == std::string::npos ? "" : integer.substr(firstSignificant);
-        if (significant.size() > 4)
-            return 100000;
-        const int whole = significant.empty() ? 0 : std::stoi(significant);
-        if (fraction.empty() || fraction[0] < '5')
-            return whole;
-        if (fraction[0] > '5' || fraction.find_first_not_of('0', 1) != std::string::npos)
-            return whole + 1;
-        return whole % 2 == 0 ? whole : whole + 1;
-    }
-
-    std::mt19937_64 rng_;
-    bool astral_;
-};
 
 std::string Shown(const std::string& text)
 {
     return text.size() > 80 ? text.substr(0, 80) + "... (" + std::to_string(text.size()) + " bytes)" : text;
 }
 
-TEST(LengthTextFuzz, ReadsTheRoundedLeadingNumberWithinEightTo800AndOtherwise400)
+TEST(LengthText, ReadsTheRoundedLeadingNumberWithin8To800AndOtherwise400)
 {
-    const std::uint64_t seed = e2e::SeedFromEnvironment(20240611);
-    const long count = e2e::CountFromEnvironment("VELMORA_LENGTH_TEXTS", 100000);
-    LengthTexts texts(seed, true);
-    int acceptedCount = 0;
-    for (long i = 0; i < count; ++i) {
-        const LengthCase c = texts.Next();
+    // The edges of the rule, then random texts.
+    const e2e::LengthCase fixed[] = {
+        {"7.5", 8, true},     {"8.5", 8, true},       {"9.5", 10, true},      {"800.5", 800, true},
+        {"800.51", 400, false}, {"7.49", 400, false}, {"99999", 400, false},  {"-8", 400, false},
+        {" 1 2 x", 12, true}, {"1.2e1", 12, true},    {"12e", 12, true},      {"1e999", 400, false},
+        {"１２", 12, true},   {"12.", 12, true},      {"", 400, false},       {"+64", 64, true},
+    };
+    for (const auto& c : fixed) {
         const LengthReading reading = ReadLength(c.text);
-        acceptedCount += c.accepted;
-        EXPECT_EQ(reading.length, c.expectedLength) << "text '" << Shown(c.text) << "' should give " << c.expectedLength;
-        EXPECT_EQ(reading.accepted, c.accepted)
-            << "text '" << Shown(c.text) << "' should be " << (c.accepted ? "used as typed" : "replaced by 400");
-        if (HasFailure()) {
-            std::printf("Length text fuzz failed at text %ld of seed %llu (set VELMORA_FUZZ_SEED to replay)\n", i,
-                        static_cast<unsigned long long>(seed));
-            break;
-        }
+        EXPECT_EQ(reading.length, c.length) << "text '" << c.text << "'";
+        EXPECT_EQ(reading.accepted, c.accepted) << "text '" << c.text << "'";
     }
-    if (!HasFailure()) {
-        EXPECT_GT(acceptedCount, count / 10) << "the fuzz should exercise accepted lengths, not only the fallback";
-        EXPECT_LT(acceptedCount, count * 9 / 10) << "the fuzz should exercise the fallback too";
+
+    const std::uint64_t seed = e2e::SeedFromEnvironment(20240611);
+    const long count = e2e::NumberFromEnvironment("VELMORA_LENGTH_TEXTS", 20000);
+    e2e::LengthTexts texts(seed, {});
+    long accepted = 0;
+    for (long i = 0; i < count && !HasFailure(); ++i) {
+        const e2e::LengthCase c = texts.Next();
+        const LengthReading reading = ReadLength(c.text);
+        accepted += c.accepted;
+        EXPECT_EQ(reading.length, c.length) << "text '" << Shown(c.text) << "'";
+        EXPECT_EQ(reading.accepted, c.accepted) << "text '" << Shown(c.text) << "'";
+    }
+    if (HasFailure()) {
+        std::printf("replay with VELMORA_FUZZ_SEED=%llu\n", static_cast<unsigned long long>(seed));
+        return;
+    }
+    EXPECT_GT(accepted, count / 10) << "the texts should reach accepted lengths";
+    EXPECT_LT(accepted, count * 9 / 10) << "the texts should reach the fallback too";
+}
+
+// Full-width digits read as their ASCII digits; other characters that
+// merely look like digits (superscripts, fractions, circled numbers) are
+// not digits and end the number like any other character.
+TEST(LengthText, OnlyFullWidthFormsReadAsAscii)
+{
+    const e2e::LengthCase cases[] = {
+        {"8½", 8, true},      // not 81
+        {"1²", 400, false},   // not 12
+        {"⑧", 400, false},   // not 8
+        {"¹²", 400, false},   // not 12
+        {"８½", 8, true},     // the full-width eight alone
+    };
+    for (const auto& c : cases) {
+        const LengthReading reading = ReadLength(c.text);
+        EXPECT_EQ(reading.length, c.length) << "text '" << c.text << "'";
+        EXPECT_EQ(reading.accepted, c.accepted) << "text '" << c.text << "'";
     }
 }
 
-class LengthThroughTheWindow : public WindowFixture
-{
-protected:
-    // Types the text key by key; characters QTest has no key for arrive as
-    // key events that carry only their text, as an input method would send them.
-    void TypeAnyText(const QString& text)
-    {
-        const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-        if (ascii) {
-            TypeLength(text);
-            return;
-        }
-        form->Length()->clear();
-        for (const QChar c : text) {
-            QTest::sendKeyEvent(QTest::Click, form->Length(), Qt::Key_unknown, QString(c), Qt::NoModifier);
-        }
-    }
-};
-
 // Each text is typed into the box and a piece composed from the top-left
-// corner of the default outline, whose frame is long enough for any length.
-TEST_F(LengthThroughTheWindow, TheComposedMelodyHasTheTypedLengthPlusOneOrFallsBackTo400)
+// corner of the whole set at low accuracy, whose frame is long enough for
+// any length.
+TEST(LengthThroughTheWindow, TheMelodyHasTheTypedLengthPlusOneOrFallsBackTo400)
 {
-    const std::uint64_t seed = e2e::SeedFromEnvironment(20240611) + 1;
-    const long count = e2e::CountFromEnvironment("VELMORA_LENGTH_WINDOW_TEXTS", 250);
-    LengthTexts texts(seed, false);
-    SelectSeido(0);
-    for (long i = 0; i < count; ++i) {
-        const LengthCase c = texts.Next();
-        const QString typed = QString::fromStdString(c.text);
-        TypeAnyText(typed);
-        ASSERT_EQ(form->Length()->text(), typed) << "the box should hold the text as typed";
+    Session session(Session::WithWindow::Yes);
+    MainWindow& window = session.Window();
+    QLineEdit* box = window.LengthBox();
+    QTest::keyClick(window.AccuracyList(), Qt::Key_Up);
 
-        Click(form->Draw());
-        Click(form->Trace());
-        Click(form->Compose());
-        PressAt(0, 0);
-        ASSERT_TRUE(form->Timer()->IsEnabled()) << "the walk along the frame should complete for '" << Shown(c.text) << "'";
-        EXPECT_EQ(MelodyLength, c.expectedLength + 1)
-            << "text '" << Shown(c.text) << "' should give a melody of " << c.expectedLength + 1 << " bytes";
-        EXPECT_EQ(form->Length()->text(), c.accepted ? typed : QStringLiteral("400"))
-            << "text '" << Shown(c.text) << "' should " << (c.accepted ? "stay as typed" : "become 400");
-        Click(form->StopMusic());
-        if (HasFailure()) {
-            std::printf("Length window fuzz failed at text %ld of seed %llu (set VELMORA_FUZZ_SEED to replay)\n", i,
-                        static_cast<unsigned long long>(seed - 1));
-            break;
+    const std::uint64_t seed = e2e::SeedFromEnvironment(20240611) + 1;
+    e2e::LengthTexts texts(seed, {.longTexts = false, .tabsAndLines = false});
+    std::vector<e2e::LengthCase> cases{{"１２", 12, true}, {"abc", 400, false}};
+    for (long i = e2e::NumberFromEnvironment("VELMORA_LENGTH_WINDOW_TEXTS", 12); i > 0; --i)
+        cases.push_back(texts.Next());
+
+    for (const e2e::LengthCase& c : cases) {
+        const QString typed = QString::fromStdString(c.text);
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Backspace);
+        // Characters without a key arrive as key events carrying only their
+        // text, as an input method sends them.
+        for (qsizetype i = 0; i < typed.size(); ++i) {
+            const qsizetype n = typed[i].isHighSurrogate() ? 2 : 1;
+            const QString character = typed.mid(i, n);
+            if (character[0].unicode() < 0x80)
+                QTest::keyClick(box, character[0].toLatin1());
+            else
+                QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, character, Qt::NoModifier);
+            i += n - 1;
         }
+        ASSERT_EQ(box->text(), typed);
+
+        QTest::mouseClick(window.DrawButton(), Qt::LeftButton);
+        QTest::mouseClick(window.TraceButton(), Qt::LeftButton);
+        QTest::mouseClick(window.ComposeButton(), Qt::LeftButton);
+        e2e::PressOn(window.PictureArea(), QPointF(0, 0));
+        ASSERT_TRUE(session.controller.Timer().IsEnabled()) << "the walk along the frame plays for '" << c.text << "'";
+        EXPECT_EQ(session.controller.Melody().size(), static_cast<std::size_t>(c.length) + 1) << "text '" << c.text << "'";
+        EXPECT_EQ(box->text(), c.accepted ? typed : QStringLiteral("400")) << "text '" << c.text << "'";
+        QTest::mouseClick(window.StopMusicButton(), Qt::LeftButton);
     }
 }
 

@@ -1,370 +1,364 @@
+// Two whole cycles on the real window, driven by widget events only: every
+// step's offered commands against the command model, and the complete MIDI
+// stream against the reference sequencer.
+
+#include "command_model.h"
 #include "e2e_support.h"
 #include "reference_music.h"
-#include "window_fixture.h"
+#include "session.h"
 
-#include "draw_area.h"
-#include "music_timer.h"
+#include "main_window.h"
+#include "picture_view.h"
 #include "progress_bar.h"
-#include "recording_midi.h"
-#include "shared_state.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
-#include <string>
-#include <vector>
 
 namespace {
 
-using recording_midi::Kind;
+using Outcome = CommandModel::StartOutcome;
+using Clock = std::chrono::steady_clock;
 
-struct Commands
-{
-    bool draw;
-    bool mangify;
-    bool trace;
-    bool compose;
-    bool stopMusic;
-    bool timerRuns;
-    int mode;
-};
-
-constexpr Commands Idle{true, false, false, false, false, false, 0};
-constexpr Commands Drawn{true, true, true, false, false, false, 0};
-constexpr Commands FirstCornerSet{true, true, true, false, false, false, 1};
-constexpr Commands Traced{false, false, false, true, false, false, 0};
-constexpr Commands AwaitingStart{false, false, false, false, false, false, 3};
-constexpr Commands Playing{false, false, false, false, true, true, 0};
-
-double Milliseconds(std::chrono::steady_clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-// What one tick of the real timer left behind, seen right after it.
+// What the window showed right after one tick of the real timer.
 struct TickSeen
 {
-    int playPosition;
-    bool draw;
-    bool stopMusic;
+    int position;
+    Commands offered;
     bool timerRuns;
     float progress;
-    std::chrono::steady_clock::time_point time;
+    Clock::time_point time;
     std::size_t callsSoFar;
 };
 
-class WholeCycle : public WindowFixture
+class WholeCycle : public ::testing::Test
 {
 protected:
-    void ExpectCommands(const std::string& after, const Commands& expected)
+    void SetUp() override
     {
-        auto state = [](bool enabled) { return enabled ? "enabled" : "disabled"; };
-        EXPECT_EQ(form->Draw()->isEnabled(), expected.draw) << "after " << after << ", Draw should be " << state(expected.draw);
-        EXPECT_EQ(form->Mangify()->isEnabled(), expected.mangify)
-            << "after " << after << ", Magnify should be " << state(expected.mangify);
-        EXPECT_EQ(form->Trace()->isEnabled(), expected.trace) << "after " << after << ", Trace should be " << state(expected.trace);
-        EXPECT_EQ(form->Compose()->isEnabled(), expected.compose)
-            << "after " << after << ", Compose should be " << state(expected.compose);
-        EXPECT_EQ(form->StopMusic()->isEnabled(), expected.stopMusic)
-            << "after " << after << ", Stop Music should be " << state(expected.stopMusic);
-        EXPECT_TRUE(form->Quit()->isEnabled()) << "after " << after << ", Quit should always be enabled";
-        EXPECT_EQ(form->Timer()->IsEnabled(), expected.timerRuns)
-            << "after " << after << ", the music timer should " << (expected.timerRuns ? "run" : "be stopped");
-        EXPECT_EQ(InteractionMode, expected.mode) << "after " << after << ", the interaction mode should be " << expected.mode;
-    }
-
-    void WatchTicks()
-    {
-        QObject::connect(form->Timer(), &MusicTimer::Tick, form.get(), [this] {
-            ticks.push_back({PlayPosition, form->Draw()->isEnabled(), form->StopMusic()->isEnabled(),
-                             form->Timer()->IsEnabled(), form->Progress()->Value(), std::chrono::steady_clock::now(),
-                             recording_midi::Calls().size()});
+        ASSERT_EQ(area->size(), QSize(400, 400)) << "presses below are given in picture coordinates";
+        QObject::connect(&controller.Timer(), &MusicTimer::Tick, [this] {
+            ticks.push_back({controller.Player().Position(), controller.Offered(), controller.Timer().IsEnabled(),
+                             window.Progress()->Value(), Clock::now(), session.output.Calls().size()});
         });
     }
 
-    std::vector<std::uint8_t> CurrentMelody() const
+    void ExpectOffered(const char* after)
     {
-        return {Melody.begin(), Melody.begin() + MelodyLength};
+        const Commands expected = model.Offered();
+        EXPECT_EQ(controller.Offered(), expected) << "after " << after;
+        EXPECT_EQ(controller.CurrentState(), model.ExpectedState()) << "after " << after;
+        EXPECT_EQ(controller.Timer().IsEnabled(), expected.stopMusic) << "after " << after << ": the timer runs while Stop is offered";
+        // The window shows exactly what is offered; Quit always.
+        const Commands shown{.draw = window.DrawButton()->isEnabled(),
+                             .magnify = window.MagnifyButton()->isEnabled(),
+                             .trace = window.TraceButton()->isEnabled(),
+                             .compose = window.ComposeButton()->isEnabled(),
+                             .stopMusic = window.StopMusicButton()->isEnabled(),
+                             .back = window.BackAction()->isEnabled(),
+                             .savePicture = window.SavePictureAction()->isEnabled(),
+                             .exportMelody = window.ExportMelodyAction()->isEnabled()};
+        EXPECT_EQ(shown, expected) << "the window after " << after;
+        EXPECT_TRUE(window.QuitButton()->isEnabled() && window.QuitAction()->isEnabled()) << "after " << after;
     }
 
-    // Every tick of a piece against the reference: its position, the buttons,
-    // the bar, its messages and its time after the piece began.
-    void ExpectTicksOfPiece(const std::vector<std::uint8_t>& melody, std::size_t firstTick, std::size_t tickCount,
-                            std::size_t callsBeforeFirstTick, std::chrono::steady_clock::time_point started)
-    {
-        const int length = static_cast<int>(melody.size());
-        const auto expected = reference::TickMessages(melody);
-        const auto& calls = recording_midi::Calls();
-        std::size_t callsBefore = callsBeforeFirstTick;
-        for (std::size_t i = 0; i < tickCount; ++i) {
-            const TickSeen& seen = ticks[firstTick + i];
-            const int k = static_cast<int>(i) + 1;
-            const bool ending = k == length + 1;
-            EXPECT_EQ(seen.playPosition, ending ? length : k) << "tick " << k << " should bring the play position there";
-            EXPECT_EQ(seen.stopMusic, !ending) << "tick " << k << ": Stop Music enabled exactly while playing";
-            EXPECT_EQ(seen.timerRuns, !ending) << "tick " << k << ": the timer runs exactly while playing";
-            EXPECT_EQ(seen.draw, ending) << "tick " << k << ": Draw comes back only with the ending tick";
-            EXPECT_FLOAT_EQ(seen.progress, static_cast<float>(double(ending ? length : k) / length * 100.0))
-                << "tick " << k << " should show the position as a share of the melody";
-            EXPECT_GE(Milliseconds(seen.time - started), k * 200.0 - 1.0)
-                << "tick " << k << " must not come before " << k * 200 << " ms into the piece";
+    void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    void Press(QPointF at) { e2e::PressOn(area, at); }
 
-            std::vector<std::uint32_t> sent;
-            for (std::size_t c = callsBefore; c < seen.callsSoFar; ++c) {
-                if (calls[c].kind == Kind::ShortMsg)
-                    sent.push_back(calls[c].word);
+    void TypeLength(const QString& text)
+    {
+        QLineEdit* box = window.LengthBox();
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClicks(box, text);
+        ASSERT_EQ(box->text(), text);
+    }
+
+    void ExpectView(double xMin, double xMax, double yMin, double yMax)
+    {
+        const fractal::View& view = controller.CurrentView();
+        EXPECT_NEAR(view.xMin, xMin, 1e-12);
+        EXPECT_NEAR(view.xMax, xMax, 1e-12);
+        EXPECT_NEAR(view.yMin, yMin, 1e-12);
+        EXPECT_NEAR(view.yMax, yMax, 1e-12);
+    }
+
+    // Drags from the first corner to the second through a few sub-pixel
+    // moves; the red line must follow the pointer from the first corner.
+    void Magnify()
+    {
+        const QPointF first(100.25, 100.5);
+        Press(first);
+        model.Press();
+        ExpectOffered("the first corner");
+        EXPECT_TRUE(area->IsRubberBandVisible());
+        EXPECT_EQ(area->RubberBandLine(), QLineF(first, first)) << "the red line starts as a point at the first corner";
+        for (const QPointF to : {QPointF(150.5, 120.25), QPointF(220.5, 199.75), QPointF(300.75, 260.5)}) {
+            e2e::Pointer(area, QEvent::MouseMove, to);
+            EXPECT_EQ(area->RubberBandLine(), QLineF(first, to)) << "the red line runs from the first corner to the pointer";
+        }
+        ExpectOffered("moving the pointer");
+        Press(QPointF(300.75, 260.5));
+        model.Press();
+        ExpectOffered("the second corner");
+        EXPECT_FALSE(area->IsRubberBandVisible());
+        // Corners at x = -2 + 0.00675 X and y = -1.4 + 0.00675 Y; the
+        // height grows from the first corner to the dragged width.
+        ExpectView(-1.3233125, 0.0300625, -0.721625, -0.721625 + 1.353375);
+    }
+
+    // The outline as the trace rule has it, shown white on black.
+    void ExpectTracedOutline()
+    {
+        EXPECT_TRUE(controller.Outline() == reference::OutlineOf(controller.Colours()));
+        const QImage image = area->Image();
+        int wrong = 0;
+        for (int x = 0; x <= 400; ++x) {
+            for (int y = 0; y <= 400; ++y) {
+                const bool marked = controller.Outline().At(x, y) == reference::White;
+                if (x == 400 || y == 400)
+                    wrong += controller.Outline().At(x, y) != 0 || controller.Colours().At(x, y) != 0;
+                else
+                    wrong += image.pixel(x, y) != (marked ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
             }
-            EXPECT_EQ(sent, expected[i]) << "tick " << k << " should send " << reference::DescribeWords(expected[i])
-                                         << " but sent " << reference::DescribeWords(sent);
+        }
+        EXPECT_EQ(wrong, 0) << "cells shown otherwise than traced, or marked in the 401st row or column";
+    }
+
+    // Each tick from `first` on: its position, the offered commands, the
+    // bar, its time after the piece began, and exactly its messages.
+    void ExpectTicks(const std::vector<std::uint8_t>& melody, std::size_t first, std::size_t callsAtStart,
+                     Clock::time_point started)
+    {
+        const int size = static_cast<int>(melody.size());
+        const auto expected = reference::TickMessages(melody);
+        std::size_t callsBefore = callsAtStart;
+        for (std::size_t i = first; i < ticks.size(); ++i) {
+            const TickSeen& seen = ticks[i];
+            const int k = static_cast<int>(i - first) + 1;
+            const bool ending = k == size + 1;
+            const int position = ending ? size : k;
+            EXPECT_EQ(seen.position, position) << "tick " << k;
+            EXPECT_EQ(seen.offered.stopMusic, !ending) << "tick " << k << ": Stop is offered until the piece ends";
+            EXPECT_EQ(seen.offered.draw, ending) << "tick " << k << ": Draw returns with the ending tick";
+            EXPECT_EQ(seen.timerRuns, !ending) << "tick " << k;
+            EXPECT_EQ(seen.progress, static_cast<float>(double(position) / size * 100.0)) << "tick " << k;
+            const double sinceStart = std::chrono::duration<double, std::milli>(seen.time - started).count();
+            EXPECT_GE(sinceStart, k * 200.0 - 1.0) << "tick " << k << " came before its slot";
+            std::vector<music::MidiMessage> sent;
+            for (std::size_t c = callsBefore; c < seen.callsSoFar; ++c) {
+                if (session.output.Calls()[c].kind == RecordingMidiOut::Kind::Send)
+                    sent.push_back(session.output.Calls()[c].message);
+            }
+            EXPECT_EQ(sent, expected[static_cast<std::size_t>(k) - 1]) << "the messages of tick " << k;
             callsBefore = seen.callsSoFar;
         }
     }
 
+    void ExpectNothingAfterTheEnd()
+    {
+        const std::size_t calls = session.output.Calls().size();
+        const std::size_t seen = ticks.size();
+        QTest::qWait(450);
+        EXPECT_EQ(ticks.size(), seen) << "no tick follows the end";
+        EXPECT_EQ(session.output.Calls().size(), calls) << "nothing is sent after the end";
+    }
+
+    std::vector<std::string> Messages() const
+    {
+        std::vector<std::string> texts;
+        for (const QString& text : session.messages)
+            texts.push_back(text.toStdString());
+        return texts;
+    }
+
+    Session session{Session::WithWindow::Yes};
+    MainWindow& window = session.Window();
+    Controller& controller = session.controller;
+    PictureView* area = window.PictureArea();
+    CommandModel model;
     std::vector<TickSeen> ticks;
 };
 
-std::vector<reference::Heard> AcceptedFrom(std::size_t first)
+TEST_F(WholeCycle, TwoCyclesFromStartUpToQuitOfferTheModelsCommandsAndSoundExactlyTheWalkedMelodies)
 {
-    const auto accepted = recording_midi::AcceptedCalls();
-    return reference::HeardOf({accepted.begin() + static_cast<std::ptrdiff_t>(std::min(first, accepted.size())), accepted.end()});
-}
+    ExpectOffered("start-up");
+    EXPECT_EQ(window.AccuracyList()->currentIndex(), 1) << "the middle accuracy is chosen at start-up";
+    EXPECT_EQ(window.LengthBox()->text(), QStringLiteral("400"));
+    EXPECT_TRUE(session.output.Calls().empty()) << "start-up touches no MIDI output";
 
-Grid WithoutVisited(Grid grid, const reference::WalkResult& walk)
-{
-    for (const auto& [x, y] : walk.visited)
-        grid[x][y] = 0;
-    return grid;
-}
+    // First cycle: the low accuracy, a magnification, Back, and again.
+    QTest::keyClick(window.AccuracyList(), Qt::Key_Up);
+    ASSERT_EQ(window.AccuracyList()->currentIndex(), 0);
+    ExpectOffered("choosing an accuracy");
+    EXPECT_TRUE(controller.Colours() == fractal::ColourGrid{}) << "choosing an accuracy draws nothing";
 
-int CountNonZero(const Grid& grid)
-{
-    int count = 0;
-    for (const auto& column : grid) {
-        for (const auto cell : column)
-            count += cell != 0;
-    }
-    return count;
-}
+    Click(window.DrawButton());
+    model.Draw();
+    ExpectOffered("Draw");
+    EXPECT_EQ(controller.MaxIterations(), 10) << "the low accuracy iterates 10 times";
+    EXPECT_EQ(area->Image().pixel(0, 0), qRgb(255, 0, 0)) << "the top-left corner escapes at once and shows red";
+    EXPECT_EQ(area->Image().pixel(200, 200), qRgb(0, 0, 0)) << "the middle lies in the set and stays black";
+    EXPECT_EQ(window.Progress()->Value(), 99.75f) << "the bar ends on the last column";
 
-bool EdgeRowAndColumnAreClear(const Grid& grid)
-{
-    for (int i = 0; i <= 400; ++i) {
-        if (grid[400][i] != 0 || grid[i][400] != 0)
-            return false;
-    }
-    return true;
-}
+    Click(window.MagnifyButton());
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Click begin point and end point to magnify."});
+    ExpectOffered("Magnify Area");
 
-TEST_F(WholeCycle, TwoCyclesFromStartUpToQuitFollowTheCommandTableAndSoundExactlyTheWalkedMelody)
-{
-    WatchTicks();
+    Magnify();
+    window.BackAction()->trigger();
+    model.Back();
+    ExpectOffered("Back");
+    EXPECT_TRUE(controller.CurrentView() == fractal::DefaultView) << "Back returns to the whole set";
+    Magnify();
 
-    // Start-up.
-    ExpectCommands("start-up", Idle);
-    EXPECT_EQ(form->Seido()->currentIndex(), 1) << "the accuracy list starts on 中";
-    EXPECT_EQ(form->Length()->text(), QStringLiteral("400")) << "the length box starts with 400";
-    EXPECT_FALSE(form->Area()->IsLineVisible()) << "the magnification line starts hidden";
-    EXPECT_TRUE(recording_midi::Calls().empty()) << "start-up touches no MIDI output";
+    Click(window.TraceButton());
+    model.Trace();
+    ExpectOffered("Trace");
+    ExpectTracedOutline();
 
-    // Changing the accuracy alone draws nothing and changes no command.
-    form->Seido()->setFocus();
-    QTest::keyClick(form->Seido(), Qt::Key_Up);
-    ASSERT_EQ(form->Seido()->currentIndex(), 0) << "the up key should select 低";
-    ExpectCommands("changing the accuracy", Idle);
-    EXPECT_EQ(CountNonZero(ColorGrid), 0) << "choosing an accuracy renders nothing";
+    session.messages.clear();
+    Click(window.ComposeButton());
+    model.Compose();
+    ExpectOffered("Compose");
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Please, click a point on the outline!"});
 
-    // Draw All Area.
-    Click(form->Draw());
-    ExpectCommands("Draw All Area", Drawn);
-    EXPECT_EQ(MaxIterations, 10) << "低 renders with 10 iterations";
-    EXPECT_EQ(ColorGrid[0][0], 0x000000FF) << "pixel (0, 0) escapes at once and is red";
-    EXPECT_EQ(ColorGrid[200][200], 0) << "pixel (200, 200) lies in the set";
+    const fractal::OutlineGrid traced = controller.Outline();
+    const auto miss = e2e::CellOffTheOutline(traced);
+    ASSERT_TRUE(miss);
+    Press(QPointF(miss->x + 0.25, miss->y - 0.25));
+    model.Press();
+    model.StartPressed(Outcome::NotOnOutline);
+    ExpectOffered("a press off the outline");
+    EXPECT_EQ(Messages().back(), "Clicked point is not on the outline!");
+    EXPECT_TRUE(controller.Outline() == traced) << "a press off the outline erases nothing";
+    EXPECT_TRUE(session.output.Calls().empty()) << "a press off the outline touches no MIDI output";
 
-    // Magnify: the hint, then two presses with the red line following the pointer.
-    Click(form->Mangify());
-    ASSERT_EQ(messages->Texts().size(), 1u) << "Magnify Area shows its hint";
-    EXPECT_EQ(messages->Texts().back(), "Click begin point and end point to magnify.");
-    ExpectCommands("Magnify Area", Drawn);
-
-    PressAt(100, 100);
-    ExpectCommands("the first corner", FirstCornerSet);
-    EXPECT_TRUE(form->Area()->IsLineVisible()) << "the first corner shows the red line";
-    EXPECT_EQ(form->Area()->Line(), QLineF(100, 100, 100, 100)) << "the line starts and ends at the first corner";
-    for (const QPointF to : {QPointF(150, 120), QPointF(220.5, 199.25), QPointF(300, 260)}) {
-        MoveTo(to.x(), to.y());
-        EXPECT_EQ(form->Area()->Line().p2(), to) << "the line's end follows the pointer";
-        EXPECT_EQ(form->Area()->Line().p1(), QPointF(100, 100)) << "the line's start stays at the first corner";
-        EXPECT_EQ(InteractionMode, 1) << "moving keeps the first corner pending";
-    }
-    PressAt(300, 260);
-    ExpectCommands("the second corner", Drawn);
-    EXPECT_FALSE(form->Area()->IsLineVisible()) << "the second corner hides the red line";
-    EXPECT_NEAR(View.XMin, -1.325, 1e-12) << "the view's left edge is the first corner";
-    EXPECT_NEAR(View.YMin, -0.725, 1e-12) << "the view's top edge is the first corner";
-    EXPECT_NEAR(View.XMax, 0.025, 1e-12) << "the view keeps the dragged width";
-    EXPECT_NEAR(View.YMax, 0.625, 1e-12) << "the height grows to the width";
-
-    // Trace Outline.
-    Click(form->Trace());
-    ExpectCommands("Trace Outline", Traced);
-    EXPECT_GT(CountNonZero(OutlineGrid), 0) << "the magnified view has an outline";
-    EXPECT_TRUE(EdgeRowAndColumnAreClear(OutlineGrid)) << "the 401st row and column hold no outline";
-
-    // Compose Music.
-    messages->Clear();
-    Click(form->Compose());
-    ExpectCommands("Compose Music", AwaitingStart);
-    ASSERT_EQ(messages->Texts().size(), 1u) << "Compose Music asks for a start point";
-    EXPECT_EQ(messages->Texts().back(), "Please, click a point on the outline!");
-
-    // A press off the outline.
-    const Grid outlineBeforeMiss = OutlineGrid;
-    const auto miss = e2e::CellOffTheOutline(OutlineGrid);
-    ASSERT_TRUE(miss) << "the magnified outline should leave somewhere to miss it";
-    PressAt(miss->x, miss->y);
-    ASSERT_EQ(messages->Texts().size(), 2u) << "a press off the outline is reported";
-    EXPECT_EQ(messages->Texts().back(), "Clicked point is not on the outline!");
-    ExpectCommands("a press off the outline", AwaitingStart);
-    EXPECT_TRUE(OutlineGrid == outlineBeforeMiss) << "a missed press consumes no outline";
-    EXPECT_TRUE(recording_midi::Calls().empty()) << "a missed press touches no MIDI output";
-
-    // A press on the outline with a short length starts the piece.
     TypeLength(QStringLiteral("14"));
-    const auto start = e2e::StartOfAVariedWalk(OutlineGrid, 14, 3);
-    ASSERT_TRUE(start) << "the magnified outline should hold a walk of 14 steps";
-    const Grid outlineBeforeWalk = OutlineGrid;
-    const auto walk = reference::Walk(outlineBeforeWalk, start->x, start->y, 14);
-    const auto firstMelody = reference::NotesOf(walk.directions);
-    PressAt(start->x, start->y);
-    ASSERT_FALSE(recording_midi::Calls().empty()) << "the completed walk opens the output";
-    const auto firstStarted = recording_midi::Calls().back().time;
-    const std::size_t callsBeforeFirstTick = recording_midi::Calls().size();
-    ExpectCommands("the walk completed", Playing);
-    EXPECT_EQ(messages->Texts().size(), 2u) << "a completed walk shows no message";
-    ASSERT_EQ(MelodyLength, 15) << "a length of 14 gives 15 melody bytes";
-    EXPECT_EQ(CurrentMelody(), firstMelody) << "the melody is the reference walk's directions as notes";
-    EXPECT_EQ(PlayPosition, 0) << "playback starts at position 0";
-    EXPECT_EQ(form->Length()->text(), QStringLiteral("14")) << "an accepted length stays as typed";
-    EXPECT_TRUE(OutlineGrid == WithoutVisited(outlineBeforeWalk, walk)) << "the walk consumes exactly the cells it visited";
+    const auto start = e2e::StartOfAVariedWalk(traced, 14, 3);
+    ASSERT_TRUE(start);
+    const QPointF startPress(start->x + 0.3, start->y - 0.4);
+    ASSERT_EQ(reference::StartCell(traced, float(startPress.x()), float(startPress.y())), start);
+    const reference::Walk firstWalk = reference::WalkFrom(traced, *start, 14);
+    const auto firstMelody = reference::MelodyOf(firstWalk.directions);
+    const std::size_t messagesBefore = session.messages.size();
+    Press(startPress);
+    model.Press();
+    model.StartPressed(Outcome::Played);
+    ASSERT_FALSE(session.output.Calls().empty());
+    const Clock::time_point firstStarted = session.output.Calls().back().time;
+    const std::size_t callsAtFirstStart = session.output.Calls().size();
+    ExpectOffered("a walk that completed");
+    EXPECT_EQ(session.messages.size(), messagesBefore) << "a walk that plays shows no message";
+    EXPECT_EQ(controller.Melody(), firstMelody);
+    EXPECT_EQ(controller.Player().Position(), 0) << "playback starts before the first note";
+    EXPECT_TRUE(controller.Outline() == reference::AfterWalk(traced, firstWalk)) << "the walk erases the cells it stood on";
+    EXPECT_EQ(window.LengthBox()->text(), QStringLiteral("14")) << "an accepted length stays as typed";
 
-    // Every tick through the real timer, up to the automatic end.
-    ASSERT_TRUE(e2e::WaitUntil([&] { return !form->StopMusic()->isEnabled(); }, 16 * 200 + 10000))
-        << "the piece of 15 bytes should end by itself within its 3.2 s and a generous margin";
-    ASSERT_EQ(ticks.size(), 16u) << "a melody of 15 bytes takes 15 ticks and one ending tick";
-    ExpectTicksOfPiece(firstMelody, 0, 16, callsBeforeFirstTick, firstStarted);
-    ExpectCommands("the melody played to its end", Idle);
-    EXPECT_LT(Milliseconds(ticks.back().time - firstStarted), 16 * 200.0 + 5000.0)
-        << "the ending tick should come near 3.2 s";
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !controller.Timer().IsEnabled(); }, 16 * 200 + 10000));
+    model.PieceEnded();
+    ASSERT_EQ(ticks.size(), 16u) << "15 notes take 15 ticks and one that ends the piece";
+    ExpectTicks(firstMelody, 0, callsAtFirstStart, firstStarted);
+    const double pieceTime = std::chrono::duration<double, std::milli>(ticks.back().time - firstStarted).count();
+    EXPECT_LT(pieceTime, 16 * 200.0 + 5000.0) << "the ending tick comes near 3.2 s";
+    ExpectOffered("the piece ended by itself");
+    const auto firstPiece = reference::PieceCalls(firstMelody, 16);
+    EXPECT_EQ(reference::CallsOf(session.output.Calls()), firstPiece) << "the whole first piece";
+    ExpectNothingAfterTheEnd();
 
-    const auto firstPiece = reference::WholePiece(firstMelody);
-    EXPECT_EQ(AcceptedFrom(0), firstPiece) << "the output should hear exactly\n"
-                                           << reference::Describe(firstPiece) << "\nbut heard\n"
-                                           << reference::Describe(AcceptedFrom(0));
-    const auto accepted = recording_midi::AcceptedCalls();
-    ASSERT_GE(accepted.size(), 2u);
-    EXPECT_EQ(accepted[1].word, 0xFFFFFFFFu) << "the default output is opened";
-    for (const auto& call : accepted) {
-        if (call.kind != Kind::GetNumDevs && call.kind != Kind::Open) {
-            EXPECT_EQ(call.handle, accepted[1].handle) << "every message goes to the handle that was opened";
-        }
-    }
-
-    // No tick follows the end.
-    const std::size_t callsAtEnd = recording_midi::Calls().size();
-    QTest::qWait(450);
-    EXPECT_EQ(ticks.size(), 16u) << "no tick runs after the timer stopped";
-    EXPECT_EQ(recording_midi::Calls().size(), callsAtEnd) << "nothing is sent after the piece ended";
-
-    // Second cycle, at 高, on the default view again.
-    QTest::keyClick(form->Seido(), Qt::Key_Down);
-    QTest::keyClick(form->Seido(), Qt::Key_Down);
-    ASSERT_EQ(form->Seido()->currentIndex(), 2) << "two down keys from 低 select 高";
-    Click(form->Draw());
-    ExpectCommands("Draw All Area once more", Drawn);
-    EXPECT_EQ(MaxIterations, 100) << "高 renders with 100 iterations";
-    EXPECT_EQ(View.XMin, -2.0) << "Draw returns to the default view";
-    EXPECT_EQ(View.YMax, 1.3) << "Draw returns to the default view";
-    Click(form->Trace());
-    ExpectCommands("the second Trace Outline", Traced);
-    Click(form->Compose());
-    ExpectCommands("the second Compose Music", AwaitingStart);
+    // Second cycle: the high accuracy on the whole set, a walk that fails,
+    // then one that plays, ticked by hand and stopped.
+    QTest::keyClick(window.AccuracyList(), Qt::Key_Down);
+    QTest::keyClick(window.AccuracyList(), Qt::Key_Down);
+    ASSERT_EQ(window.AccuracyList()->currentIndex(), 2);
+    Click(window.DrawButton());
+    model.Draw();
+    ExpectOffered("the second Draw");
+    EXPECT_TRUE(controller.CurrentView() == fractal::DefaultView) << "Draw shows the whole set";
+    EXPECT_EQ(controller.MaxIterations(), 100) << "the high accuracy iterates 100 times";
+    Click(window.TraceButton());
+    model.Trace();
+    ExpectTracedOutline();
+    Click(window.ComposeButton());
+    model.Compose();
+    ExpectOffered("the second Compose");
     TypeLength(QStringLiteral("8"));
 
-    // A walk that gets stuck at its start.
-    messages->Clear();
-    const std::size_t callsBeforeSecond = recording_midi::Calls().size();
-    const auto stuck = e2e::StartOfAFailingWalk(OutlineGrid, 8);
-    ASSERT_TRUE(stuck) << "the outline at 高 should hold a fragment too short for a walk of 8 steps";
-    const auto failingWalk = reference::Walk(OutlineGrid, stuck->x, stuck->y, 8);
-    PressAt(stuck->x, stuck->y);
-    ASSERT_EQ(messages->Texts().size(), 1u) << "a failed walk is reported";
-    EXPECT_EQ(messages->Texts().back(), "輪郭線のトレースに失敗しました。");
-    ExpectCommands("the walk failed", AwaitingStart);
-    EXPECT_EQ(MelodyLength, static_cast<int>(failingWalk.directions.size()))
-        << "the failed walk keeps the bytes of the steps it completed";
-    EXPECT_EQ(recording_midi::Calls().size(), callsBeforeSecond) << "a failed walk touches no MIDI output";
+    session.messages.clear();
+    const std::size_t callsAtSecondCycle = session.output.Calls().size();
+    const fractal::OutlineGrid second = controller.Outline();
+    const auto stuck = e2e::StartOfAFailingWalk(second, 8);
+    ASSERT_TRUE(stuck) << "the outline at high accuracy has fragments shorter than 8 steps";
+    const QPointF stuckPress(stuck->x - 0.2, stuck->y + 0.45);
+    ASSERT_EQ(reference::StartCell(second, float(stuckPress.x()), float(stuckPress.y())), stuck);
+    const reference::Walk failed = reference::WalkFrom(second, *stuck, 8);
+    Press(stuckPress);
+    model.Press();
+    model.StartPressed(Outcome::WalkFailed);
+    ExpectOffered("a walk that failed");
+    EXPECT_EQ(Messages(), std::vector<std::string>{"輪郭線のトレースに失敗しました。"});
+    std::vector<std::uint8_t> failedBytes;
+    for (const int d : failed.directions)
+        failedBytes.push_back(reference::StoredByte(d));
+    EXPECT_EQ(controller.Melody(), failedBytes) << "a failed walk keeps the bytes of its completed steps";
+    EXPECT_EQ(session.output.Calls().size(), callsAtSecondCycle) << "a failed walk touches no MIDI output";
 
-    // A new start point on what is left, then Stop Music after three ticks.
-    const auto secondStart = e2e::StartOfAVariedWalk(OutlineGrid, 8, 2);
-    ASSERT_TRUE(secondStart) << "the outline at 高 should hold a walk of 8 steps";
-    const auto secondMelody = reference::NotesOf(reference::Walk(OutlineGrid, secondStart->x, secondStart->y, 8).directions);
-    const std::size_t ticksBeforeSecond = ticks.size();
-    PressAt(secondStart->x, secondStart->y);
-    ASSERT_GT(recording_midi::Calls().size(), callsBeforeSecond) << "the second walk opens the output";
-    const auto secondStarted = recording_midi::Calls().back().time;
-    const std::size_t callsBeforeSecondTick = recording_midi::Calls().size();
-    ExpectCommands("the second walk completed", Playing);
-    ASSERT_EQ(MelodyLength, 9) << "a length of 8 gives 9 melody bytes";
-    EXPECT_EQ(CurrentMelody(), secondMelody) << "the second melody is its own walk's notes";
-    ASSERT_TRUE(e2e::WaitUntil([&] { return PlayPosition >= 3; }, 3 * 200 + 10000)) << "three ticks should come";
-    const int stoppedAt = PlayPosition;
-    ASSERT_LT(stoppedAt, 9) << "the piece should still be playing when Stop Music is clicked";
-    const float progressAtStop = form->Progress()->Value();
-    Click(form->StopMusic());
-    ExpectCommands("Stop Music", Idle);
-    EXPECT_EQ(PlayPosition, stoppedAt) << "Stop Music keeps the play position";
-    EXPECT_FLOAT_EQ(form->Progress()->Value(), progressAtStop) << "Stop Music keeps the bar where it was";
-    ASSERT_EQ(ticks.size(), ticksBeforeSecond + static_cast<std::size_t>(stoppedAt)) << "one tick per position reached";
-    ExpectTicksOfPiece(secondMelody, ticksBeforeSecond, static_cast<std::size_t>(stoppedAt), callsBeforeSecondTick,
-                       secondStarted);
-
-    auto secondPiece = reference::WholePiece(secondMelody);
-    std::vector<reference::Heard> expectedSecond(secondPiece.begin(), secondPiece.begin() + 4);
-    const auto tickMessages = reference::TickMessages(secondMelody);
-    for (int k = 0; k < stoppedAt; ++k) {
-        for (const auto word : tickMessages[static_cast<std::size_t>(k)])
-            expectedSecond.push_back({Kind::ShortMsg, word});
+    const fractal::OutlineGrid left = controller.Outline();
+    EXPECT_TRUE(left == reference::AfterWalk(second, failed));
+    const auto secondStart = e2e::StartOfAVariedWalk(left, 8, 2);
+    ASSERT_TRUE(secondStart);
+    const auto secondMelody = reference::MelodyOf(reference::WalkFrom(left, *secondStart, 8).directions);
+    const std::size_t realTicksBefore = ticks.size();
+    Press(QPointF(secondStart->x, secondStart->y));
+    model.Press();
+    model.StartPressed(Outcome::Played);
+    ExpectOffered("the second walk");
+    EXPECT_EQ(controller.Melody(), secondMelody);
+    const auto perTick = reference::TickMessages(secondMelody);
+    for (int k = 1; k <= 3; ++k) {
+        const std::size_t before = session.output.Calls().size();
+        controller.Tick();
+        EXPECT_EQ(reference::CallsOf(session.output.Calls(), before).size(), perTick[std::size_t(k) - 1].size())
+            << "tick " << k << " sends its messages and nothing else";
+        EXPECT_EQ(window.Progress()->Value(), static_cast<float>(k / 9.0 * 100.0)) << "tick " << k;
+        ExpectOffered("a tick by hand");
     }
-    expectedSecond.push_back({Kind::Reset, 0});
-    expectedSecond.push_back({Kind::Close, 0});
-    EXPECT_EQ(AcceptedFrom(firstPiece.size()), expectedSecond)
-        << "the stopped piece should sound the ticks it reached, then reset and close:\n"
-        << reference::Describe(expectedSecond) << "\nbut heard\n"
-        << reference::Describe(AcceptedFrom(firstPiece.size()));
+    const float barAtStop = window.Progress()->Value();
+    Click(window.StopMusicButton());
+    model.StopMusic();
+    ExpectOffered("Stop Music");
+    EXPECT_EQ(window.Progress()->Value(), barAtStop) << "Stop Music leaves the bar where it was";
+    EXPECT_EQ(controller.Player().Position(), 3 + int(ticks.size() - realTicksBefore)) << "Stop Music leaves the position";
+    ExpectNothingAfterTheEnd();
+    const int secondTicks = 3 + static_cast<int>(ticks.size() - realTicksBefore);
+    const auto secondPiece = reference::PieceCalls(secondMelody, secondTicks);
 
-    const std::size_t callsAtStop = recording_midi::Calls().size();
-    QTest::qWait(450);
-    EXPECT_EQ(ticks.size(), ticksBeforeSecond + static_cast<std::size_t>(stoppedAt)) << "no tick runs after Stop Music";
-    EXPECT_EQ(recording_midi::Calls().size(), callsAtStop) << "nothing is sent after Stop Music";
+    const std::size_t callsBeforeQuit = session.output.Calls().size();
+    Click(window.QuitButton());
+    model.Quit();
+    EXPECT_FALSE(window.isVisible()) << "Quit closes the window";
+    EXPECT_TRUE(controller.HasQuit());
+    EXPECT_EQ(controller.Offered(), Commands{}) << "nothing is offered once the program has quit";
+    EXPECT_FALSE(controller.Timer().IsEnabled());
+    EXPECT_FALSE(session.output.IsOpen());
 
-    // Quit.
-    const std::size_t acceptedBeforeQuit = recording_midi::AcceptedCalls().size();
-    Click(form->Quit());
-    EXPECT_TRUE(form->IsUnloaded()) << "Quit unloads the window";
-    EXPECT_FALSE(form->isVisible()) << "Quit closes the window";
-    EXPECT_FALSE(form->Timer()->IsEnabled()) << "no timer outlives the window";
-    EXPECT_FALSE(recording_midi::IsOpen()) << "the output is closed after Quit";
-    EXPECT_EQ(recording_midi::AcceptedCalls().size(), acceptedBeforeQuit)
-        << "with nothing open, Quit's reset and close have no effect";
-    ASSERT_GE(recording_midi::Calls().size(), 2u);
-    EXPECT_EQ(recording_midi::Calls().end()[-2].kind, Kind::Reset) << "Quit resets the output";
-    EXPECT_EQ(recording_midi::Calls().end()[-1].kind, Kind::Close) << "then closes it";
-
-    EXPECT_TRUE(reference::NotesLeftSoundingAtClose(recording_midi::AcceptedCalls()).empty())
-        << "no note is left sounding when the output closes";
+    // The whole stream: two pieces, then Quit silencing and closing an output that is no longer open.
+    std::vector<reference::Call> expected = firstPiece;
+    expected.insert(expected.end(), secondPiece.begin(), secondPiece.end());
+    expected.push_back({RecordingMidiOut::Kind::Silence, {}, false});
+    expected.push_back({RecordingMidiOut::Kind::Close, {}, false});
+    const auto heard = reference::CallsOf(session.output.Calls());
+    EXPECT_EQ(heard, expected) << "the whole stream";
+    EXPECT_EQ(session.output.Calls().size(), callsBeforeQuit + 2);
+    reference::SoundingNotes sounding;
+    sounding.HearAll(session.output.Calls());
+    EXPECT_TRUE(sounding.LeftAtClose().empty() && sounding.Now().empty()) << "no note is left sounding";
 }
 
 } // namespace
