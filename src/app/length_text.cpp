@@ -66,6 +66,25 @@ std::string NumberPrefix(std::string_view text)
     return number;
 }
 
+// A Japanese input method types digits, signs, the full stop and spaces in
+// their full-width forms. Only those become ASCII: normalising the whole
+// text would also read "½", "²" or "⑧" as digits.
+std::string FullWidthAsAscii(std::string_view text)
+{
+    constexpr char16_t FullWidthOffset = 0xFEE0;  // U+FF01..U+FF5E mirror ASCII 0x21..0x7E
+    constexpr char16_t IdeographicSpace = 0x3000;
+    QString converted = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    for (QChar& c : converted) {
+        const char16_t code = c.unicode();
+        const bool digit = code >= u'０' && code <= u'９';
+        if (digit || code == u'＋' || code == u'－' || code == u'．')
+            c = QChar(static_cast<char16_t>(code - FullWidthOffset));
+        else if (code == IdeographicSpace)
+            c = QLatin1Char(' ');
+    }
+    return converted.toStdString();
+}
+
 } // namespace
 
 double LeadingNumber(std::string_view text)
@@ -84,11 +103,7 @@ double LeadingNumber(std::string_view text)
 
 LengthReading ReadLength(std::string_view text)
 {
-    // A Japanese input method types full-width digits, signs, full stops and
-    // spaces; compatibility normalisation turns them into their ASCII forms.
-    const std::string ascii = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
-                                  .normalized(QString::NormalizationForm_KC)
-                                  .toStdString();
+    const std::string ascii = FullWidthAsAscii(text);
     const double rounded = std::nearbyint(LeadingNumber(ascii));
     // Checked as a double: the original converted first and overflowed on
     // texts like "99999"; here anything outside the range simply falls back.

@@ -23,5 +23,5 @@ struct LengthReading
 
 // The walk length a Length text (UTF-8) asks for, rounded half to even;
 // anything outside 8..800, however large, falls back to 400. Full-width
-// characters read as their ASCII counterparts.
+// digits, signs, full stops and ideographic spaces read as their ASCII forms.
 LengthReading ReadLength(std::string_view text);
