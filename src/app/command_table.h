@@ -49,6 +49,8 @@ struct StateRow
     std::optional<State> afterPress;
     // After a press that finds nothing to play, and after a failed walk.
     std::optional<State> afterMiss;
+    // After Stop Music, or the tick that ends the piece.
+    std::optional<State> afterStop;
 };
 
 inline constexpr Commands Offer(bool draw, bool magnify, bool trace, bool compose, bool stopMusic)
@@ -56,30 +58,30 @@ inline constexpr Commands Offer(bool draw, bool magnify, bool trace, bool compos
     return {draw, magnify, trace, compose, stopMusic, magnify};
 }
 
-// Stop Music and the end of a piece lead from Playing back to Ready. A press
-// that finds no outline cell and a walk that fails lead to StartMissed, where
-// Draw is offered too, so a used-up outline never leaves only Quit.
+// A press that finds no outline cell and a walk that fails lead to
+// StartMissed, where Draw is offered too, so a used-up outline never leaves
+// only Quit. Quit ends the session from any state.
 inline constexpr std::array<StateRow, 8> StateTable{{
     //                       draw   magnify trace  compose stop
-    //                       then after: Draw, Trace, Compose, Back, a press, a miss
+    //                       then after: Draw, Trace, Compose, Back, a press, a miss, Stop
     {State::Ready,           Offer(true,  false, false, false, false), PressMeaning::Nothing,
-     State::Drawn, {}, {}, {}, {}, {}},
+     State::Drawn, {}, {}, {}, {}, {}, {}},
     {State::Drawn,           Offer(true,  true,  true,  false, false), PressMeaning::FirstCorner,
-     State::Drawn, State::Traced, {}, State::Drawn, State::CornerSet, {}},
+     State::Drawn, State::Traced, {}, State::Drawn, State::CornerSet, {}, {}},
     // Back cancels the pending corner.
     {State::CornerSet,       Offer(true,  true,  true,  false, false), PressMeaning::SecondCorner,
-     State::CornerSet, State::TracedCornerSet, {}, State::Drawn, State::Drawn, {}},
+     State::CornerSet, State::TracedCornerSet, {}, State::Drawn, State::Drawn, {}, {}},
     {State::Traced,          Offer(false, false, false, true,  false), PressMeaning::Nothing,
-     {}, {}, State::ChoosingStart, {}, {}, {}},
+     {}, {}, State::ChoosingStart, {}, {}, {}, {}},
     {State::TracedCornerSet, Offer(false, false, false, true,  false), PressMeaning::SecondCorner,
-     {}, {}, State::ChoosingStart, {}, State::Traced, {}},
+     {}, {}, State::ChoosingStart, {}, State::Traced, {}, {}},
     {State::ChoosingStart,   Offer(false, false, false, false, false), PressMeaning::StartPoint,
-     {}, {}, {}, {}, State::Playing, State::StartMissed},
+     {}, {}, {}, {}, State::Playing, State::StartMissed, {}},
     // Draw here also ends the wait for a start point.
     {State::StartMissed,     Offer(true,  false, false, false, false), PressMeaning::StartPoint,
-     State::Drawn, {}, {}, {}, State::Playing, State::StartMissed},
+     State::Drawn, {}, {}, {}, State::Playing, State::StartMissed, {}},
     {State::Playing,         Offer(false, false, false, false, true),  PressMeaning::Nothing,
-     {}, {}, {}, {}, {}, {}},
+     {}, {}, {}, {}, {}, {}, State::Ready},
 }};
 
 constexpr const StateRow& RowOf(State state)

@@ -301,7 +301,7 @@ void Controller::EndPlayback()
 {
     timer_.SetEnabled(false);
     music::CloseOutput(output_);
-    SetState(State::Ready);
+    SetState(*Row().afterStop);
     emit playheadChanged();
 }
 
