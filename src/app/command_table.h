@@ -73,8 +73,10 @@ inline constexpr std::array<StateRow, 8> StateTable{{
      State::CornerSet, State::TracedCornerSet, {}, State::Drawn, State::Drawn, {}, {}},
     {State::Traced,          Offer(false, false, false, true,  false), PressMeaning::Nothing,
      {}, {}, State::ChoosingStart, {}, {}, {}, {}},
+    // The press still completes the magnification; its colour picture is
+    // then on screen, so what is offered is what follows any magnification.
     {State::TracedCornerSet, Offer(false, false, false, true,  false), PressMeaning::SecondCorner,
-     {}, {}, State::ChoosingStart, {}, State::Traced, {}, {}},
+     {}, {}, State::ChoosingStart, {}, State::Drawn, {}, {}},
     {State::ChoosingStart,   Offer(false, false, false, false, false), PressMeaning::StartPoint,
      {}, {}, {}, {}, State::Playing, State::StartMissed, {}},
     // Draw here also ends the wait for a start point.

@@ -133,7 +133,7 @@ TEST(CommandTable, EachStateOffersWhatAUserExpectsAndEveryOtherInputChangesNothi
           {"Trace", State::TracedCornerSet}, {"a press", State::Drawn}, {"a move", State::CornerSet}}},
         {"traced", traced, State::Traced, "Compose SavePicture", {{"Compose", State::ChoosingStart}}},
         {"traced with a first corner pending", tracedCornerSet, State::TracedCornerSet, "Compose SavePicture",
-         {{"Compose", State::ChoosingStart}, {"a press", State::Traced}, {"a move", State::TracedCornerSet}}},
+         {{"Compose", State::ChoosingStart}, {"a press", State::Drawn}, {"a move", State::TracedCornerSet}}},
         {"choosing a start point", choosing, State::ChoosingStart, "SavePicture", {{"a press", State::Playing}}},
         {"after a press off the outline", missed, State::StartMissed, "Draw SavePicture",
          {{"Draw", State::Drawn}, {"a press", State::Playing}}},

@@ -168,7 +168,7 @@ TEST(ControllerMagnification, DrawBetweenTheCornersKeepsTheFirstCornerWhereItWas
     ExpectView(c.CurrentView(), -1.325, -1.325 + (1.3 - -1.0625), -1.0625, 1.3);
 }
 
-TEST(ControllerMagnification, TraceBetweenTheCornersLetsThePressStillMagnifyAndKeepsTheOutline)
+TEST(ControllerMagnification, TraceBetweenTheCornersLetsThePressStillMagnifyIntoAPictureToTraceAgain)
 {
     ControllerRig rig;
     Controller& c = rig.controller;
@@ -181,8 +181,10 @@ TEST(ControllerMagnification, TraceBetweenTheCornersLetsThePressStillMagnifyAndK
 
     c.Press(200, 200);
     ExpectView(c.CurrentView(), -2.0, WholeX(200), -1.4, WholeY(200));
-    EXPECT_EQ(c.CurrentState(), State::Traced);
-    EXPECT_EQ(rig.Offered(), "Compose SavePicture") << "Compose, on the outline traced before";
-    EXPECT_TRUE(c.Outline() == outline) << "a render leaves the traced outline alone";
+    EXPECT_EQ(c.CurrentState(), State::Drawn);
+    EXPECT_EQ(rig.Offered(), "Draw Magnify Back Trace SavePicture")
+        << "the magnified colour picture is on screen, so it is traced next, not the old outline composed";
     EXPECT_EQ(c.CurrentPicture().At(0, 0), Red) << "the new picture replaced the outline on screen";
+    c.Trace();
+    EXPECT_FALSE(c.Outline() == outline) << "the walk follows the outline of the picture on screen";
 }

@@ -122,7 +122,9 @@ public:
         if (meaning == PressMeaning::FirstCorner) {
             cornerPending_ = true;
         } else if (meaning == PressMeaning::SecondCorner) {
-            cornerPending_ = false;
+            // The magnified colour picture replaces any outline traced meanwhile.
+            cornerPending_ = outlineShown_ = false;
+            drawing_ = true;
             ++magnifications_;
         }
         return meaning;

@@ -112,7 +112,8 @@ TEST_F(WindowTest, ButtonsMenusAndPressesDriveTheControllerAndShowWhatItOffers)
          }, State::Drawn, drawn},
         {"another first corner", [&] { PressPicture(window, {50, 60}); }, State::CornerSet, drawn},
         {"Trace", [&] { Click(window.TraceButton()); }, State::TracedCornerSet, traced},
-        {"the pending second corner", [&] { PressPicture(window, {350, 350}); }, State::Traced, traced},
+        {"the pending second corner", [&] { PressPicture(window, {350, 350}); }, State::Drawn, drawn},
+        {"Trace again", [&] { Click(window.TraceButton()); }, State::Traced, traced},
         {"Compose", [&] { Click(window.ComposeButton()); }, State::ChoosingStart, choosing},
         {"a press off the outline", [&] { PressPicture(window, {200, 200}); }, State::StartMissed, missed},
         {"a press on the outline", [&] {
