@@ -27,6 +27,14 @@
         <source>MIDIデバイスを使用できません．</source>
         <translation>MIDIデバイスを使用できません．</translation>
     </message>
+    <message>
+        <source>The sound is not ready yet (the SoundFont is still loading, or the sound output is starting). The piece plays on and sounds as soon as it is ready.</source>
+        <translation>音の準備がまだできていません（サウンドフォントの読み込み中か、音声出力の起動中です）。演奏はそのまま続き、準備ができ次第音が鳴ります。</translation>
+    </message>
+    <message>
+        <source>The SoundFont loaded, but its instruments make no sound, so the piece plays silently.</source>
+        <translation>サウンドフォントは読み込めましたが、楽器の音が出ません。曲は無音で演奏されます。</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>

@@ -29,6 +29,9 @@ Controller::Controller(music::MidiOut& output, QObject* parent)
     , lengthText_(QString::fromLatin1(DefaultLengthText))
 {
     connect(&timer_, &MusicTimer::Tick, this, &Controller::Tick);
+    readinessCheck_.setSingleShot(true);
+    readinessCheck_.setInterval(ReadinessPatienceMilliseconds);
+    connect(&readinessCheck_, &QTimer::timeout, this, &Controller::CheckReadiness);
 }
 
 Controller::~Controller()
@@ -253,12 +256,44 @@ void Controller::StartPlayback()
     case music::OpenOutcome::Refused:
         emit messageRequested(tr("MIDIデバイスを使用できません．"));
         break;
+    case music::OpenOutcome::Pending:
+        // Usually ready within moments; only a lasting silence is worth a word.
+        readinessCheck_.start();
+        break;
+    case music::OpenOutcome::SilentInstruments:
+        ReportSilence(music::MidiOut::Readiness::SilentInstruments);
+        break;
     }
     for (const music::MidiMessage& message : music::PieceStartMessages())
         output_.Send(message);
     SetState(*Row().afterPress);
     timer_.SetEnabled(true);
     emit playheadChanged();
+}
+
+void Controller::CheckReadiness()
+{
+    if (state_ == State::Playing && !quit_)
+        ReportSilence(output_.CurrentReadiness());
+}
+
+void Controller::ReportSilence(music::MidiOut::Readiness readiness)
+{
+    switch (readiness) {
+    case music::MidiOut::Readiness::Sounding:
+        break;
+    case music::MidiOut::Readiness::Preparing:
+        emit messageRequested(tr("The sound is not ready yet (the SoundFont is still loading, or the sound "
+                                 "output is starting). The piece plays on and sounds as soon as it is ready."));
+        break;
+    case music::MidiOut::Readiness::NoSound:
+        emit messageRequested(tr("MIDIデバイスを使用できません．"));
+        break;
+    case music::MidiOut::Readiness::SilentInstruments:
+        emit messageRequested(tr("The SoundFont loaded, but its instruments make no sound, "
+                                 "so the piece plays silently."));
+        break;
+    }
 }
 
 void Controller::Tick()
@@ -300,6 +335,7 @@ void Controller::StopMusic()
 void Controller::EndPlayback()
 {
     timer_.SetEnabled(false);
+    readinessCheck_.stop();
     music::CloseOutput(output_);
     SetState(*Row().afterStop);
     emit playheadChanged();
@@ -308,6 +344,7 @@ void Controller::EndPlayback()
 void Controller::Shutdown()
 {
     timer_.SetEnabled(false);
+    readinessCheck_.stop();
     music::CloseOutput(output_);
     quit_ = true;
     emit commandsChanged();

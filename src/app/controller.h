@@ -2,6 +2,7 @@
 
 #include "command_table.h"
 #include "grid.h"
+#include "midi_out.h"
 #include "music_timer.h"
 #include "picture.h"
 #include "sequencer.h"
@@ -10,14 +11,11 @@
 #include <QObject>
 #include <QPointF>
 #include <QString>
+#include <QTimer>
 
 #include <cstdint>
 #include <optional>
 #include <vector>
-
-namespace music {
-class MidiOut;
-}
 
 // The red line from the first corner of a magnification to the pointer.
 struct RubberBand
@@ -37,6 +35,9 @@ class Controller : public QObject
 
 public:
     static constexpr int AccuracyCount = 3;
+    // How long an output that is still getting ready may stay silent before
+    // the user is told why.
+    static constexpr int ReadinessPatienceMilliseconds = 1500;
 
     explicit Controller(music::MidiOut& output, QObject* parent = nullptr);
     ~Controller() override;
@@ -110,6 +111,8 @@ private:
     void MissStart(const QString& message);
     void ChooseStartPoint(float x, float y);
     void StartPlayback();
+    void CheckReadiness();
+    void ReportSilence(music::MidiOut::Readiness readiness);
     void EndPlayback();
     void Shutdown();
 
@@ -136,4 +139,5 @@ private:
     std::vector<std::uint8_t> piece_;
     music::Sequencer sequencer_;
     MusicTimer timer_;
+    QTimer readinessCheck_;
 };

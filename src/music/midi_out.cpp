@@ -6,7 +6,19 @@ OpenOutcome OpenOutput(MidiOut& output)
 {
     if (!output.DeviceAvailable())
         return OpenOutcome::NoDevice;
-    return output.Open() ? OpenOutcome::Opened : OpenOutcome::Refused;
+    if (!output.Open())
+        return OpenOutcome::Refused;
+    switch (output.CurrentReadiness()) {
+    case MidiOut::Readiness::Sounding:
+        return OpenOutcome::Opened;
+    case MidiOut::Readiness::Preparing:
+        return OpenOutcome::Pending;
+    case MidiOut::Readiness::SilentInstruments:
+        return OpenOutcome::SilentInstruments;
+    case MidiOut::Readiness::NoSound:
+        break;
+    }
+    return OpenOutcome::Refused;
 }
 
 void CloseOutput(MidiOut& output)

@@ -19,11 +19,22 @@ public:
     // Stops every sounding note on every channel at once.
     virtual void SilenceAll() = 0;
     virtual void Close() = 0;
+
+    // Whether what is sent to an open output is heard. An output that
+    // prepares itself in the background may open before it can sound.
+    enum class Readiness {
+        Sounding,
+        Preparing,       // still loading or starting; it sounds once ready
+        NoSound,         // it could not start: nothing will be heard
+        SilentInstruments,  // it runs, but its instruments make no sound
+    };
+    virtual Readiness CurrentReadiness() const { return Readiness::Sounding; }
 };
 
-enum class OpenOutcome { Opened, NoDevice, Refused };
+enum class OpenOutcome { Opened, NoDevice, Refused, Pending, SilentInstruments };
 
-// Asks for a device before trying to open one.
+// Asks for a device before trying to open one; an output that opened but
+// cannot sound yet, or at all, says so.
 OpenOutcome OpenOutput(MidiOut& output);
 // Silences whatever still sounds, then closes; no note-offs are needed.
 void CloseOutput(MidiOut& output);

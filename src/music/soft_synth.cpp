@@ -3,7 +3,9 @@
 #include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <vector>
 
 namespace music {
@@ -111,6 +113,29 @@ void SoftSynth::RestoreEffects()
     std::vector<float> right(4096);
     for (int rendered = 0; rendered < 2 * SampleRate(); rendered += 4096)
         Render(left.data(), right.data(), 4096);
+}
+
+bool SoftSynth::CanSound(std::uint8_t channel)
+{
+    if (!IsLoaded() || driver_)
+        return false;
+    // A tenth of a second past the attack of a loud C5 is plenty for any
+    // instrument that sounds at all.
+    constexpr int Frames = 4410;
+    constexpr float Audible = 1e-4f;
+    std::vector<float> left(Frames);
+    std::vector<float> right(Frames);
+    Send(NoteOn(72, 127, channel));
+    float peak = 0.0f;
+    for (int block = 0; block < 2; ++block) {
+        Render(left.data(), right.data(), Frames);
+        for (int i = 0; i < Frames; ++i)
+            peak = std::max({peak, std::abs(left[i]), std::abs(right[i])});
+    }
+    Send(NoteOff(72, channel));
+    SilenceAll();
+    RestoreEffects();
+    return peak > Audible;
 }
 
 bool SoftSynth::StartAudio()

@@ -2,6 +2,7 @@
 
 #include "midi_message.h"
 
+#include <cstdint>
 #include <string>
 
 typedef struct _fluid_hashtable_t fluid_settings_t;
@@ -22,6 +23,10 @@ public:
     SoftSynth& operator=(const SoftSynth&) = delete;
 
     bool IsLoaded() const { return soundFont_ >= 0; }
+    // Whether a note on the channel is heard: a SoundFont can load and still
+    // hold samples that make no sound. Renders offline, so only while no
+    // audio runs; leaves nothing sounding.
+    bool CanSound(std::uint8_t channel);
     int SampleRate() const;
 
     // Note-on, note-off and program change are played; other messages are ignored.

@@ -1,6 +1,7 @@
 #include "controller_rig.h"
 
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -203,5 +204,37 @@ TEST(ControllerComposing, WithoutAUsableDeviceThePieceStillRunsItsCourseSilently
         EXPECT_EQ(c.CurrentState(), State::Ready) << row.what << ": the piece ends on the tenth tick";
         EXPECT_FALSE(c.Timer().IsEnabled()) << row.what;
         EXPECT_TRUE(rig.output.Heard().empty()) << row.what << ": nothing reached a device";
+    }
+}
+
+TEST(ControllerComposing, AnOutputThatCannotSoundYetIsExplainedOnlyIfItStaysSilent)
+{
+    using Readiness = music::MidiOut::Readiness;
+    struct Case
+    {
+        const char* what;
+        Readiness atPress;
+        Readiness afterAWhile;
+        std::size_t messagesAtPress;
+        std::size_t messagesAfterAWhile;
+    };
+    const Case cases[] = {
+        {"ready moments later", Readiness::Preparing, Readiness::Sounding, 1, 1},
+        {"still loading", Readiness::Preparing, Readiness::Preparing, 1, 2},
+        {"its driver failed meanwhile", Readiness::Preparing, Readiness::NoSound, 1, 2},
+        {"instruments that make no sound", Readiness::SilentInstruments, Readiness::SilentInstruments, 2, 2},
+    };
+    for (const Case& row : cases) {
+        ControllerRig rig;
+        rig.output.SetReadiness(row.atPress);
+        rig.StartPiece();
+        EXPECT_EQ(rig.messages.size(), row.messagesAtPress) << row.what;
+        rig.output.SetReadiness(row.afterAWhile);
+        QTest::qWait(Controller::ReadinessPatienceMilliseconds + 200);
+        EXPECT_EQ(rig.messages.size(), row.messagesAfterAWhile) << row.what;
+        if (row.afterAWhile == Readiness::NoSound) {
+            EXPECT_EQ(rig.messages.back(), MidiDeviceRefused) << row.what;
+        }
+        EXPECT_EQ(rig.controller.CurrentState(), State::Playing) << row.what << ": the piece plays on";
     }
 }

@@ -3,7 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <numbers>
 #include <vector>
 
@@ -139,6 +147,57 @@ TEST(SoftSynth, WithoutItsSoundFontIsUnloadedAndHarmless)
     synth.Send(music::NoteOn(72, 127, 0));
     synth.SilenceAll();
     synth.RestoreEffects();
+}
+
+// A copy of the General MIDI SoundFont whose sample data is all zeros: it
+// loads like any other and sounds like nothing.
+std::filesystem::path SilencedSoundFont()
+{
+    std::ifstream in(music::DefaultSoundFontPath, std::ios::binary);
+    std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
+    const auto at = std::search(bytes.begin(), bytes.end(), "smpl", "smpl" + 4);
+    EXPECT_NE(at, bytes.end()) << "the SoundFont has a sample chunk";
+    if (at != bytes.end()) {
+        std::uint32_t size = 0;
+        std::memcpy(&size, &*(at + 4), sizeof size);
+        std::fill_n(at + 8, std::min<std::size_t>(size, bytes.end() - at - 8), '\0');
+    }
+    const auto path = std::filesystem::temp_directory_path() / "velmora-silenced.sf2";
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+TEST_F(SoftSynthTest, TellsASoundFontThatCanSoundFromOneWhoseSamplesAreSilent)
+{
+    synth.Send(music::ProgramChange(88, 0));
+    EXPECT_TRUE(synth.CanSound(0));
+    EXPECT_LT(Rms(Render(synth, 4410)), 1e-4) << "the check leaves nothing sounding";
+
+    const auto path = SilencedSoundFont();
+    SoftSynth silenced(path.string());
+    EXPECT_TRUE(silenced.IsLoaded());
+    EXPECT_FALSE(silenced.CanSound(0));
+    std::filesystem::remove(path);
+}
+
+TEST(FluidSynthOutput, ASoundFontThatNeverArrivesBlocksNeitherOpeningNorShutdown)
+{
+    const auto path = std::filesystem::temp_directory_path() / "velmora-stuck.sf2";
+    std::filesystem::remove(path);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    {
+        music::FluidSynthOutput output(path.string());
+        EXPECT_EQ(music::OpenOutput(output), music::OpenOutcome::Pending)
+            << "a piece may start while the SoundFont is read";
+        EXPECT_EQ(output.CurrentReadiness(), music::MidiOut::Readiness::Preparing);
+        output.Send(music::NoteOn(72, 127, 0));
+        music::CloseOutput(output);
+    }  // must return though the loading thread is still stuck
+    // Lets the abandoned loader see the end of the file and finish.
+    const int writer = open(path.c_str(), O_WRONLY | O_NONBLOCK);
+    EXPECT_GE(writer, 0) << "the loader was still waiting for the SoundFont";
+    close(writer);
+    std::filesystem::remove(path);
 }
 
 TEST(FluidSynthOutput, WithoutItsSoundFontHasNoDeviceAndDoesNotOpen)

@@ -25,6 +25,7 @@ public:
     void Send(const music::MidiMessage& message) override;
     void SilenceAll() override;
     void Close() override;
+    Readiness CurrentReadiness() const override { return readiness_; }
 
     const std::vector<Call>& Calls() const { return calls_; }
     // Only what the output accepted: what a listener would hear.
@@ -35,6 +36,7 @@ public:
 
     void SetDeviceAvailable(bool available) { deviceAvailable_ = available; }
     void SetOpenRefused(bool refused) { openRefused_ = refused; }
+    void SetReadiness(Readiness readiness) { readiness_ = readiness; }
     bool IsOpen() const { return open_; }
 
 private:
@@ -44,4 +46,5 @@ private:
     bool deviceAvailable_ = true;
     bool openRefused_ = false;
     bool open_ = false;
+    Readiness readiness_ = Readiness::Sounding;
 };
