@@ -1,6 +1,6 @@
 #include "view.h"
 
-#include <utility>
+#include <algorithm>
 
 namespace fractal {
 
@@ -11,20 +11,24 @@ PlanePoint ToPlane(const View& view, float x, float y)
 
 View Magnify(PlanePoint first, PlanePoint second)
 {
-    View view{first.x, second.x, first.y, second.y};
-    // Squared on the signed extents as dragged, before the corners are
-    // ordered, so the shorter side grows from the first corner.
+    View view{std::min(first.x, second.x), std::max(first.x, second.x), std::min(first.y, second.y),
+              std::max(first.y, second.y)};
+    // The shorter side grows to the longer one away from the first corner,
+    // in the direction dragged, so the square holds the whole dragged box
+    // and keeps the first corner as one of its own.
     const double w = view.xMax - view.xMin;
     const double h = view.yMax - view.yMin;
-    if (h < w)
-        view.yMax = view.yMin + w;
-    else if (h > w)
-        view.xMax = view.xMin + h;
-
-    if (view.xMax < view.xMin)
-        std::swap(view.xMax, view.xMin);
-    if (view.yMax < view.yMin)
-        std::swap(view.yMax, view.yMin);
+    if (h < w) {
+        if (second.y >= first.y)
+            view.yMax = view.yMin + w;
+        else
+            view.yMin = view.yMax - w;
+    } else if (h > w) {
+        if (second.x >= first.x)
+            view.xMax = view.xMin + h;
+        else
+            view.xMin = view.xMax - h;
+    }
     return view;
 }
 

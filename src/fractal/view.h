@@ -34,9 +34,9 @@ inline constexpr View DefaultView{};
 // The plane point under a position in picture coordinates (0..400 both ways).
 PlanePoint ToPlane(const View& view, float x, float y);
 
-// The view for a region dragged from one corner to another, made square.
-// The corners are plane points, each converted in the view that was on the
-// screen when it was pressed.
+// The view for a region dragged from one corner to another, made square
+// round the dragged box. The corners are plane points, each converted in the
+// view that was on the screen when it was pressed.
 View Magnify(PlanePoint first, PlanePoint second);
 
 } // namespace fractal

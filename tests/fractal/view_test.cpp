@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 namespace {
 
 using fractal::PlanePoint;
@@ -33,7 +36,7 @@ TEST(ToPlane, PositionsMapLinearlyFromTheTopLeftCornerInDoublePrecision)
     }
 }
 
-TEST(Magnify, TheDraggedRegionIsSquaredOnItsSignedExtentsBeforeTheCornersAreOrdered)
+TEST(Magnify, TheSquareHoldsTheDraggedBoxAndGrowsAwayFromTheFirstCornerInEveryDirection)
 {
     struct Case
     {
@@ -41,20 +44,37 @@ TEST(Magnify, TheDraggedRegionIsSquaredOnItsSignedExtentsBeforeTheCornersAreOrde
         PlanePoint first, second;
         View expected;
     };
+    // Worked by hand: the box's shorter side grows to the longer one on the
+    // side away from the first corner.
     const Case cases[] = {
-        {"wider than high keeps the left and top edges", {1, 1}, {5, 2}, {1, 5, 1, 5}},
-        {"taller than wide grows the width", {1, 1}, {3, 7}, {1, 7, 1, 7}},
-        // w = -4, h = -1: h is the larger signed extent, so the width follows it.
-        {"up-left", {6, 6}, {2, 5}, {5, 6, 5, 6}},
-        // w = -4, h = 1: the width becomes +1 from the first corner.
-        {"down-left", {6, 1}, {2, 2}, {6, 7, 1, 2}},
-        // w = 4, h = -2: the height becomes +4 from the first corner.
-        {"up-right", {1, 6}, {5, 4}, {1, 5, 6, 10}},
+        {"down-right, wider than high: the height grows downward", {1, 1}, {5, 2}, {1, 5, 1, 5}},
+        {"down-right, taller than wide: the width grows rightward", {1, 1}, {3, 7}, {1, 7, 1, 7}},
+        {"up-left: the height grows upward", {6, 6}, {2, 5}, {2, 6, 2, 6}},
+        {"up-left, taller than wide: the width grows leftward", {6, 6}, {5, 2}, {2, 6, 2, 6}},
+        {"down-left", {6, 1}, {2, 2}, {2, 6, 1, 5}},
+        {"up-right", {1, 6}, {5, 4}, {1, 5, 2, 6}},
         {"the same point twice collapses the view", {3, 3}, {3, 3}, {3, 3, 3, 3}},
     };
-    for (const Case& c : cases) {
-        const View view = fractal::Magnify(c.first, c.second);
-        EXPECT_EQ(view, c.expected) << c.drag;
+    for (const Case& c : cases)
+        EXPECT_EQ(fractal::Magnify(c.first, c.second), c.expected) << c.drag;
+
+    // A drag down and to the right gives, bit for bit, what squaring the
+    // corners as they were dragged always gave.
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> coordinate(-2.0, 2.0);
+    for (int i = 0; i < 1000; ++i) {
+        const PlanePoint a{coordinate(random), coordinate(random)};
+        const PlanePoint b{coordinate(random), coordinate(random)};
+        const PlanePoint first{std::min(a.x, b.x), std::min(a.y, b.y)};
+        const PlanePoint second{std::max(a.x, b.x), std::max(a.y, b.y)};
+        View dragged{first.x, second.x, first.y, second.y};
+        const double w = second.x - first.x;
+        const double h = second.y - first.y;
+        if (h < w)
+            dragged.yMax = first.y + w;
+        else if (h > w)
+            dragged.xMax = first.x + h;
+        ASSERT_EQ(fractal::Magnify(first, second), dragged) << "drag " << i;
     }
 }
 
