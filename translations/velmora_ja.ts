@@ -16,24 +16,56 @@
         <translation>クリックされた点は輪郭線から外れています。</translation>
     </message>
     <message>
-        <source>輪郭線のトレースに失敗しました。</source>
-        <translation>輪郭線のトレースに失敗しました。</translation>
-    </message>
-    <message>
-        <source>使用できるMIDIデバイスがありません．</source>
-        <translation>使用できるMIDIデバイスがありません．</translation>
-    </message>
-    <message>
-        <source>MIDIデバイスを使用できません．</source>
-        <translation>MIDIデバイスを使用できません．</translation>
-    </message>
-    <message>
         <source>The sound is not ready yet (the SoundFont is still loading, or the sound output is starting). The piece plays on and sounds as soon as it is ready.</source>
         <translation>音の準備がまだできていません（サウンドフォントの読み込み中か、音声出力の起動中です）。演奏はそのまま続き、準備ができ次第音が鳴ります。</translation>
     </message>
     <message>
         <source>The SoundFont loaded, but its instruments make no sound, so the piece plays silently.</source>
         <translation>サウンドフォントは読み込めましたが、楽器の音が出ません。曲は無音で演奏されます。</translation>
+    </message>
+    <message>
+        <source>Draw the set</source>
+        <translation>集合を描いてください</translation>
+    </message>
+    <message>
+        <source>Click two corners to magnify, or trace the outline</source>
+        <translation>2つの角をクリックして拡大するか、輪郭線をトレースしてください</translation>
+    </message>
+    <message>
+        <source>Click the second corner to magnify</source>
+        <translation>拡大する範囲のもう一方の角をクリックしてください</translation>
+    </message>
+    <message>
+        <source>Compose music, then click a start point on the outline</source>
+        <translation>作曲を押し、輪郭線上の開始点をクリックしてください</translation>
+    </message>
+    <message>
+        <source>Click the second corner to magnify, or compose music</source>
+        <translation>もう一方の角をクリックして拡大するか、作曲してください</translation>
+    </message>
+    <message>
+        <source>Click a point on the outline</source>
+        <translation>輪郭線上の点をクリックしてください</translation>
+    </message>
+    <message>
+        <source>Playing: step %1 of %2</source>
+        <translation>演奏中: %2 歩中 %1 歩目</translation>
+    </message>
+    <message>
+        <source>Compose again for another start point, or draw a new picture</source>
+        <translation>別の開始点で作曲し直すか、新しく描いてください</translation>
+    </message>
+    <message>
+        <source>The walk ran out of outline before the piece was complete. Click another point on the outline, or draw a new picture.</source>
+        <translation>輪郭線のトレースに失敗しました。</translation>
+    </message>
+    <message>
+        <source>No sound: no SoundFont was found at %1. Install the Debian package fluid-soundfont-gm to hear the pieces; until then they play silently.</source>
+        <translation>使用できるMIDIデバイスがありません．</translation>
+    </message>
+    <message>
+        <source>No sound: the sound output could not be started (no sound server or sound card answered), so the piece plays silently.</source>
+        <translation>MIDIデバイスを使用できません．</translation>
     </message>
 </context>
 <context>
@@ -69,18 +101,6 @@
     <message>
         <source>Length</source>
         <translation>長さ</translation>
-    </message>
-    <message>
-        <source>低</source>
-        <translation>低</translation>
-    </message>
-    <message>
-        <source>中</source>
-        <translation>中</translation>
-    </message>
-    <message>
-        <source>高</source>
-        <translation>高</translation>
     </message>
     <message>
         <source>File</source>
@@ -151,6 +171,58 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
     <message>
         <source>SoundFont: %1</source>
         <translation>サウンドフォント: %1</translation>
+    </message>
+    <message>
+        <source>Low</source>
+        <translation>低</translation>
+    </message>
+    <message>
+        <source>Medium</source>
+        <translation>中</translation>
+    </message>
+    <message>
+        <source>High</source>
+        <translation>高</translation>
+    </message>
+    <message>
+        <source>Draw the whole set at the chosen accuracy</source>
+        <translation>選んだ精度で集合全体を描きます</translation>
+    </message>
+    <message>
+        <source>Click two corners on the picture to magnify the region between them</source>
+        <translation>画像上の2つの角をクリックすると、その間の範囲を拡大します</translation>
+    </message>
+    <message>
+        <source>Replace the picture by its outline, which the music walks along</source>
+        <translation>画像を輪郭線に置き換えます。音楽はこの線をたどります</translation>
+    </message>
+    <message>
+        <source>Then click a start point on the outline to hear its walk</source>
+        <translation>続けて輪郭線上の開始点をクリックすると、その道のりが聴けます</translation>
+    </message>
+    <message>
+        <source>Stop the piece at once</source>
+        <translation>演奏をすぐに止めます</translation>
+    </message>
+    <message>
+        <source>Silence the music and close Velmora</source>
+        <translation>音を止めてVelmoraを閉じます</translation>
+    </message>
+    <message>
+        <source>How many iterations decide whether a point escapes</source>
+        <translation>点が発散するかを何回の反復で判定するか</translation>
+    </message>
+    <message>
+        <source>8 to 800 steps</source>
+        <translation>8〜800歩</translation>
+    </message>
+    <message>
+        <source>Redraw</source>
+        <translation>再描画</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取り消し</translation>
     </message>
 </context>
 </TS>

@@ -11,8 +11,12 @@ struct Commands
     bool trace = false;
     bool compose = false;
     bool stopMusic = false;
-    // Offered where magnification is and there is a view to go back to.
+    // Offered where a view is on screen and there is one to go back to.
     bool back = false;
+    // Draws the view on screen again, at the accuracy now chosen.
+    bool redraw = false;
+    // Leaves the wait for a start point.
+    bool cancel = false;
     // Offered once there is a picture, and once a piece has been composed.
     bool savePicture = false;
     bool exportMelody = false;
@@ -23,7 +27,7 @@ struct Commands
 // Where the session stands. Each state fixes what the window offers and
 // what a press on the picture means.
 enum class State {
-    Ready,             // nothing drawn yet, or a piece has just ended
+    Ready,             // nothing drawn yet
     Drawn,             // a picture; a press sets the first corner of a magnification
     CornerSet,         // the first corner is set; the next press magnifies
     Traced,            // the outline is shown; Compose is next
@@ -31,6 +35,7 @@ enum class State {
     ChoosingStart,     // waiting for a press on the outline
     StartMissed,       // still waiting, after a press or a walk found nothing to play
     Playing,
+    Played,            // a piece ended or was stopped; its walk is on screen
 };
 
 enum class PressMeaning { Nothing, FirstCorner, SecondCorner, StartPoint };
@@ -39,51 +44,68 @@ struct StateRow
 {
     State state;
     Commands offered;
-    PressMeaning press;
+    PressMeaning press = PressMeaning::Nothing;
     // Where each input leads; none where the input is not offered or not meant.
-    std::optional<State> afterDraw;
-    std::optional<State> afterTrace;
-    std::optional<State> afterCompose;
-    std::optional<State> afterBack;
+    std::optional<State> afterDraw = std::nullopt;
+    std::optional<State> afterTrace = std::nullopt;
+    std::optional<State> afterCompose = std::nullopt;
+    std::optional<State> afterBack = std::nullopt;
+    std::optional<State> afterRedraw = std::nullopt;
+    std::optional<State> afterCancel = std::nullopt;
     // After the press's work completes: a magnification, or a walk that plays.
-    std::optional<State> afterPress;
+    std::optional<State> afterPress = std::nullopt;
     // After a press that finds nothing to play, and after a failed walk.
-    std::optional<State> afterMiss;
+    std::optional<State> afterMiss = std::nullopt;
     // After Stop Music, or the tick that ends the piece.
-    std::optional<State> afterStop;
+    std::optional<State> afterStop = std::nullopt;
 };
 
-inline constexpr Commands Offer(bool draw, bool magnify, bool trace, bool compose, bool stopMusic)
-{
-    return {draw, magnify, trace, compose, stopMusic, magnify};
-}
-
-// A press that finds no outline cell and a walk that fails lead to
-// StartMissed, where Draw is offered too, so a used-up outline never leaves
-// only Quit. Quit ends the session from any state.
-inline constexpr std::array<StateRow, 8> StateTable{{
-    //                       draw   magnify trace  compose stop
-    //                       then after: Draw, Trace, Compose, Back, a press, a miss, Stop
-    {State::Ready,           Offer(true,  false, false, false, false), PressMeaning::Nothing,
-     State::Drawn, {}, {}, {}, {}, {}, {}},
-    {State::Drawn,           Offer(true,  true,  true,  false, false), PressMeaning::FirstCorner,
-     State::Drawn, State::Traced, {}, State::Drawn, State::CornerSet, {}, {}},
-    // Back cancels the pending corner.
-    {State::CornerSet,       Offer(true,  true,  true,  false, false), PressMeaning::SecondCorner,
-     State::CornerSet, State::TracedCornerSet, {}, State::Drawn, State::Drawn, {}, {}},
-    {State::Traced,          Offer(false, false, false, true,  false), PressMeaning::Nothing,
-     {}, {}, State::ChoosingStart, {}, {}, {}, {}},
+// Every state but Playing offers a way back to a fresh picture, and every
+// state with a view on screen can draw it again or go back a view. A press
+// that finds nothing to play leads to StartMissed, which differs from
+// ChoosingStart only in how it came about. Quit ends the session from any
+// state.
+inline constexpr std::array<StateRow, 9> StateTable{{
+    {.state = State::Ready, .offered = {.draw = true}, .afterDraw = State::Drawn},
+    {.state = State::Drawn,
+     .offered = {.draw = true, .magnify = true, .trace = true, .back = true, .redraw = true},
+     .press = PressMeaning::FirstCorner,
+     .afterDraw = State::Drawn, .afterTrace = State::Traced, .afterBack = State::Drawn,
+     .afterRedraw = State::Drawn, .afterPress = State::CornerSet},
+    // Draw keeps the pending corner; Back and Redraw cancel it.
+    {.state = State::CornerSet,
+     .offered = {.draw = true, .magnify = true, .trace = true, .back = true, .redraw = true},
+     .press = PressMeaning::SecondCorner,
+     .afterDraw = State::CornerSet, .afterTrace = State::TracedCornerSet, .afterBack = State::Drawn,
+     .afterRedraw = State::Drawn, .afterPress = State::Drawn},
+    // Redraw returns from the outline to the colour picture.
+    {.state = State::Traced,
+     .offered = {.draw = true, .compose = true, .back = true, .redraw = true},
+     .afterDraw = State::Drawn, .afterCompose = State::ChoosingStart, .afterBack = State::Drawn,
+     .afterRedraw = State::Drawn},
     // The press still completes the magnification; its colour picture is
     // then on screen, so what is offered is what follows any magnification.
-    {State::TracedCornerSet, Offer(false, false, false, true,  false), PressMeaning::SecondCorner,
-     {}, {}, State::ChoosingStart, {}, State::Drawn, {}, {}},
-    {State::ChoosingStart,   Offer(false, false, false, false, false), PressMeaning::StartPoint,
-     {}, {}, {}, {}, State::Playing, State::StartMissed, {}},
-    // Draw here also ends the wait for a start point.
-    {State::StartMissed,     Offer(true,  false, false, false, false), PressMeaning::StartPoint,
-     State::Drawn, {}, {}, {}, State::Playing, State::StartMissed, {}},
-    {State::Playing,         Offer(false, false, false, false, true),  PressMeaning::Nothing,
-     {}, {}, {}, {}, {}, {}, State::Ready},
+    {.state = State::TracedCornerSet,
+     .offered = {.draw = true, .compose = true, .back = true, .redraw = true},
+     .press = PressMeaning::SecondCorner,
+     .afterDraw = State::CornerSet, .afterCompose = State::ChoosingStart, .afterBack = State::Drawn,
+     .afterRedraw = State::Drawn, .afterPress = State::Drawn},
+    {.state = State::ChoosingStart,
+     .offered = {.draw = true, .back = true, .redraw = true, .cancel = true},
+     .press = PressMeaning::StartPoint,
+     .afterDraw = State::Drawn, .afterBack = State::Drawn, .afterRedraw = State::Drawn,
+     .afterCancel = State::Traced, .afterPress = State::Playing, .afterMiss = State::StartMissed},
+    {.state = State::StartMissed,
+     .offered = {.draw = true, .back = true, .redraw = true, .cancel = true},
+     .press = PressMeaning::StartPoint,
+     .afterDraw = State::Drawn, .afterBack = State::Drawn, .afterRedraw = State::Drawn,
+     .afterCancel = State::Traced, .afterPress = State::Playing, .afterMiss = State::StartMissed},
+    {.state = State::Playing, .offered = {.stopMusic = true}, .afterStop = State::Played},
+    // Compose again plays another start point on the same outline.
+    {.state = State::Played,
+     .offered = {.draw = true, .compose = true, .back = true, .redraw = true},
+     .afterDraw = State::Drawn, .afterCompose = State::ChoosingStart, .afterBack = State::Drawn,
+     .afterRedraw = State::Drawn},
 }};
 
 constexpr const StateRow& RowOf(State state)
@@ -91,10 +113,17 @@ constexpr const StateRow& RowOf(State state)
     return StateTable[static_cast<std::size_t>(state)];
 }
 
-// The table is indexed by state; keep its rows in the enum's order.
+// The table is indexed by state; keep its rows in the enum's order. Every
+// offered command, and every press that means something, says where it leads.
 static_assert([] {
     for (std::size_t i = 0; i < StateTable.size(); ++i) {
-        if (static_cast<std::size_t>(StateTable[i].state) != i)
+        const StateRow& row = StateTable[i];
+        const Commands& on = row.offered;
+        if (static_cast<std::size_t>(row.state) != i || (on.draw && !row.afterDraw) || (on.trace && !row.afterTrace)
+            || (on.compose && !row.afterCompose) || (on.back && !row.afterBack) || (on.redraw && !row.afterRedraw)
+            || (on.cancel && !row.afterCancel) || (on.stopMusic && !row.afterStop)
+            || (row.press != PressMeaning::Nothing && !row.afterPress)
+            || (row.press == PressMeaning::StartPoint && !row.afterMiss))
             return false;
     }
     return true;

@@ -54,6 +54,33 @@ void Controller::SetState(State state)
 {
     state_ = state;
     emit commandsChanged();
+    emit statusChanged(StatusText());
+}
+
+QString Controller::StatusText() const
+{
+    if (quit_)
+        return {};
+    switch (state_) {
+    case State::Ready:
+        return tr("Draw the set");
+    case State::Drawn:
+        return tr("Click two corners to magnify, or trace the outline");
+    case State::CornerSet:
+        return tr("Click the second corner to magnify");
+    case State::Traced:
+        return tr("Compose music, then click a start point on the outline");
+    case State::TracedCornerSet:
+        return tr("Click the second corner to magnify, or compose music");
+    case State::ChoosingStart:
+    case State::StartMissed:
+        return tr("Click a point on the outline");
+    case State::Playing:
+        return tr("Playing: step %1 of %2").arg(sequencer_.Position()).arg(sequencer_.Length());
+    case State::Played:
+        return tr("Compose again for another start point, or draw a new picture");
+    }
+    return {};
 }
 
 void Controller::SetProgress(float value)
@@ -99,8 +126,8 @@ void Controller::RenderView()
     hasPicture_ = true;
 }
 
-// A magnification and Back draw alike: the band goes, the accuracy is taken now.
-void Controller::Redraw(const fractal::View& view)
+// A magnification, Back and Redraw draw alike: the band goes, the accuracy is taken now.
+void Controller::DrawView(const fractal::View& view)
 {
     view_ = view;
     SetRubberBand({false, rubberBand_.start, rubberBand_.end});
@@ -125,8 +152,38 @@ void Controller::Back()
         return;
     const fractal::View previous = history_.back();
     history_.pop_back();
-    Redraw(previous);
+    DrawView(previous);
     SetState(*Row().afterBack);
+}
+
+void Controller::Redraw()
+{
+    if (!Offered().redraw)
+        return;
+    DrawView(view_);
+    SetState(*Row().afterRedraw);
+}
+
+void Controller::Cancel()
+{
+    if (!Offered().cancel)
+        return;
+    ShowTracedOutline();
+    SetState(*Row().afterCancel);
+}
+
+// The outline as Trace found it, with every cell a walk cleared back.
+void Controller::ShowTracedOutline()
+{
+    outline_ = tracedOutline_;
+    picture_.Clear();
+    for (int x = 0; x < fractal::PictureSide; ++x) {
+        for (int y = 0; y < fractal::PictureSide; ++y) {
+            if (outline_.At(x, y) == fractal::OutlineWhite)
+                picture_.Set(x, y, fractal::OutlineWhite);
+        }
+    }
+    emit pictureChanged();
 }
 
 void Controller::ExplainMagnify()
@@ -149,6 +206,7 @@ void Controller::Trace()
     };
     observer.outlineFound = [this](fractal::Cell cell) { picture_.Set(cell.x, cell.y, fractal::OutlineWhite); };
     outline_ = fractal::TraceOutline(colours_, observer);
+    tracedOutline_ = outline_;
     emit pictureChanged();
     SetState(*Row().afterTrace);
 }
@@ -157,6 +215,8 @@ void Controller::Compose()
 {
     if (!Offered().compose)
         return;
+    // After a piece the walk's red path goes and its cells come back.
+    ShowTracedOutline();
     SetState(*Row().afterCompose);
     emit messageRequested(tr("Please, click a point on the outline!"));
 }
@@ -201,7 +261,7 @@ void Controller::SetFirstCorner(float x, float y)
 void Controller::CompleteMagnification(float x, float y)
 {
     history_.push_back(view_);
-    Redraw(fractal::Magnify(firstCorner_, fractal::ToPlane(view_, x, y)));
+    DrawView(fractal::Magnify(firstCorner_, fractal::ToPlane(view_, x, y)));
     SetState(*Row().afterPress);
 }
 
@@ -226,7 +286,8 @@ void Controller::ChooseStartPoint(float x, float y)
     });
     melody_ = walk.directions;
     if (!walk.completed) {
-        MissStart(tr("輪郭線のトレースに失敗しました。"));
+        MissStart(tr("The walk ran out of outline before the piece was complete. Click another point on the "
+                     "outline, or draw a new picture."));
         return;
     }
     StartPlayback();
@@ -251,10 +312,10 @@ void Controller::StartPlayback()
     case music::OpenOutcome::Opened:
         break;
     case music::OpenOutcome::NoDevice:
-        emit messageRequested(tr("使用できるMIDIデバイスがありません．"));
+        emit messageRequested(NoSoundSourceMessage());
         break;
     case music::OpenOutcome::Refused:
-        emit messageRequested(tr("MIDIデバイスを使用できません．"));
+        ReportSilence(music::MidiOut::Readiness::NoSound);
         break;
     case music::OpenOutcome::Pending:
         // Usually ready within moments; only a lasting silence is worth a word.
@@ -269,6 +330,16 @@ void Controller::StartPlayback()
     SetState(*Row().afterPress);
     timer_.SetEnabled(true);
     emit playheadChanged();
+}
+
+QString Controller::NoSoundSourceMessage() const
+{
+    // The Japanese text names no path; an argument it lacks must not be filled in.
+    QString text = tr("No sound: no SoundFont was found at %1. Install the Debian package fluid-soundfont-gm to "
+                      "hear the pieces; until then they play silently.");
+    if (text.contains(QLatin1String("%1")))
+        text = text.arg(QString::fromStdString(output_.SoundSource()));
+    return text;
 }
 
 void Controller::CheckReadiness()
@@ -287,7 +358,8 @@ void Controller::ReportSilence(music::MidiOut::Readiness readiness)
                                  "output is starting). The piece plays on and sounds as soon as it is ready."));
         break;
     case music::MidiOut::Readiness::NoSound:
-        emit messageRequested(tr("MIDIデバイスを使用できません．"));
+        emit messageRequested(tr("No sound: the sound output could not be started (no sound server or sound card "
+                                 "answered), so the piece plays silently."));
         break;
     case music::MidiOut::Readiness::SilentInstruments:
         emit messageRequested(tr("The SoundFont loaded, but its instruments make no sound, "
@@ -303,10 +375,12 @@ void Controller::Tick()
     const music::Sequencer::Step step = sequencer_.Tick();
     for (const music::MidiMessage& message : step.messages)
         output_.Send(message);
-    if (step.ended)
+    if (step.ended) {
         EndPlayback();
-    else
+    } else {
         emit playheadChanged();
+        emit statusChanged(StatusText());
+    }
     SetProgress(sequencer_.Progress());
 }
 

@@ -47,6 +47,10 @@ public:
     void ExplainMagnify();
     // Returns to the view the last magnification replaced.
     void Back();
+    // Draws the view on screen again, at the accuracy now chosen.
+    void Redraw();
+    // Leaves the wait for a start point for the traced outline.
+    void Cancel();
     void Trace();
     void Compose();
     void StopMusic();
@@ -64,6 +68,8 @@ public:
     State CurrentState() const { return state_; }
     Commands Offered() const;
     bool HasQuit() const { return quit_; }
+    // One short line on what to do next, or how far the piece has played.
+    QString StatusText() const;
 
     const Picture& CurrentPicture() const { return picture_; }
     const RubberBand& CurrentRubberBand() const { return rubberBand_; }
@@ -97,6 +103,7 @@ signals:
     void messageRequested(const QString& text);
     void lengthTextChanged(const QString& text);
     void quitRequested();
+    void statusChanged(const QString& text);
 
 private:
     const StateRow& Row() const { return RowOf(state_); }
@@ -107,11 +114,13 @@ private:
     void RenderView();
     void SetFirstCorner(float x, float y);
     void CompleteMagnification(float x, float y);
-    void Redraw(const fractal::View& view);
+    void DrawView(const fractal::View& view);
+    void ShowTracedOutline();
     void MissStart(const QString& message);
     void ChooseStartPoint(float x, float y);
     void StartPlayback();
     void CheckReadiness();
+    QString NoSoundSourceMessage() const;
     void ReportSilence(music::MidiOut::Readiness readiness);
     void EndPlayback();
     void Shutdown();
@@ -133,6 +142,8 @@ private:
     Picture picture_;
     fractal::ColourGrid colours_;
     fractal::OutlineGrid outline_;
+    // The outline as traced, before any walk cleared its cells.
+    fractal::OutlineGrid tracedOutline_;
     std::vector<std::uint8_t> melody_;
     // The cell each step of the last walk stood on, one per melody byte.
     std::vector<fractal::Cell> walkCells_;

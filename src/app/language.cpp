@@ -1,16 +1,37 @@
 #include "language.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
-bool UseLanguage(QCoreApplication& application, std::string_view language)
+namespace {
+
+bool InstallTranslation(QCoreApplication& application, const QString& name, const QString& folder)
 {
-    if (language == "English")
-        return true;
     auto* translator = new QTranslator(&application);
-    if (!translator->load(QStringLiteral(":/i18n/velmora_ja.qm"))) {
+    if (!translator->load(name, folder)) {
         delete translator;
         return false;
     }
     return QCoreApplication::installTranslator(translator);
+}
+
+} // namespace
+
+Language ChooseLanguage(const QLocale& locale, std::string_view buildLanguage)
+{
+    if (locale.language() == QLocale::Japanese)
+        return Language::Japanese;
+    if (locale.language() == QLocale::C)
+        return buildLanguage == "English" ? Language::English : Language::Japanese;
+    return Language::English;
+}
+
+bool UseLanguage(QCoreApplication& application, Language language)
+{
+    if (language == Language::English)
+        return true;
+    InstallTranslation(application, QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    return InstallTranslation(application, QStringLiteral("velmora_ja"), QStringLiteral(":/i18n"));
 }

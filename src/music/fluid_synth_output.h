@@ -36,6 +36,7 @@ public:
     void SilenceAll() override;
     void Close() override;
     Readiness CurrentReadiness() const override;
+    std::string SoundSource() const override { return soundFontPath_; }
 
     struct Worker;
 

@@ -2,6 +2,8 @@
 
 #include "midi_message.h"
 
+#include <string>
+
 namespace music {
 
 // A MIDI output that is opened for a piece and closed after it. Sending,
@@ -29,6 +31,8 @@ public:
         SilentInstruments,  // it runs, but its instruments make no sound
     };
     virtual Readiness CurrentReadiness() const { return Readiness::Sounding; }
+    // Where the sound comes from, for the user: a SoundFont's path, a port's name.
+    virtual std::string SoundSource() const { return {}; }
 };
 
 enum class OpenOutcome { Opened, NoDevice, Refused, Pending, SilentInstruments };

@@ -4,6 +4,7 @@
 #include "main_window.h"
 
 #include <QApplication>
+#include <QLocale>
 
 #ifndef VELMORA_UI_LANGUAGE
 #define VELMORA_UI_LANGUAGE "English"
@@ -13,7 +14,8 @@ int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
-    UseLanguage(application, VELMORA_UI_LANGUAGE);
+    // The build's language is only the fallback for a machine with no locale.
+    UseLanguage(application, ChooseLanguage(QLocale::system(), VELMORA_UI_LANGUAGE));
     // Starts loading the SoundFont in the background, so the first piece need not wait.
     music::FluidSynthOutput output;
     Controller controller(output);

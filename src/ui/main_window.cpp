@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QIcon>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -19,6 +20,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QStatusBar>
 
 #ifndef VELMORA_VERSION
 #define VELMORA_VERSION "unknown"
@@ -68,9 +70,9 @@ QLabel* MakeLabel(QWidget* parent, Placement place, const QString& caption)
     return label;
 }
 
-void ShowModalBox(const QString& text)
+void ShowModalBox(QWidget* parent, const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
     box.exec();
 }
 
@@ -88,7 +90,7 @@ QString SuggestedPath(QStandardPaths::StandardLocation location, const QString& 
 MainWindow::MainWindow(Controller& controller, QWidget* parent)
     : QMainWindow(parent)
     , controller_(controller)
-    , presentMessage_(ShowModalBox)
+    , presentMessage_([this](const QString& text) { ShowModalBox(this, text); })
 {
     chooseFile_ = [this](const QString& title, const QString& suggested, const QString& filter) {
         return QFileDialog::getSaveFileName(this, title, suggested, filter);
@@ -104,6 +106,7 @@ MainWindow::MainWindow(Controller& controller, QWidget* parent)
 void MainWindow::CreateControls()
 {
     setWindowTitle(QStringLiteral("Velmora"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/velmora.png")));
     client_ = new QWidget(this);
     client_->setFixedSize(ClientWidth, ClientHeight);
     setCentralWidget(client_);
@@ -129,11 +132,24 @@ void MainWindow::CreateControls()
     length_ = new QLineEdit(controller_.LengthText(), client_);
     length_->setGeometry(ToPixels(LengthPlace));
 
-    // The accuracy entries read the same in every language.
-    accuracy_->addItem(tr("低"));
-    accuracy_->addItem(tr("中"));
-    accuracy_->addItem(tr("高"));
+    accuracy_->addItem(tr("Low"));
+    accuracy_->addItem(tr("Medium"));
+    accuracy_->addItem(tr("High"));
     accuracy_->setCurrentIndex(1);
+
+    draw_->setToolTip(tr("Draw the whole set at the chosen accuracy"));
+    magnify_->setToolTip(tr("Click two corners on the picture to magnify the region between them"));
+    trace_->setToolTip(tr("Replace the picture by its outline, which the music walks along"));
+    compose_->setToolTip(tr("Then click a start point on the outline to hear its walk"));
+    stopMusic_->setToolTip(tr("Stop the piece at once"));
+    quit_->setToolTip(tr("Silence the music and close Velmora"));
+    accuracy_->setToolTip(tr("How many iterations decide whether a point escapes"));
+    length_->setToolTip(tr("8 to 800 steps"));
+
+    // Below the designed client area, which keeps its size and places.
+    status_ = new QLabel(controller_.StatusText());
+    statusBar()->addWidget(status_, 1);
+    statusBar()->setSizeGripEnabled(false);
     controller_.SetAccuracy(accuracy_->currentIndex());
 }
 
@@ -149,6 +165,8 @@ void MainWindow::CreateMenus()
 
     QMenu* view = menuBar()->addMenu(tr("View"));
     back_ = view->addAction(tr("Back"), QKeySequence(Qt::ALT | Qt::Key_Left), &controller_, &Controller::Back);
+    redraw_ = view->addAction(tr("Redraw"), QKeySequence(Qt::Key_F5), &controller_, &Controller::Redraw);
+    cancel_ = view->addAction(tr("Cancel"), QKeySequence(Qt::Key_Escape), &controller_, &Controller::Cancel);
 
     QMenu* help = menuBar()->addMenu(tr("Help"));
     about_ = help->addAction(tr("About Velmora"), this, &MainWindow::ShowAbout);
@@ -176,6 +194,7 @@ void MainWindow::Connect()
     connect(c, &Controller::messageRequested, this, &MainWindow::ShowMessage);
     connect(c, &Controller::lengthTextChanged, length_, &QLineEdit::setText);
     connect(c, &Controller::quitRequested, this, &QWidget::close);
+    connect(c, &Controller::statusChanged, status_, &QLabel::setText);
 }
 
 void MainWindow::ShowCommands()
@@ -187,6 +206,8 @@ void MainWindow::ShowCommands()
     compose_->setEnabled(offered.compose);
     stopMusic_->setEnabled(offered.stopMusic);
     back_->setEnabled(offered.back);
+    redraw_->setEnabled(offered.redraw);
+    cancel_->setEnabled(offered.cancel);
     savePicture_->setEnabled(offered.savePicture);
     exportMelody_->setEnabled(offered.exportMelody);
     quitAction_->setEnabled(!controller_.HasQuit());

@@ -58,6 +58,9 @@ public:
     QAction* ExportMelodyAction() const { return exportMelody_; }
     QAction* QuitAction() const { return quitAction_; }
     QAction* BackAction() const { return back_; }
+    QAction* RedrawAction() const { return redraw_; }
+    QAction* CancelAction() const { return cancel_; }
+    QLabel* StatusLine() const { return status_; }
     QAction* AboutAction() const { return about_; }
 
 protected:
@@ -105,5 +108,8 @@ private:
     QAction* exportMelody_ = nullptr;
     QAction* quitAction_ = nullptr;
     QAction* back_ = nullptr;
+    QAction* redraw_ = nullptr;
+    QAction* cancel_ = nullptr;
+    QLabel* status_ = nullptr;
     QAction* about_ = nullptr;
 };

@@ -201,7 +201,7 @@ TEST(ControllerComposing, WithoutAUsableDeviceThePieceStillRunsItsCourseSilently
             EXPECT_FLOAT_EQ(c.Progress(), tick * 100.0f / 9) << row.what << ", tick " << tick;
         }
         c.Tick();
-        EXPECT_EQ(c.CurrentState(), State::Ready) << row.what << ": the piece ends on the tenth tick";
+        EXPECT_EQ(c.CurrentState(), State::Played) << row.what << ": the piece ends on the tenth tick";
         EXPECT_FALSE(c.Timer().IsEnabled()) << row.what;
         EXPECT_TRUE(rig.output.Heard().empty()) << row.what << ": nothing reached a device";
     }

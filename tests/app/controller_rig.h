@@ -22,8 +22,8 @@ inline void PrintTo(const MidiMessage& message, std::ostream* out)
 
 inline void PrintTo(State state, std::ostream* out)
 {
-    static const char* const names[] = {"Ready",          "Drawn",         "CornerSet",   "Traced",
-                                        "TracedCornerSet", "ChoosingStart", "StartMissed", "Playing"};
+    static const char* const names[] = {"Ready",         "Drawn",       "CornerSet", "Traced", "TracedCornerSet",
+                                        "ChoosingStart", "StartMissed", "Playing",   "Played"};
     const auto index = static_cast<std::size_t>(state);
     *out << (index < std::size(names) ? names[index] : "") << " (state " << index << ')';
 }
@@ -34,9 +34,15 @@ namespace app_test {
 inline const QString MagnifyHint = QStringLiteral("Click begin point and end point to magnify.");
 inline const QString AskForStartPoint = QStringLiteral("Please, click a point on the outline!");
 inline const QString NotOnOutline = QStringLiteral("Clicked point is not on the outline!");
-inline const QString WalkFailed = QString::fromUtf8("輪郭線のトレースに失敗しました。");
-inline const QString NoMidiDevice = QString::fromUtf8("使用できるMIDIデバイスがありません．");
-inline const QString MidiDeviceRefused = QString::fromUtf8("MIDIデバイスを使用できません．");
+inline const QString WalkFailed = QStringLiteral(
+    "The walk ran out of outline before the piece was complete. Click another point on the outline, or draw a new "
+    "picture.");
+inline const QString NoMidiDevice = QStringLiteral(
+    "No sound: no SoundFont was found at recorder.sf2. Install the Debian package fluid-soundfont-gm to hear the pieces; until "
+    "then they play silently.");
+inline const QString MidiDeviceRefused = QStringLiteral(
+    "No sound: the sound output could not be started (no sound server or sound card answered), so the piece plays "
+    "silently.");
 
 constexpr fractal::Colour Black = 0x00000000;
 constexpr fractal::Colour Red = 0x000000FF;
@@ -57,6 +63,8 @@ inline std::string OfferedNames(const Commands& offered)
     add(offered.draw, "Draw");
     add(offered.magnify, "Magnify");
     add(offered.back, "Back");
+    add(offered.redraw, "Redraw");
+    add(offered.cancel, "Cancel");
     add(offered.trace, "Trace");
     add(offered.compose, "Compose");
     add(offered.stopMusic, "Stop");

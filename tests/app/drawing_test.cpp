@@ -182,7 +182,7 @@ TEST(ControllerMagnification, TraceBetweenTheCornersLetsThePressStillMagnifyInto
     c.Press(200, 200);
     ExpectView(c.CurrentView(), -2.0, WholeX(200), -1.4, WholeY(200));
     EXPECT_EQ(c.CurrentState(), State::Drawn);
-    EXPECT_EQ(rig.Offered(), "Draw Magnify Back Trace SavePicture")
+    EXPECT_EQ(rig.Offered(), "Draw Magnify Back Redraw Trace SavePicture")
         << "the magnified colour picture is on screen, so it is traced next, not the old outline composed";
     EXPECT_EQ(c.CurrentPicture().At(0, 0), Red) << "the new picture replaced the outline on screen";
     c.Trace();

@@ -61,8 +61,8 @@ TEST(ControllerPlayback, EachTickSendsItsStepMovesThePlayheadAndTheTenthEndsTheP
     c.Tick();
     EXPECT_EQ(KindsOf(rig.output.AcceptedCalls()), SilenceThenClose) << "the end silences the output, then closes it";
     EXPECT_EQ(rig.output.Calls().size(), 2u);
-    EXPECT_EQ(c.CurrentState(), State::Ready);
-    EXPECT_EQ(rig.Offered(), "Draw SavePicture ExportMelody") << "Draw is offered again";
+    EXPECT_EQ(c.CurrentState(), State::Played);
+    EXPECT_EQ(rig.Offered(), "Draw Redraw Compose SavePicture ExportMelody") << "Draw and Compose are offered again";
     EXPECT_FALSE(c.Timer().IsEnabled());
     EXPECT_EQ(c.Progress(), 100.0f);
     EXPECT_EQ(c.Playhead(), std::nullopt);
@@ -84,8 +84,8 @@ TEST(ControllerPlayback, StopDuringAHeldNoteAndChordSilencesAndClosesWithoutNote
     c.StopMusic();
     EXPECT_EQ(KindsOf(rig.output.Calls()), SilenceThenClose);
     EXPECT_EQ(KindsOf(rig.output.AcceptedCalls()), SilenceThenClose) << "both reach the open device";
-    EXPECT_EQ(c.CurrentState(), State::Ready);
-    EXPECT_EQ(rig.Offered(), "Draw SavePicture ExportMelody");
+    EXPECT_EQ(c.CurrentState(), State::Played);
+    EXPECT_EQ(rig.Offered(), "Draw Redraw Compose SavePicture ExportMelody");
     EXPECT_FALSE(c.Timer().IsEnabled());
     EXPECT_EQ(c.Progress(), shown) << "the progress stays where the piece stopped";
 
@@ -170,7 +170,7 @@ TEST(ControllerPlayback, TheMusicTimerPlaysAShortPieceToItsEndOnItsOwnAtTwoHundr
     QObject::connect(&c, &Controller::progressChanged, [&tickTimes] { tickTimes.push_back(Clock::now()); });
     ASSERT_TRUE(c.Timer().IsEnabled());
 
-    EXPECT_TRUE(QTest::qWaitFor([&c] { return c.CurrentState() == State::Ready; }, 10000))
+    EXPECT_TRUE(QTest::qWaitFor([&c] { return c.CurrentState() == State::Played; }, 10000))
         << "the piece ends by itself";
     Messages expected{{0xC0, 88, 0}, {0xC1, 46, 0}};
     for (const Messages& tick : PieceTicks)

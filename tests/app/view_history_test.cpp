@@ -1,9 +1,13 @@
 #include "controller_rig.h"
+#include "outline.h"
 #include "render.h"
 
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -61,15 +65,36 @@ TEST(ViewHistory, BackCancelsAPendingFirstCorner)
     EXPECT_EQ(rig.controller.CurrentView(), fractal::DefaultView);
 }
 
-TEST(ViewHistory, BackIsOfferedOnlyWhereMagnifyIsAndDrawForgetsTheHistory)
+TEST(ViewHistory, BackIsOfferedWhereverAViewIsOnScreenAndDrawForgetsTheHistory)
 {
-    ControllerRig rig;
-    rig.controller.Draw();
-    Magnify(rig.controller, 100, 100, 200, 200);
-    rig.controller.Trace();
-    EXPECT_FALSE(rig.controller.Offered().back) << "not while the outline is shown";
-    rig.controller.Back();
-    EXPECT_EQ(rig.controller.History().size(), 1u);
+    // From the outline, while choosing a start point, and after a piece:
+    // Back draws the view before the magnification, in colour.
+    const std::pair<const char*, std::function<void(Controller&)>> places[] = {
+        {"traced", [](Controller& c) { c.Trace(); }},
+        {"choosing a start point", [](Controller& c) { c.Trace(); c.Compose(); }},
+        {"after a piece", [](Controller& c) {
+             c.SetLengthText(QStringLiteral("8"));
+             c.Trace();
+             c.Compose();
+             const fractal::OutlineGrid outline = c.Outline();
+             for (int x = 0; x < fractal::PictureSide && c.CurrentState() != State::Playing; ++x)
+                 for (int y = 0; y < fractal::PictureSide && c.CurrentState() != State::Playing; ++y)
+                     if (outline.At(x, y) == fractal::OutlineWhite)
+                         c.Press(float(x), float(y));
+             c.StopMusic();
+         }},
+    };
+    for (const auto& [place, reach] : places) {
+        ControllerRig rig;
+        rig.controller.Draw();
+        Magnify(rig.controller, 100, 100, 200, 200);
+        reach(rig.controller);
+        EXPECT_TRUE(rig.controller.Offered().back) << place;
+        rig.controller.Back();
+        EXPECT_EQ(rig.controller.CurrentState(), State::Drawn) << place;
+        EXPECT_EQ(rig.controller.CurrentView(), fractal::DefaultView) << place;
+        EXPECT_EQ(rig.controller.Colours(), fractal::Render(fractal::DefaultView, 50)) << place;
+    }
 
     ControllerRig fresh;
     fresh.controller.Draw();

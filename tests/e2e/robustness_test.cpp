@@ -37,8 +37,8 @@ constexpr std::array<fractal::Colour, 7> SevenColours{0x0000FF, 0xFF0000, 0x00FF
 constexpr std::array<std::int16_t, 3> IterationsByAccuracy{10, 50, 100};
 constexpr long FullCheckEvery = 250;
 
-enum class Input { Draw, Magnify, Back, Trace, Compose, Stop, Quit, Close, Press, Move, Length, Accuracy,
-                   Tick, EventLoop, WaitForTick, Device, Restart };
+enum class Input { Draw, Magnify, Back, Redraw, Cancel, Trace, Compose, Stop, Quit, Close, Press, Move, Length,
+                   Accuracy, Tick, EventLoop, WaitForTick, Device, Restart };
 struct InputKind
 {
     Input input;
@@ -46,11 +46,12 @@ struct InputKind
     int weight;  // out of 1000; a restart only follows a Quit or a close
 };
 constexpr InputKind Inputs[] = {
-    {Input::Draw, "Draw", 40},         {Input::Magnify, "Magnify", 10},      {Input::Back, "Back", 15},
+    {Input::Draw, "Draw", 30},         {Input::Magnify, "Magnify", 10},      {Input::Back, "Back", 15},
+    {Input::Redraw, "Redraw", 10},     {Input::Cancel, "Cancel", 10},
     {Input::Trace, "Trace", 40},       {Input::Compose, "Compose", 40},      {Input::Stop, "Stop Music", 15},
-    {Input::Quit, "Quit", 2},          {Input::Close, "window closed", 2},   {Input::Press, "press", 300},
+    {Input::Quit, "Quit", 2},          {Input::Close, "window closed", 2},   {Input::Press, "press", 298},
     {Input::Move, "move", 110},        {Input::Length, "Length typed", 60},  {Input::Accuracy, "accuracy", 40},
-    {Input::Tick, "tick", 270},        {Input::EventLoop, "event loop", 35}, {Input::WaitForTick, "timer wait", 1},
+    {Input::Tick, "tick", 260},        {Input::EventLoop, "event loop", 35}, {Input::WaitForTick, "timer wait", 3},
     {Input::Device, "MIDI device", 20}, {Input::Restart, "restart", 0},
 };
 
@@ -69,6 +70,7 @@ struct Expected
     e2e::LengthCase length{"400", 400, true};
     fractal::ColourGrid colours;
     fractal::OutlineGrid outline;
+    fractal::OutlineGrid traced;  // as the last trace left it, before any walk
     std::vector<fractal::Cell> marked;
     bool markedDirty = true;
     std::vector<std::uint8_t> melody;
@@ -139,7 +141,7 @@ protected:
         const int kind = Uniform(0, 99);
         // Short fragments are rare on an outline; seek one now and then so
         // that walks which fail get their share.
-        if (kind < 10 && e_->model.WhatAPressMeans() == Meaning::StartPoint && !MarkedCells().empty()) {
+        if (kind < 25 && e_->model.WhatAPressMeans() == Meaning::StartPoint && !MarkedCells().empty()) {
             for (int attempt = 0; attempt < 40; ++attempt) {
                 const fractal::Cell cell = AnyMarkedCell();
                 if (!reference::WalkFrom(e_->outline, cell, e_->length.length).completed)
@@ -185,10 +187,25 @@ protected:
                 Rendered();
             }
             break;
+        case Input::Redraw:
+            C().Redraw();
+            if (model.Redraw()) {
+                e_->band.visible = false;
+                ++tally_["redraws"];
+                Rendered();
+            }
+            break;
+        case Input::Cancel:
+            C().Cancel();
+            if (model.Cancel()) {
+                RestoreOutline();
+                ++tally_["cancels"];
+            }
+            break;
         case Input::Trace:
             C().Trace();
             if (model.Trace()) {
-                e_->outline = reference::OutlineOf(e_->colours);
+                e_->outline = e_->traced = reference::OutlineOf(e_->colours);
                 e_->markedDirty = true;
                 e_->progress = 99.75f;
                 EXPECT_TRUE(C().Outline() == e_->outline) << Where() << "the trace marks exactly the outline rule's cells";
@@ -196,8 +213,10 @@ protected:
             break;
         case Input::Compose:
             C().Compose();
-            if (model.Compose())
+            if (model.Compose()) {
+                RestoreOutline();
                 messages_.push_back("Please, click a point on the outline!");
+            }
             break;
         case Input::Stop:
             C().StopMusic();
@@ -281,6 +300,13 @@ protected:
         }
     }
 
+    // Compose and Cancel show the traced outline whole again.
+    void RestoreOutline()
+    {
+        e_->outline = e_->traced;
+        e_->markedDirty = true;
+    }
+
     void PressForStartPoint(float x, float y)
     {
         const auto start = reference::StartCell(e_->outline, x, y);
@@ -300,7 +326,8 @@ protected:
         EXPECT_TRUE(C().Outline() == e_->outline) << Where() << "the walk from (" << start->x << ", " << start->y
                                                   << ") erases exactly the cells it stood on";
         if (!walk.completed) {
-            messages_.push_back("輪郭線のトレースに失敗しました。");
+            messages_.push_back("The walk ran out of outline before the piece was complete. Click another point on "
+                                "the outline, or draw a new picture.");
             std::vector<std::uint8_t> bytes;
             for (const int d : walk.directions)
                 bytes.push_back(reference::StoredByte(d));
@@ -319,11 +346,13 @@ protected:
 
         calls_.push_back({Kind::DeviceQuery});
         if (!deviceAvailable_)
-            messages_.push_back("使用できるMIDIデバイスがありません．");
+            messages_.push_back("No sound: no SoundFont was found at recorder.sf2. Install the Debian package "
+                                "fluid-soundfont-gm to hear the pieces; until then they play silently.");
         else
             calls_.push_back({Kind::Open, {}, !openRefused_});
         if (deviceAvailable_ && openRefused_)
-            messages_.push_back("MIDIデバイスを使用できません．");
+            messages_.push_back("No sound: the sound output could not be started (no sound server or sound card "
+                                "answered), so the piece plays silently.");
         e_->outputOpen = deviceAvailable_ && !openRefused_;
         for (const music::MidiMessage& message : reference::Instruments())
             calls_.push_back({Kind::Send, message, e_->outputOpen});
@@ -501,8 +530,8 @@ TEST_F(RandomUse, EveryInputLeavesTheSessionWhereTheModelAndTheOraclesSay)
     std::printf("\n");
     // A run this long must have reached every corner it is meant to test.
     if (!HasFailure() && count >= 20000) {
-        for (const char* goal : {"magnifications", "backs", "presses off the outline", "failed walks", "ended by themselves",
-                                 "stopped", "timer ticks", "restarts"})
+        for (const char* goal : {"magnifications", "backs", "redraws", "cancels", "presses off the outline",
+                                 "failed walks", "ended by themselves", "stopped", "timer ticks", "restarts"})
             EXPECT_GT(tally_[goal], 0) << "the run never reached: " << goal;
     }
 }

@@ -62,6 +62,8 @@ protected:
                              .compose = window.ComposeButton()->isEnabled(),
                              .stopMusic = window.StopMusicButton()->isEnabled(),
                              .back = window.BackAction()->isEnabled(),
+                             .redraw = window.RedrawAction()->isEnabled(),
+                             .cancel = window.CancelAction()->isEnabled(),
                              .savePicture = window.SavePictureAction()->isEnabled(),
                              .exportMelody = window.ExportMelodyAction()->isEnabled()};
         EXPECT_EQ(shown, expected) << "the window after " << after;
@@ -302,7 +304,8 @@ TEST_F(WholeCycle, TwoCyclesFromStartUpToQuitOfferTheModelsCommandsAndSoundExact
     model.Press();
     model.StartPressed(Outcome::WalkFailed);
     ExpectOffered("a walk that failed");
-    EXPECT_EQ(Messages(), std::vector<std::string>{"輪郭線のトレースに失敗しました。"});
+    EXPECT_EQ(Messages(), std::vector<std::string>{"The walk ran out of outline before the piece was complete. "
+                                                  "Click another point on the outline, or draw a new picture."});
     std::vector<std::uint8_t> failedBytes;
     for (const int d : failed.directions)
         failedBytes.push_back(reference::StoredByte(d));

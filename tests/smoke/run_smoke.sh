@@ -99,8 +99,6 @@ if [ "$WIDTH" -ne "$CLIENT_W" ] || [ "$HEIGHT" -lt "$CLIENT_H" ]; then
     fail "window is ${WIDTH}x${HEIGHT}, expected ${CLIENT_W} wide and at least ${CLIENT_H} high"
 fi
 origin_x=$X
-origin_y=$((Y + HEIGHT - CLIENT_H))
-echo "client area at ($origin_x, $origin_y), menu bar $((HEIGHT - CLIENT_H)) high"
 
 # --- looking at the screen ---------------------------------------------------
 
@@ -111,6 +109,23 @@ take_screenshot() {
     import -window root -depth 8 "png24:$shot" 2>>"$work/import.log" ||
         fail "could not take a screenshot: $(tail -n 3 "$work/import.log")"
 }
+
+# The menu bar above the client area and the status bar below it take what
+# height the style gives them, so the client area is found on the screen: the
+# first black row down the middle of the still empty picture is its top.
+origin_y=""
+for _ in $(seq 50); do
+    take_screenshot
+    first_black=$(convert "$shot" -crop "1x${HEIGHT}+$((X + AREA_X + AREA_SIDE / 2))+${Y}" +repage -depth 8 txt:- |
+        awk -F'[,:]' '/#000000/ && !found { print $2; found = 1 }')
+    if [ -n "$first_black" ]; then
+        origin_y=$((Y + first_black - AREA_Y))
+        break
+    fi
+    sleep 0.2
+done
+[ -n "$origin_y" ] || fail "the empty black picture never showed"
+echo "client area at ($origin_x, $origin_y), $((origin_y - Y)) below the window's top"
 
 # Colour of picture pixels as RRGGBB, for "x,y" arguments, one per line.
 picture_hex() {
@@ -257,7 +272,7 @@ check_traced() {
     local inner_white
     inner_white=$(picture_crop_format "$((AREA_SIDE - 8))x$((AREA_SIDE - 8))+4+4" '%[fx:int(mean*w*h+0.5)]')
     [[ "$inner_white" =~ ^[0-9]+$ ]] && [ "$inner_white" -ge 400 ] || problems+=("only $inner_white white pixels inside the frame; the outline of the set is missing")
-    expect_button "Draw All Area" "$DRAW_Y" disabled
+    expect_button "Draw All Area" "$DRAW_Y" enabled
     expect_button "Magnify Area" "$MAGNIFY_Y" disabled
     expect_button "Trace Outline" "$TRACE_Y" disabled
     expect_button "Compose Music" "$COMPOSE_Y" enabled

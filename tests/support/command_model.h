@@ -16,7 +16,8 @@ inline void PrintTo(const Commands& c, std::ostream* out)
 {
     const std::pair<bool, const char*> named[] = {
         {c.draw, "Draw"}, {c.magnify, "Magnify"}, {c.trace, "Trace"}, {c.compose, "Compose"},
-        {c.stopMusic, "Stop"}, {c.back, "Back"}, {c.savePicture, "Save"}, {c.exportMelody, "Export"},
+        {c.stopMusic, "Stop"}, {c.back, "Back"}, {c.redraw, "Redraw"}, {c.cancel, "Cancel"},
+        {c.savePicture, "Save"}, {c.exportMelody, "Export"},
     };
     *out << '{';
     for (const auto& [offered, name] : named)
@@ -37,15 +38,16 @@ public:
             return c;
         // While music plays, the only thing to do is to stop it (or quit).
         c.stopMusic = playing_;
-        // A traced outline is composed before anything else.
-        c.compose = outlineShown_;
-        // Drawing starts over from anywhere but the music, the fresh outline
-        // and the wait for a start point; a start point that found nothing
-        // to play must not leave only Quit.
-        c.draw = !playing_ && !outlineShown_ && (!choosingStart_ || startMissed_);
+        // A traced outline is composed, and composed again after a piece.
+        c.compose = outlineShown_ || played_;
+        // Drawing starts over from anywhere but the music.
+        c.draw = !playing_;
         // Magnifying and tracing work on a freshly drawn picture.
         c.magnify = c.trace = drawing_;
-        c.back = drawing_ && magnifications_ > 0;
+        // Whatever view is on screen can be drawn again, or left for the one before.
+        c.redraw = anyPicture_ && !playing_;
+        c.back = c.redraw && magnifications_ > 0;
+        c.cancel = choosingStart_;
         c.savePicture = anyPicture_;
         c.exportMelody = pieceComposed_;
         return c;
@@ -62,7 +64,7 @@ public:
             return cornerPending_ ? State::TracedCornerSet : State::Traced;
         if (drawing_)
             return cornerPending_ ? State::CornerSet : State::Drawn;
-        return State::Ready;
+        return played_ ? State::Played : State::Ready;
     }
 
     PressMeaning WhatAPressMeans() const
@@ -88,14 +90,23 @@ public:
         return Apply(Offered().draw, [this] {
             drawing_ = anyPicture_ = true;
             magnifications_ = 0;
-            choosingStart_ = startMissed_ = false;
+            choosingStart_ = startMissed_ = outlineShown_ = played_ = false;
         });
     }
+    // Back and Redraw draw a view in colour and drop a pending corner.
     bool Back()
     {
         return Apply(Offered().back, [this] {
             --magnifications_;
-            cornerPending_ = false;
+            ShowColourPicture();
+        });
+    }
+    bool Redraw() { return Apply(Offered().redraw, [this] { ShowColourPicture(); }); }
+    bool Cancel()
+    {
+        return Apply(Offered().cancel, [this] {
+            choosingStart_ = startMissed_ = false;
+            outlineShown_ = true;
         });
     }
     bool Trace()
@@ -108,7 +119,7 @@ public:
     bool Compose()
     {
         return Apply(Offered().compose, [this] {
-            outlineShown_ = cornerPending_ = false;
+            outlineShown_ = cornerPending_ = played_ = false;
             choosingStart_ = true;
         });
     }
@@ -137,8 +148,12 @@ public:
             playing_ = pieceComposed_ = true;
         }
     }
-    // By the tick after the last note, or by Stop: only Draw leads on.
-    void PieceEnded() { playing_ = drawing_ = outlineShown_ = cornerPending_ = false; }
+    // By the tick after the last note, or by Stop: its walk stays on screen.
+    void PieceEnded()
+    {
+        playing_ = drawing_ = outlineShown_ = cornerPending_ = false;
+        played_ = true;
+    }
     // Quit, or the window closed by its frame: nothing is offered any more.
     void Quit()
     {
@@ -147,6 +162,12 @@ public:
     }
 
 private:
+    void ShowColourPicture()
+    {
+        drawing_ = true;
+        cornerPending_ = outlineShown_ = choosingStart_ = startMissed_ = played_ = false;
+    }
+
     template <typename Change>
     static bool Apply(bool offered, Change change)
     {
@@ -165,4 +186,5 @@ private:
     bool choosingStart_ = false;  // Compose asked for a press on the outline
     bool startMissed_ = false;    // that press or its walk found nothing to play
     bool playing_ = false;
+    bool played_ = false;         // a piece ended or stopped; its walk is on screen
 };

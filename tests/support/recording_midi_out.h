@@ -26,6 +26,7 @@ public:
     void SilenceAll() override;
     void Close() override;
     Readiness CurrentReadiness() const override { return readiness_; }
+    std::string SoundSource() const override { return "recorder.sf2"; }
 
     const std::vector<Call>& Calls() const { return calls_; }
     // Only what the output accepted: what a listener would hear.

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QStatusBar>
 
 #include <gtest/gtest.h>
 
@@ -21,8 +22,7 @@ namespace {
 
 using namespace window_driver;
 
-constexpr std::string_view Language = VELMORA_TEST_LANGUAGE;
-constexpr bool English = Language == "English";
+constexpr bool English = std::string_view(VELMORA_TEST_LANGUAGE) == "English";
 
 QString InLanguage(const char* english, const char* japanese)
 {
@@ -32,7 +32,10 @@ QString InLanguage(const char* english, const char* japanese)
 class StartupWindow : public testing::Test
 {
 protected:
-    static void SetUpTestSuite() { languageLoaded = UseLanguage(*qApp, Language); }
+    static void SetUpTestSuite()
+    {
+        languageLoaded = UseLanguage(*qApp, English ? Language::English : Language::Japanese);
+    }
     void SetUp() override { ASSERT_TRUE(languageLoaded) << "the translation did not load"; }
 
     static inline bool languageLoaded = false;
@@ -101,11 +104,12 @@ TEST_F(StartupWindow, ControlsSitAtTheirDesignedPlacesWithTheirCaptions)
         EXPECT_EQ(m.shown, InLanguage(m.english, m.japanese));
 
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Velmora"));
-    // Whatever bars the window has above it, the whole client area shows,
-    // as wide as the window and at its bottom.
+    // The menu bar above and the status bar below leave the whole client
+    // area showing, as wide as the window, between them.
     ASSERT_EQ(window.centralWidget(), window.Client());
     const QRect client(window.Client()->mapTo(&window, QPoint(0, 0)), window.Client()->size());
-    EXPECT_EQ(client, QRect(0, window.height() - 497, 578, 497));
+    EXPECT_EQ(client, QRect(0, window.menuBar()->height(), 578, 497));
+    EXPECT_EQ(window.height(), window.menuBar()->height() + 497 + window.statusBar()->height());
     EXPECT_EQ(window.width(), 578);
 }
 
@@ -113,9 +117,9 @@ TEST_F(StartupWindow, InputsStartAsDesigned)
 {
     QComboBox* accuracy = window.AccuracyList();
     ASSERT_EQ(accuracy->count(), 3);
-    EXPECT_EQ(accuracy->itemText(0), QString::fromUtf8("低"));
-    EXPECT_EQ(accuracy->itemText(1), QString::fromUtf8("中"));
-    EXPECT_EQ(accuracy->itemText(2), QString::fromUtf8("高"));
+    EXPECT_EQ(accuracy->itemText(0), InLanguage("Low", "低"));
+    EXPECT_EQ(accuracy->itemText(1), InLanguage("Medium", "中"));
+    EXPECT_EQ(accuracy->itemText(2), InLanguage("High", "高"));
     EXPECT_EQ(accuracy->currentIndex(), 1);
     EXPECT_EQ(window.LengthBox()->text(), QStringLiteral("400"));
     EXPECT_FALSE(window.PictureArea()->IsRubberBandVisible());
@@ -136,7 +140,6 @@ TEST_F(StartupWindow, MessagesComeInTheWindowsLanguage)
     Click(window.ComposeButton());
     PressPicture(window, {200, 200});  // inside the set: no outline there
 
-    // Texts written in Japanese read the same in both languages.
     const auto startPiece = [this] {
         Click(window.DrawButton());
         Click(window.TraceButton());
@@ -167,11 +170,17 @@ TEST_F(StartupWindow, MessagesComeInTheWindowsLanguage)
         InLanguage("Please, click a point on the outline!", "輪郭線上の開始点を選択してください"),
         InLanguage("Clicked point is not on the outline!", "クリックされた点は輪郭線から外れています。"),
         InLanguage("Please, click a point on the outline!", "輪郭線上の開始点を選択してください"),
-        QString::fromUtf8("使用できるMIDIデバイスがありません．"),
+        InLanguage("No sound: no SoundFont was found at recorder.sf2. Install the Debian package "
+                   "fluid-soundfont-gm to hear the pieces; until then they play silently.",
+                   "使用できるMIDIデバイスがありません．"),
         InLanguage("Please, click a point on the outline!", "輪郭線上の開始点を選択してください"),
-        QString::fromUtf8("MIDIデバイスを使用できません．"),
+        InLanguage("No sound: the sound output could not be started (no sound server or sound card answered), "
+                   "so the piece plays silently.",
+                   "MIDIデバイスを使用できません．"),
         InLanguage("Please, click a point on the outline!", "輪郭線上の開始点を選択してください"),
-        QString::fromUtf8("輪郭線のトレースに失敗しました。"),
+        InLanguage("The walk ran out of outline before the piece was complete. Click another point on the "
+                   "outline, or draw a new picture.",
+                   "輪郭線のトレースに失敗しました。"),
     };
     EXPECT_EQ(session.messages, expected);
 }

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
+#include <QLocale>
 #include <QTranslator>
 
 #include <gtest/gtest.h>
@@ -45,14 +46,16 @@ protected:
                               window.TraceButton()->isEnabled(), window.ComposeButton()->isEnabled(),
                               window.StopMusicButton()->isEnabled()};
         EXPECT_EQ(buttons, expected) << where;
-        const Commands shown{buttons.draw,
-                             buttons.magnify,
-                             buttons.trace,
-                             buttons.compose,
-                             buttons.stopMusic,
-                             window.BackAction()->isEnabled(),
-                             window.SavePictureAction()->isEnabled(),
-                             window.ExportMelodyAction()->isEnabled()};
+        const Commands shown{.draw = buttons.draw,
+                             .magnify = buttons.magnify,
+                             .trace = buttons.trace,
+                             .compose = buttons.compose,
+                             .stopMusic = buttons.stopMusic,
+                             .back = window.BackAction()->isEnabled(),
+                             .redraw = window.RedrawAction()->isEnabled(),
+                             .cancel = window.CancelAction()->isEnabled(),
+                             .savePicture = window.SavePictureAction()->isEnabled(),
+                             .exportMelody = window.ExportMelodyAction()->isEnabled()};
         EXPECT_TRUE(shown == session.controller.Offered()) << where << ": the window differs from the controller";
         EXPECT_TRUE(window.QuitButton()->isEnabled()) << where;
         EXPECT_EQ(window.QuitAction()->isEnabled(), !session.controller.HasQuit()) << where;
@@ -84,9 +87,8 @@ TEST_F(WindowTest, ButtonsMenusAndPressesDriveTheControllerAndShowWhatItOffers)
     //                   draw   magnify trace  compose stop
     const Buttons ready{true, false, false, false, false};
     const Buttons drawn{true, true, true, false, false};
-    const Buttons traced{false, false, false, true, false};
-    const Buttons choosing{false, false, false, false, false};
-    const Buttons missed{true, false, false, false, false};
+    const Buttons traced{true, false, false, true, false};
+    const Buttons choosing{true, false, false, false, false};
     const Buttons playing{false, false, false, false, true};
     struct Step
     {
@@ -115,12 +117,16 @@ TEST_F(WindowTest, ButtonsMenusAndPressesDriveTheControllerAndShowWhatItOffers)
         {"the pending second corner", [&] { PressPicture(window, {350, 350}); }, State::Drawn, drawn},
         {"Trace again", [&] { Click(window.TraceButton()); }, State::Traced, traced},
         {"Compose", [&] { Click(window.ComposeButton()); }, State::ChoosingStart, choosing},
-        {"a press off the outline", [&] { PressPicture(window, {200, 200}); }, State::StartMissed, missed},
+        {"a press off the outline", [&] { PressPicture(window, {200, 200}); }, State::StartMissed, choosing},
+        {"Cancel", [&] { window.CancelAction()->trigger(); }, State::Traced, traced},
+        {"Compose once more", [&] { Click(window.ComposeButton()); }, State::ChoosingStart, choosing},
         {"a press on the outline", [&] {
              PressOnOutline();
              EXPECT_TRUE(session.controller.Playhead()) << "a playing piece has a sounding cell";
          }, State::Playing, playing},
-        {"Stop Music", [&] { Click(window.StopMusicButton()); }, State::Ready, ready},
+        {"Stop Music", [&] { Click(window.StopMusicButton()); }, State::Played, traced},
+        {"Compose again", [&] { Click(window.ComposeButton()); }, State::ChoosingStart, choosing},
+        {"Redraw", [&] { window.RedrawAction()->trigger(); }, State::Drawn, drawn},
     };
     for (const Step& step : steps) {
         step.give();
@@ -131,7 +137,7 @@ TEST_F(WindowTest, ButtonsMenusAndPressesDriveTheControllerAndShowWhatItOffers)
                   playhead ? std::optional<QPoint>(QPoint(playhead->x, playhead->y)) : std::nullopt)
             << step.input << ": the ring round the sounding cell";
     }
-    EXPECT_EQ(session.messages.size(), 3u) << "the magnify hint, the request for a start point, the miss";
+    EXPECT_EQ(session.messages.size(), 5u) << "the magnify hint, a request for a start point, the miss, two requests";
 
     Click(window.QuitButton());
     EXPECT_TRUE(session.controller.HasQuit());
@@ -333,22 +339,34 @@ TEST(WindowMessages, AreShownInAModalBoxUnlessAnotherPresenterIsSet)
     EXPECT_EQ(presented, std::vector<QString>{QStringLiteral("Please, click a point on the outline!")});
 }
 
-// Only the exact word keeps the texts as written; any other name, however
-// close, loads the Japanese translation.
-TEST(WindowLanguage, OnlyTheExactWordEnglishKeepsTheEnglishCaptions)
+// The locale decides; only a machine with no locale at all falls back to
+// the build's language, where only the exact word English keeps English.
+TEST(WindowLanguage, FollowsTheLocaleAndFallsBackToTheBuildsLanguage)
 {
-    const std::pair<std::string_view, const char*> cases[] = {
-        {"English", "Draw All Area"}, {"Japanese", "全体描画"}, {"english", "全体描画"},
-        {"", "全体描画"},             {"English ", "全体描画"},
+    const struct
+    {
+        const char* locale;
+        std::string_view build;
+        Language expected;
+    } cases[] = {
+        {"ja_JP", "English", Language::Japanese}, {"en_GB", "Japanese", Language::English},
+        {"de_DE", "Japanese", Language::English}, {"C", "English", Language::English},
+        {"C", "Japanese", Language::Japanese},    {"C", "english", Language::Japanese},
     };
-    for (const auto& [language, caption] : cases) {
-        EXPECT_TRUE(UseLanguage(*qApp, language)) << "'" << language << "'";
+    for (const auto& c : cases)
+        EXPECT_EQ(ChooseLanguage(QLocale(QString::fromLatin1(c.locale)), c.build), c.expected)
+            << c.locale << " with the build's " << c.build;
+
+    ASSERT_TRUE(UseLanguage(*qApp, Language::Japanese));
+    {
         Session session(Session::WithWindow::Yes);
-        EXPECT_EQ(session.Window().DrawButton()->text(), QString::fromUtf8(caption)) << "'" << language << "'";
-        for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
-            QCoreApplication::removeTranslator(translator);
-            delete translator;
-        }
+        EXPECT_EQ(session.Window().DrawButton()->text(), QString::fromUtf8("全体描画"));
+        EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("キャンセル"))
+            << "Qt's own dialogs speak Japanese too (Debian's qt6-translations-l10n)";
+    }
+    for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
     }
 }
 
