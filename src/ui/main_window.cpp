@@ -76,12 +76,13 @@ void ShowModalBox(QWidget* parent, const QString& text)
     box.exec();
 }
 
-// The user's own folder of that kind, else the home folder.
+// The user's own folder of that kind, else the home folder; without a home
+// (HOME unset, where Qt answers "/") the current folder.
 QString SuggestedPath(QStandardPaths::StandardLocation location, const QString& name)
 {
     QString folder = QStandardPaths::writableLocation(location);
     if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::homePath();
+        folder = qEnvironmentVariableIsEmpty("HOME") ? QDir::currentPath() : QDir::homePath();
     return QDir(folder).filePath(name);
 }
 
@@ -253,8 +254,23 @@ void MainWindow::SaveAs(const SaveDialog& dialog, const QByteArray& data)
     const QString path = chooseFile_(dialog.title, SuggestedPath(dialog.folder, dialog.suggestedName), dialog.filter);
     if (path.isEmpty())
         return;
-    if (const auto reason = WriteFileAtomically(path, data))
-        ShowMessage(dialog.failure + QLatin1Char('\n') + QDir::toNativeSeparators(path) + QLatin1Char('\n') + *reason);
+    const QString shownPath = QDir::toNativeSeparators(path);
+    // The dialog asks before it replaces a file, but not a link that leads nowhere.
+    if (IsDanglingLink(path)
+        && QMessageBox::question(this, dialog.title,
+                                 tr("%1 is a link to a file that does not exist.\nDo you want to replace the link?")
+                                     .arg(shownPath))
+               != QMessageBox::Yes)
+        return;
+    const auto failure = WriteFileAtomically(path, data);
+    if (!failure)
+        return;
+    QString reason = qt_error_string(failure->error);
+    if (failure->step == WriteFailure::Step::NotARegularFile)
+        reason = tr("It is not a regular file (it may be a folder, a pipe or a device), so it was not replaced.");
+    else if (failure->step == WriteFailure::Step::Write)
+        reason = tr("Only %1 of %2 bytes could be written: %3").arg(failure->written).arg(failure->size).arg(reason);
+    ShowMessage(dialog.failure + QLatin1Char('\n') + shownPath + QLatin1Char('\n') + reason);
 }
 
 void MainWindow::ShowAbout()

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <cmath>
+
 namespace {
 
 // Distinct from the white outline and the red path, and from the black ground.
@@ -18,6 +20,11 @@ QRgb ToQRgb(fractal::Colour colour)
 }
 
 } // namespace
+
+QPointF CellUnder(QPointF userPosition)
+{
+    return {std::floor(userPosition.x()), std::floor(userPosition.y())};
+}
 
 PictureView::PictureView(const Picture& picture, RepaintThrottle& throttle, QWidget* parent)
     : QWidget(parent)
@@ -87,14 +94,27 @@ void PictureView::paintEvent(QPaintEvent*)
     }
 }
 
+// At a scale factor such as 2 or 1.5, Qt 6.4 rounds position() (and, on
+// xcb, globalPosition()) to whole points, so half the device pixels of a cell
+// would report the next one; scenePosition(), in the window's points, keeps
+// the device pixel's own place.
+QPointF PictureView::CellUnderPointer(const QMouseEvent* event) const
+{
+    const QPointF rounded = event->position();
+    const QPointF exact = event->scenePosition() - mapTo(window(), QPointF(0, 0));
+    // An event made by hand may give its own position as the scene's.
+    const bool consistent = std::abs(exact.x() - rounded.x()) <= 0.5 && std::abs(exact.y() - rounded.y()) <= 0.5;
+    return CellUnder(ToUser(consistent ? exact : rounded));
+}
+
 void PictureView::mousePressEvent(QMouseEvent* event)
 {
-    const QPointF p = ToUser(event->position());
+    const QPointF p = CellUnderPointer(event);
     emit pressed(static_cast<float>(p.x()), static_cast<float>(p.y()));
 }
 
 void PictureView::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPointF p = ToUser(event->position());
+    const QPointF p = CellUnderPointer(event);
     emit moved(static_cast<float>(p.x()), static_cast<float>(p.y()));
 }

@@ -7,11 +7,17 @@
 #include <optional>
 
 class Picture;
+class QMouseEvent;
 class RepaintThrottle;
 
+// The picture cell a pointer at this position in user coordinates is over,
+// as whole user coordinates. Cell x covers [x, x + 1): on screen it fills the
+// device pixels whose exact position (device pixel / scale) falls there.
+QPointF CellUnder(QPointF userPosition);
+
 // Shows the session's picture in a 0..400 user coordinate system, with the
-// rubber band drawn over it, and reports pointer presses and moves in the
-// same coordinates.
+// rubber band drawn over it, and reports pointer presses and moves as the
+// cell under the pointer in the same coordinates.
 class PictureView : public QWidget
 {
     Q_OBJECT
@@ -43,6 +49,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    QPointF CellUnderPointer(const QMouseEvent* event) const;
+
     const Picture& picture_;
     RepaintThrottle& throttle_;
     QLineF rubberBand_;

@@ -6,7 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -100,6 +105,17 @@ TEST_P(PieceExport, TheFileHoldsWhatPlaybackSentAtItsTicksAndReleasesWhatStillSo
 
 INSTANTIATE_TEST_SUITE_P(Lengths, PieceExport, ::testing::Values(12, 14, 40));
 
+std::string Content(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+std::size_t Entries(const std::filesystem::path& folder)
+{
+    return std::size_t(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
 TEST(AtomicWriting, AFailureGivesTheReasonAndLeavesNothingBehind)
 {
     QTemporaryDir folder;
@@ -107,16 +123,22 @@ TEST(AtomicWriting, AFailureGivesTheReasonAndLeavesNothingBehind)
     std::ofstream(root / "blocker") << "a file where a folder should be";
     const QString underAFile = folder.filePath(QStringLiteral("blocker/piece.mid"));
 
-    const auto reason = WriteFileAtomically(underAFile, "data");
-    ASSERT_TRUE(reason.has_value());
-    EXPECT_FALSE(reason->isEmpty());
+    const auto failure = WriteFileAtomically(underAFile, "data");
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->step, WriteFailure::Step::Open);
+    EXPECT_EQ(failure->error, ENOTDIR);
     EXPECT_FALSE(std::filesystem::exists(root / "blocker" / "piece.mid"));
 
     std::filesystem::create_directory(root / "taken");
-    EXPECT_TRUE(WriteFileAtomically(folder.filePath(QStringLiteral("taken")), "data").has_value())
-        << "a folder is not replaced by a file";
+    ASSERT_TRUE(mkfifo((root / "pipe").c_str(), 0644) == 0);
+    for (const char* name : {"taken", "pipe"}) {
+        const auto refused = WriteFileAtomically(folder.filePath(QString::fromLatin1(name)), "data");
+        ASSERT_TRUE(refused.has_value()) << name << " is not replaced by a file";
+        EXPECT_EQ(refused->step, WriteFailure::Step::NotARegularFile) << name;
+    }
     EXPECT_TRUE(std::filesystem::is_directory(root / "taken"));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root), {}), 2) << "no temporary file is left";
+    EXPECT_TRUE(std::filesystem::is_fifo(root / "pipe"));
+    EXPECT_EQ(Entries(root), 3u) << "no temporary file is left";
 }
 
 TEST(AtomicWriting, ReplacesAFileWholeAndLeavesNoTemporaryFile)
@@ -125,10 +147,110 @@ TEST(AtomicWriting, ReplacesAFileWholeAndLeavesNoTemporaryFile)
     const QString path = folder.filePath(QStringLiteral("picture.png"));
     ASSERT_FALSE(WriteFileAtomically(path, "first version, longer than the second"));
     ASSERT_FALSE(WriteFileAtomically(path, "second"));
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    const std::string content((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(content, "second");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path().toStdString()), {}), 1);
+    EXPECT_EQ(Content(path.toStdString()), "second");
+    EXPECT_EQ(Entries(folder.path().toStdString()), 1u);
+}
+
+// A link to a file is written through and stays a link; a link that leads
+// nowhere is replaced itself, and nothing appears at its stale destination.
+TEST(AtomicWriting, WritesThroughALinkToAFileAndReplacesALinkLeadingNowhere)
+{
+    QTemporaryDir folder;
+    const std::filesystem::path root = folder.path().toStdString();
+    std::ofstream(root / "real.mid") << "old";
+    std::filesystem::create_symlink("real.mid", root / "link.mid");
+    std::filesystem::create_symlink("gone/stale.mid", root / "dangling.mid");
+    EXPECT_FALSE(IsDanglingLink(folder.filePath(QStringLiteral("link.mid"))));
+    EXPECT_FALSE(IsDanglingLink(folder.filePath(QStringLiteral("real.mid"))));
+    EXPECT_TRUE(IsDanglingLink(folder.filePath(QStringLiteral("dangling.mid"))));
+
+    ASSERT_FALSE(WriteFileAtomically(folder.filePath(QStringLiteral("link.mid")), "new"));
+    EXPECT_TRUE(std::filesystem::is_symlink(root / "link.mid"));
+    EXPECT_EQ(Content(root / "real.mid"), "new");
+    ASSERT_FALSE(WriteFileAtomically(folder.filePath(QStringLiteral("dangling.mid")), "new"));
+    EXPECT_FALSE(std::filesystem::is_symlink(root / "dangling.mid"));
+    EXPECT_EQ(Content(root / "dangling.mid"), "new");
+    EXPECT_FALSE(std::filesystem::exists(root / "gone"));
+    EXPECT_EQ(Entries(root), 3u);
+}
+
+// Mounted for the test where it may mount (as root); unmounted at its end.
+class FullFileSystem
+{
+public:
+    explicit FullFileSystem(const std::filesystem::path& at)
+        : at_(at)
+    {
+        mounted_ = mount("tmpfs", at.c_str(), "tmpfs", 0, "size=64k") == 0;
+    }
+    ~FullFileSystem()
+    {
+        if (mounted_)
+            umount2(at_.c_str(), MNT_DETACH);
+    }
+    bool Mounted() const { return mounted_; }
+
+private:
+    std::filesystem::path at_;
+    bool mounted_ = false;
+};
+
+// Small files are where Qt's QSaveFile only buffered, then renamed an empty
+// file over the old one when the flush failed.
+TEST(AtomicWriting, OnAFullDiskTheOldFileSurvivesByteForByte)
+{
+    QTemporaryDir folder;
+    const std::filesystem::path root = folder.path().toStdString();
+    const FullFileSystem disk(root);
+    if (!disk.Mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here (not root); the injected writer below stands in";
+    const std::string old = "MThd old melody, to be kept";
+    std::ofstream(root / "old.mid", std::ios::binary) << old;
+    {
+        std::ofstream filler(root / "filler", std::ios::binary);
+        const std::string block(4096, 'f');
+        while (filler.write(block.data(), std::streamsize(block.size())) && filler.flush()) {
+        }
+    }
+    const std::uintmax_t filled = std::filesystem::file_size(root / "filler");
+
+    for (const qsizetype size : {qsizetype(200), qsizetype(6 * 1024), qsizetype(40 * 1024)}) {
+        const auto failure = WriteFileAtomically(QString::fromStdString((root / "old.mid").string()), QByteArray(size, 'x'));
+        ASSERT_TRUE(failure.has_value()) << size << " bytes written to a full disk";
+        EXPECT_EQ(failure->step, WriteFailure::Step::Write) << size;
+        EXPECT_EQ(failure->error, ENOSPC) << size;
+        EXPECT_EQ(failure->size, size);
+        EXPECT_EQ(Content(root / "old.mid"), old) << size;
+        EXPECT_EQ(Entries(root), 2u) << "no temporary file is left after " << size << " bytes";
+    }
+    EXPECT_EQ(std::filesystem::file_size(root / "filler"), filled);
+}
+
+// The same failure without a full disk: write(2) takes part of the data,
+// then reports ENOSPC.
+TEST(AtomicWriting, AShortWriteSaysHowMuchWasWrittenAndKeepsTheOldFile)
+{
+    QTemporaryDir folder;
+    const std::filesystem::path root = folder.path().toStdString();
+    std::ofstream(root / "old.mid", std::ios::binary) << "old";
+    const WriteCall fillsUp = [](int fd, const void* data, size_t size) -> ssize_t {
+        static bool full = false;
+        if (full || size < 2) {
+            full = false;
+            errno = ENOSPC;
+            return -1;
+        }
+        full = true;
+        return write(fd, data, size / 2);
+    };
+    const auto failure = WriteFileAtomically(QString::fromStdString((root / "old.mid").string()), QByteArray(1000, 'x'), fillsUp);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->step, WriteFailure::Step::Write);
+    EXPECT_EQ(failure->error, ENOSPC);
+    EXPECT_EQ(failure->written, 500);
+    EXPECT_EQ(failure->size, 1000);
+    EXPECT_EQ(Content(root / "old.mid"), "old");
+    EXPECT_EQ(Entries(root), 1u);
 }
 
 } // namespace

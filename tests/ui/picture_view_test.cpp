@@ -9,6 +9,8 @@
 
 #include <QImage>
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -49,40 +51,92 @@ protected:
     PictureView view{picture, throttle, nullptr};
 };
 
-TEST_F(PictureViewTest, PointerPositionsArriveExactlyInPictureCoordinatesAtAnySize)
+// Whichever position of the event is exact, the controller gets the cell
+// under the pointer, as the whole picture coordinates it rounds unchanged.
+TEST_F(PictureViewTest, PointerPositionsArriveAsTheCellUnderThePointerAtAnySize)
 {
     struct Case
     {
         int side;  // of the view
         QPointF position;
-        QPointF expected;  // in the 0..400 picture coordinates
+        QPointF expected;  // the cell, in the 0..400 picture coordinates
         Qt::MouseButton button;
         Qt::KeyboardModifiers modifiers;
     };
     const Case cases[] = {
-        {400, {10.5, 399.5}, {10.5, 399.5}, Qt::LeftButton, Qt::NoModifier},
+        {400, {10.5, 399.5}, {10, 399}, Qt::LeftButton, Qt::NoModifier},
+        {400, {271.5, 53.5}, {271, 53}, Qt::LeftButton, Qt::NoModifier},
         {400, {0, 0}, {0, 0}, Qt::RightButton, Qt::ShiftModifier},
-        {800, {401, 20}, {200.5, 10}, Qt::LeftButton, Qt::NoModifier},
-        {600, {150, 0.75}, {100, 0.5}, Qt::MiddleButton, Qt::ControlModifier},
-        {200, {100.25, 50}, {200.5, 100}, Qt::LeftButton, Qt::AltModifier},
+        {400, {17, 399}, {17, 399}, Qt::LeftButton, Qt::NoModifier},
+        {800, {401, 20}, {200, 10}, Qt::LeftButton, Qt::NoModifier},
+        {600, {150, 0.75}, {100, 0}, Qt::MiddleButton, Qt::ControlModifier},
+        {200, {100.25, 50}, {200, 100}, Qt::LeftButton, Qt::AltModifier},
     };
-    for (const Case& c : cases) {
-        view.resize(c.side, c.side);
-        std::vector<QPointF> pressed;
-        std::vector<QPointF> moved;
-        const auto p = QObject::connect(&view, &PictureView::pressed, [&](float x, float y) { pressed.emplace_back(x, y); });
-        const auto m = QObject::connect(&view, &PictureView::moved, [&](float x, float y) { moved.emplace_back(x, y); });
-        SendPointer(&view, QEvent::MouseButtonPress, c.position, c.button, c.modifiers);
-        SendPointer(&view, QEvent::MouseButtonRelease, c.position, c.button, c.modifiers);
-        // With no button held: the rubber band follows a pointer that only moves.
-        SendPointer(&view, QEvent::MouseMove, c.position, Qt::NoButton);
-        QObject::disconnect(p);
-        QObject::disconnect(m);
+    for (const Delivery delivery : {Delivery::ByHand, Delivery::AsQt}) {
+        for (const Case& c : cases) {
+            view.resize(c.side, c.side);
+            std::vector<QPointF> pressed;
+            std::vector<QPointF> moved;
+            const auto p = QObject::connect(&view, &PictureView::pressed, [&](float x, float y) { pressed.emplace_back(x, y); });
+            const auto m = QObject::connect(&view, &PictureView::moved, [&](float x, float y) { moved.emplace_back(x, y); });
+            SendPointer(&view, QEvent::MouseButtonPress, c.position, c.button, c.modifiers, delivery);
+            SendPointer(&view, QEvent::MouseButtonRelease, c.position, c.button, c.modifiers, delivery);
+            // With no button held: the rubber band follows a pointer that only moves.
+            SendPointer(&view, QEvent::MouseMove, c.position, Qt::NoButton, Qt::NoModifier, delivery);
+            QObject::disconnect(p);
+            QObject::disconnect(m);
 
-        const QPointF expected(float(c.expected.x()), float(c.expected.y()));
-        EXPECT_EQ(pressed, std::vector<QPointF>{expected}) << "side " << c.side << " at " << c.position.x();
-        EXPECT_EQ(moved, std::vector<QPointF>{expected}) << "side " << c.side << " at " << c.position.x();
+            const std::string where = "side " + std::to_string(c.side) + " at " + std::to_string(c.position.x()) + ","
+                                      + std::to_string(c.position.y()) + (delivery == Delivery::AsQt ? " as Qt" : " by hand");
+            EXPECT_EQ(pressed, std::vector<QPointF>{c.expected}) << where;
+            EXPECT_EQ(moved, std::vector<QPointF>{c.expected}) << where;
+        }
     }
+}
+
+// Inside a window the exact place is the scene's position less the view's
+// place in the window.
+TEST(PictureViewInAWindow, APressAsQtDeliversItPicksTheCellUnderThePointer)
+{
+    Picture picture;
+    RepaintThrottle throttle;
+    QWidget window;
+    auto* view = new PictureView(picture, throttle, &window);
+    view->setGeometry(37, 23, 400, 400);
+    std::vector<QPointF> pressed;
+    QObject::connect(view, &PictureView::pressed, [&](float x, float y) { pressed.emplace_back(x, y); });
+    SendPointer(view, QEvent::MouseButtonPress, {271.5, 53.5}, Qt::LeftButton, Qt::NoModifier, Delivery::AsQt);
+    SendPointer(view, QEvent::MouseButtonPress, {271.5, 53.5}, Qt::LeftButton, Qt::NoModifier, Delivery::ByHand);
+    EXPECT_EQ(pressed, (std::vector<QPointF>{{271, 53}, {271, 53}}));
+}
+
+// Cell c is drawn on the device pixels d with c <= d / scale < c + 1 (seen on
+// xcb and offscreen: nearest-neighbour scaling takes a device pixel's cell at
+// its top left corner), and Qt reports such a pixel at d / scale points.
+TEST(CellUnderPointer, EveryDevicePixelOfACellMapsToThatCellAtScale1And1Point5And2)
+{
+    struct Scale
+    {
+        int numerator;
+        int denominator;
+    };
+    for (const Scale scale : {Scale{1, 1}, Scale{3, 2}, Scale{2, 1}}) {
+        const double factor = double(scale.numerator) / scale.denominator;
+        int pixels = 0;
+        for (int cell = 0; cell < Picture::Side; ++cell) {
+            // The device pixels d with cell * n <= d * den < (cell + 1) * n, in whole numbers.
+            for (int d = (cell * scale.numerator + scale.denominator - 1) / scale.denominator;
+                 d * scale.denominator < (cell + 1) * scale.numerator; ++d, ++pixels) {
+                const QPointF chosen = CellUnder(QPointF(d / factor, d / factor));
+                ASSERT_EQ(chosen, QPointF(cell, cell))
+                    << "scale " << factor << ", device pixel " << d;
+                ASSERT_EQ(std::nearbyint(chosen.x()), cell) << "the controller's rounding keeps the cell";
+            }
+        }
+        EXPECT_EQ(pixels, Picture::Side * scale.numerator / scale.denominator) << "every device pixel, once";
+    }
+    for (const QPointF whole : {QPointF(0, 0), QPointF(271, 53), QPointF(399, 399)})
+        EXPECT_EQ(CellUnder(whole), whole) << "at one device pixel per point, positions pass unchanged";
 }
 
 // Each picture cell fills exactly its own square of device pixels, its

@@ -176,6 +176,8 @@ TEST_F(WindowTest, TheAccuracyListAndTheLengthBoxReachTheController)
     }
 }
 
+// The corners and the band's end are the cells under the pointer, as at one
+// device pixel per point.
 TEST_F(WindowTest, TheRubberBandFollowsThePointerBetweenTheCorners)
 {
     Click(window.DrawButton());
@@ -189,9 +191,9 @@ TEST_F(WindowTest, TheRubberBandFollowsThePointerBetweenTheCorners)
     };
     const Step steps[] = {
         {"move before a corner", false, {10, 10}, false, {}},
-        {"first corner", true, {100.25, 120.5}, true, {100.25, 120.5, 100.25, 120.5}},
-        {"move", false, {250.5, 300}, true, {100.25, 120.5, 250.5, 300}},
-        {"move back", false, {20, 30.75}, true, {100.25, 120.5, 20, 30.75}},
+        {"first corner", true, {100.25, 120.5}, true, {100, 120, 100, 120}},
+        {"move", false, {250.5, 300}, true, {100, 120, 250, 300}},
+        {"move back", false, {20, 30.75}, true, {100, 120, 20, 30}},
         {"second corner", true, {20, 30.75}, false, {}},
         {"move after magnifying", false, {70, 80}, false, {}},
     };
