@@ -224,5 +224,19 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
         <source>Cancel</source>
         <translation>取り消し</translation>
     </message>
+    <message>
+        <source>%1 is a link to a file that does not exist.
+Do you want to replace the link?</source>
+        <translation>%1 は存在しないファイルへのリンクです。
+リンクを置き換えますか？</translation>
+    </message>
+    <message>
+        <source>It is not a regular file (it may be a folder, a pipe or a device), so it was not replaced.</source>
+        <translation>通常のファイルではない（フォルダ、パイプ、デバイスなど）ため、置き換えませんでした。</translation>
+    </message>
+    <message>
+        <source>Only %1 of %2 bytes could be written: %3</source>
+        <translation>%2 バイトのうち %1 バイトしか書き込めませんでした: %3</translation>
+    </message>
 </context>
 </TS>

@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <chrono>
 
 namespace {
@@ -100,19 +102,22 @@ protected:
         model.Press();
         ExpectOffered("the first corner");
         EXPECT_TRUE(area->IsRubberBandVisible());
-        EXPECT_EQ(area->RubberBandLine(), QLineF(first, first)) << "the red line starts as a point at the first corner";
+        const auto cell = [](QPointF p) { return QPointF(std::floor(p.x()), std::floor(p.y())); };
+        EXPECT_EQ(area->RubberBandLine(), QLineF(cell(first), cell(first)))
+            << "the red line starts as a point at the first corner's cell";
         for (const QPointF to : {QPointF(150.5, 120.25), QPointF(220.5, 199.75), QPointF(300.75, 260.5)}) {
             e2e::Pointer(area, QEvent::MouseMove, to);
-            EXPECT_EQ(area->RubberBandLine(), QLineF(first, to)) << "the red line runs from the first corner to the pointer";
+            EXPECT_EQ(area->RubberBandLine(), QLineF(cell(first), cell(to)))
+                << "the red line runs from the first corner's cell to the pointer's";
         }
         ExpectOffered("moving the pointer");
         Press(QPointF(300.75, 260.5));
         model.Press();
         ExpectOffered("the second corner");
         EXPECT_FALSE(area->IsRubberBandVisible());
-        // Corners at x = -2 + 0.00675 X and y = -1.4 + 0.00675 Y; the
-        // height grows from the first corner to the dragged width.
-        ExpectView(-1.3233125, 0.0300625, -0.721625, -0.721625 + 1.353375);
+        // Corners at the cells (100, 100) and (300, 260): x = -2 + 0.00675 X and
+        // y = -1.4 + 0.00675 Y; the height grows from the first corner to the dragged width.
+        ExpectView(-1.325, 0.025, -0.725, -0.725 + 1.35);
     }
 
     // The outline as the trace rule has it, shown white on black.

@@ -94,22 +94,6 @@ TEST_F(PictureViewTest, PointerPositionsArriveAsTheCellUnderThePointerAtAnySize)
     }
 }
 
-// Inside a window the exact place is the scene's position less the view's
-// place in the window.
-TEST(PictureViewInAWindow, APressAsQtDeliversItPicksTheCellUnderThePointer)
-{
-    Picture picture;
-    RepaintThrottle throttle;
-    QWidget window;
-    auto* view = new PictureView(picture, throttle, &window);
-    view->setGeometry(37, 23, 400, 400);
-    std::vector<QPointF> pressed;
-    QObject::connect(view, &PictureView::pressed, [&](float x, float y) { pressed.emplace_back(x, y); });
-    SendPointer(view, QEvent::MouseButtonPress, {271.5, 53.5}, Qt::LeftButton, Qt::NoModifier, Delivery::AsQt);
-    SendPointer(view, QEvent::MouseButtonPress, {271.5, 53.5}, Qt::LeftButton, Qt::NoModifier, Delivery::ByHand);
-    EXPECT_EQ(pressed, (std::vector<QPointF>{{271, 53}, {271, 53}}));
-}
-
 // Cell c is drawn on the device pixels d with c <= d / scale < c + 1 (seen on
 // xcb and offscreen: nearest-neighbour scaling takes a device pixel's cell at
 // its top left corner), and Qt reports such a pixel at d / scale points.

@@ -2,21 +2,13 @@
 #include "session.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QDir>
 #include <QImage>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
-
-#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <optional>
 
 namespace {
 
@@ -88,63 +80,6 @@ TEST_F(SavePicture, AFailureShowsTheReasonAndWritesNothing)
     EXPECT_TRUE(shown.front().contains(QStringLiteral("blocker")));
     EXPECT_FALSE(std::filesystem::exists(chosen.toStdString()));
     EXPECT_EQ(session.controller.CurrentState(), State::Drawn) << "nothing else changes";
-}
-
-TEST_F(SavePicture, RefusesToReplaceAPipeAndSaysWhy)
-{
-    session.controller.Draw();
-    chosen = folder.filePath(QStringLiteral("pipe.png"));
-    ASSERT_EQ(mkfifo(QFile::encodeName(chosen).constData(), 0644), 0);
-    session.Window().SavePicture();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_TRUE(shown.front().startsWith(QStringLiteral("The picture could not be saved.")));
-    EXPECT_TRUE(shown.front().contains(QStringLiteral("pipe.png")));
-    EXPECT_TRUE(shown.front().contains(QStringLiteral("not a regular file"))) << shown.front().toStdString();
-    EXPECT_TRUE(std::filesystem::is_fifo(chosen.toStdString())) << "still the pipe";
-}
-
-// The file dialog asks before it replaces a file, but not before it replaces
-// a link that leads nowhere; the window asks, then replaces the link itself.
-TEST_F(SavePicture, AsksBeforeReplacingALinkThatLeadsNowhere)
-{
-    session.controller.Draw();
-    const std::filesystem::path root = folder.path().toStdString();
-    chosen = folder.filePath(QStringLiteral("link.png"));
-    std::filesystem::create_symlink("gone/stale.png", chosen.toStdString());
-    for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
-        QString asked;
-        QTimer::singleShot(0, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) {
-                ADD_FAILURE() << "no question asked";
-                return;
-            }
-            asked = box->text();
-            box->button(answer)->click();
-        });
-        session.Window().SavePicture();
-        EXPECT_TRUE(asked.contains(QStringLiteral("link.png"))) << asked.toStdString();
-        EXPECT_TRUE(shown.empty());
-        EXPECT_FALSE(std::filesystem::exists(root / "gone")) << "nothing at the link's stale destination";
-    }
-    EXPECT_FALSE(std::filesystem::is_symlink(root / "link.png")) << "the link was replaced after Yes";
-    EXPECT_EQ(QImage(chosen).size(), QSize(Picture::Side, Picture::Side));
-}
-
-TEST_F(SavePicture, WithoutAHomeSuggestsTheCurrentFolder)
-{
-    session.controller.Draw();
-    QString suggested;
-    session.Window().SetFileChooser([&](const QString&, const QString& path, const QString&) {
-        suggested = path;
-        return QString();
-    });
-    const std::optional<QByteArray> home = qEnvironmentVariableIsSet("HOME") ? std::optional(qgetenv("HOME")) : std::nullopt;
-    qunsetenv("HOME");
-    session.Window().SavePicture();
-    if (home)
-        qputenv("HOME", *home);
-    EXPECT_EQ(suggested.toStdString(), QDir::current().filePath(QStringLiteral("velmora.png")).toStdString());
 }
 
 TEST_F(SavePicture, IsNotOfferedBeforeThereIsAPicture)
