@@ -33,8 +33,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 # package provides.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fluid-soundfont-gm | timgm6mb-soundfont")
-# The accuracy choices are Japanese in every build and need a CJK font.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-vlgothic)
+# The Japanese texts need a CJK font, and Qt's own dialogs their translation.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-vlgothic, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

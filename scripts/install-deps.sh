@@ -7,7 +7,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools
   libfluidsynth-dev libasound2-dev fluid-soundfont-gm
-  fonts-vlgothic
+  fonts-vlgothic qt6-translations-l10n
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick
   python3 python3-mido
@@ -27,6 +27,11 @@ fi
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo > /dev/null; then
+    echo "Velmora needs these Debian packages, and installing them takes root: ${missing[*]}" >&2
+    echo "Run as root: apt-get update && apt-get install --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
   sudo="sudo"
 fi
 echo "Installing: ${missing[*]}"

@@ -3,5 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh build
-exec build/src/ui/velmora
+# Only the program (its translations come with it): the tests and
+# benchmarks are left for scripts/test.sh.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j"$(nproc)" --target Velmora
+exec build/src/ui/velmora "$@"

@@ -66,6 +66,7 @@ has_relation "$depends" '^libfluidsynth[0-9]+( \(|$)' "Depends lacks libfluidsyn
 has_relation "$depends" '^fluid-soundfont-gm \| timgm6mb-soundfont$' \
   "Depends lacks 'fluid-soundfont-gm | timgm6mb-soundfont': $(field Depends)"
 has_relation "$(relations Recommends)" '^fonts-vlgothic$' "Recommends lacks fonts-vlgothic: '$(field Recommends)'"
+has_relation "$(relations Recommends)" '^qt6-translations-l10n$' "Recommends lacks qt6-translations-l10n: '$(field Recommends)'"
 
 # --- contents and modes ----------------------------------------------------
 listing=$(dpkg-deb -c "$deb") || fail "dpkg-deb -c cannot list $deb"
