@@ -5,6 +5,7 @@
 #include "picture_view.h"
 #include "progress_bar.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
@@ -145,6 +146,8 @@ void MainWindow::CreateControls()
     stopMusic_->setToolTip(tr("Stop the piece at once"));
     quit_->setToolTip(tr("Silence the music and close Velmora"));
     accuracy_->setToolTip(tr("How many iterations decide whether a point escapes"));
+    // The designed list is narrower than some names: its popup shows them whole.
+    accuracy_->view()->setMinimumWidth(accuracy_->view()->sizeHintForColumn(0) + accuracy_->iconSize().width());
     length_->setToolTip(tr("8 to 800 steps"));
 
     // Below the designed client area, which keeps its size and places.
