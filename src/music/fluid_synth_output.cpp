@@ -163,7 +163,8 @@ bool FluidSynthOutput::DeviceAvailable()
 
 bool FluidSynthOutput::Open()
 {
-    if (open_)
+    // A missing SoundFont is known at once, whatever the worker is doing.
+    if (open_ || !DeviceAvailable())
         return false;
     std::unique_lock lock(worker_->mutex);
     if (worker_->font == Worker::Font::Failed)
