@@ -29,10 +29,11 @@ struct DeepViewText
 
 // The precision a view needs, from its corners alone: enough bits that its
 // largest coordinate still resolves 1/4096 of a pixel step. Doubles are
-// enough (53 bits) while the width is at least 2^-31 of the binade of the
-// largest coordinate (about 4.7e-10 for coordinates between 1 and 2); from
-// there the corners widen by a bit for every halving of the width. A
-// collapsed view keeps the bits its corners have.
+// enough (53 bits) while the narrower side is at least 2^-31 times the
+// largest power of two not above the largest coordinate's magnitude (a
+// width of 2^-31, about 4.7e-10, for coordinates between 1 and 2); below
+// that the corners gain a bit for every halving of the width. A collapsed
+// view keeps the bits its corners have.
 BigFloat::Bits RequiredPrecision(const BigFloat& xMin, const BigFloat& xMax, const BigFloat& yMin,
                                  const BigFloat& yMax);
 

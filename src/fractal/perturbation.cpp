@@ -222,8 +222,11 @@ private:
                 // Far from 0 the reference dwarfs dz: dz^2 is under a
                 // double's rounding of 2 Z dz, Z + dz rounds to Z (no escape,
                 // no rebasing), and the step is linear.
-                const double nx = 2.0 * (z[m].x * wx - z[m].y * wy) + cx;
-                const double ny = 2.0 * (z[m].x * wy + z[m].y * wx) + cy;
+                // Doubling Z first keeps the doubling off the chain through w.
+                const double ax = 2.0 * z[m].x;
+                const double ay = 2.0 * z[m].y;
+                const double nx = ax * wx - ay * wy + cx;
+                const double ny = ax * wy + ay * wx + cy;
                 ++m;
                 wx = nx;
                 wy = ny;
