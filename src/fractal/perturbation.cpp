@@ -176,37 +176,32 @@ private:
                 dy = fy;
                 m = 0;
                 if (norm < TinyNorm)
-                    return ToRescaled(n, Wide(fx), Wide(fy), m);
+                    return Resume(n, Wide(fx), Wide(fy), m);
             } else {
                 dx = nx;
                 dy = ny;
                 if (differenceNorm < TinyNorm)
-                    return ToRescaled(n, Wide(nx), Wide(ny), m);
+                    return Resume(n, Wide(nx), Wide(ny), m);
             }
         }
         return NotEscaped;
     }
 
-    int ToRescaled(int& n, WideFloat x, WideFloat y, int index)
+    // Iteration n is done; go on from dz = (x, y) at this orbit index,
+    // rescaled if small, in plain doubles otherwise.
+    int Resume(int& n, WideFloat x, WideFloat y, int index)
     {
         ++n;
-        Rebased(x, y, index);
-        return NotEscaped;
-    }
-
-    // dz = (x, y) at this orbit index: rescaled if small, plain otherwise.
-    void Rebased(WideFloat x, WideFloat y, int index)
-    {
         dz_.index = index;
         const long scale = std::max({x.exponent, y.exponent, offsetScale_});
         dz_.rescaled = scale < RescaledBelowExponent;
         dz_.scale = dz_.rescaled ? scale : 0;
         dz_.x = Unscaled(x, dz_.scale);
         dz_.y = Unscaled(y, dz_.scale);
+        return NotEscaped;
     }
 
-    // Rescaled until escape, the end, or a change of scale or rebasing
-    // (which set dz_ up again).
+    // Rescaled until escape, the end, a change of scale or rebasing.
     int RunRescaled(int& n, int maxIterations)
     {
         const OrbitPoint* const z = orbit_;
@@ -221,8 +216,8 @@ private:
             if (m + 1 < last_ && Norm(z[m]) >= LinearNorm && Norm(z[m + 1]) >= LinearNorm) {
                 // Far from 0 the reference dwarfs dz: dz^2 is under a
                 // double's rounding of 2 Z dz, Z + dz rounds to Z (no escape,
-                // no rebasing), and the step is linear.
-                // Doubling Z first keeps the doubling off the chain through w.
+                // no rebasing), and the step is linear. Z is doubled first to
+                // keep the doubling off the chain through w.
                 const double ax = 2.0 * z[m].x;
                 const double ay = 2.0 * z[m].y;
                 const double nx = ax * wx - ay * wy + cx;
@@ -230,11 +225,8 @@ private:
                 ++m;
                 wx = nx;
                 wy = ny;
-                if (wx * wx + wy * wy > RescaleNorm) {
-                    ++n;
-                    Rebased(Normalized(wx, scale), Normalized(wy, scale), m);
-                    return NotEscaped;
-                }
+                if (wx * wx + wy * wy > RescaleNorm)
+                    return Resume(n, Normalized(wx, scale), Normalized(wy, scale), m);
                 continue;
             }
             const double tx = 2.0 * z[m].x + s * wx;
@@ -250,19 +242,13 @@ private:
             if (norm < CarefulNorm || m == last_) {
                 const WideFloat ex = Wide(z[m].x) + Normalized(nx, scale);
                 const WideFloat ey = Wide(z[m].y) + Normalized(ny, scale);
-                if (m == last_ || ex * ex + ey * ey < Normalized(nx * nx + ny * ny, 2 * scale)) {
-                    ++n;
-                    Rebased(ex, ey, 0);
-                    return NotEscaped;
-                }
+                if (m == last_ || ex * ex + ey * ey < Normalized(nx * nx + ny * ny, 2 * scale))
+                    return Resume(n, ex, ey, 0);
             }
             wx = nx;
             wy = ny;
-            if (wx * wx + wy * wy > RescaleNorm) {
-                ++n;
-                Rebased(Normalized(wx, scale), Normalized(wy, scale), m);
-                return NotEscaped;
-            }
+            if (wx * wx + wy * wy > RescaleNorm)
+                return Resume(n, Normalized(wx, scale), Normalized(wy, scale), m);
         }
         return NotEscaped;
     }

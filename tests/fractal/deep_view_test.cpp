@@ -29,6 +29,20 @@ TEST(BigFloat, AtFiftyThreeBitsEveryOperationRoundsAsADouble)
     }
 }
 
+TEST(BigFloat, CopiesKeepValueAndPrecisionAndAMovedFromNumberStaysUsable)
+{
+    const BigFloat third = BigFloat(1.0, 300) / BigFloat(3.0, 300);
+    BigFloat copy(BigFloat::DoubleBits);
+    copy = third;
+    EXPECT_EQ(copy.Precision(), 300);
+    EXPECT_EQ(copy, third);
+    BigFloat moved(std::move(copy));
+    EXPECT_EQ(moved, third);
+    copy = BigFloat(2.0, 64);
+    EXPECT_EQ(copy.ToDouble(), 2.0) << "a moved-from number takes a new value";
+    EXPECT_LT((BigFloat(1.0, 300) - BigFloat(3.0, 300) * moved).Abs(), BigFloat(0x1p-290, 300)) << "1/3 at 300 bits";
+}
+
 TEST(BigFloat, DecimalTextReadsBackExactlyAndAnythingElseIsRefused)
 {
     for (const BigFloat::Bits bits : {53L, 200L, 4000L}) {
