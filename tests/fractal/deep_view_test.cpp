@@ -136,6 +136,7 @@ TEST(DeepView, ADeepViewWrittenAndReadBackKeepsEveryBit)
     EXPECT_EQ(*back, view);
     EXPECT_EQ(back->Precision(), view.Precision());
     EXPECT_GT(view.Precision(), 1400) << "a view 2^-1400 wide needs more than 1400 bits";
+    EXPECT_EQ(DeepView::FromText({"-2", "0.7", "-1.4", "1.3"}), DeepView()) << "short decimals read as doubles";
     fractal::DeepViewText broken = view.ToText();
     broken.yMax = "1.0e-3x";
     EXPECT_FALSE(DeepView::FromText(broken));
