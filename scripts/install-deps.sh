@@ -9,6 +9,7 @@ packages=(
   libfluidsynth-dev libasound2-dev fluid-soundfont-gm
   fonts-vlgothic qt6-translations-l10n
   libgtest-dev libbenchmark-dev
+  libmpfr-dev
   xvfb xauth xdotool imagemagick
   python3 python3-mido
   dpkg-dev fakeroot lintian appstream desktop-file-utils man-db

@@ -1,0 +1,356 @@
+#include "perturbation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <utility>
+
+// Every pixel is iterated as its difference dz from the reference orbit Z:
+// dz' = (2Z + dz) dz + dc. Whenever the pixel's own orbit Z + dz comes
+// closer to 0 than dz, or the reference runs out, the difference restarts
+// from the reference's start (dz = Z + dz, index 0); that keeps dz small
+// against Z wherever precision matters, so no glitch needs detecting.
+//
+// A difference too small for doubles (below 2^-480, where its square would
+// leave the normal range) is kept rescaled: dz = w * 2^scale with w a
+// double of moderate size, iterating w' = (2Z + s w) w + dc / 2^scale with
+// s = 2^scale. It goes back to plain doubles once it has grown.
+
+namespace fractal {
+
+namespace {
+
+// Bits beyond the view's own for the reference orbit, so its rounding stays
+// far below a pixel.
+constexpr BigFloat::Bits OrbitGuardBits = 32;
+// How often a long computation looks at its stop token.
+constexpr int StopCheckInterval = 1024;
+
+constexpr double EscapeNorm = 4.0;
+// Differences with a smaller exponent are iterated rescaled.
+constexpr long RescaledBelowExponent = -480;
+// |dz|^2 below this in plain doubles: go rescaled.
+constexpr double TinyNorm = 0x1p-960;
+// Rescaled, |dz|^2 stays below 2^-896; a pixel orbit whose |z|^2 in doubles
+// is below this may be closer to 0 than dz and is compared exactly.
+constexpr double CarefulNorm = 0x1p-880;
+// Rescaled, |dz| < 2^-448; where the reference's |Z| is at least 2^-388
+// the step needs neither dz^2 nor the pixel's own orbit (see RunRescaled).
+constexpr double LinearNorm = 0x1p-776;
+// Rescaled, w beyond 2^32 moves into the scale.
+constexpr double RescaleNorm = 0x1p64;
+// Factors below 2^-1000 are dropped: against the terms they join they lie
+// far under a double's rounding, and as subnormals they would be slow.
+constexpr long NegligibleExponent = -1000;
+
+WideFloat Normalized(double mantissa, long exponent)
+{
+    if (mantissa == 0.0)
+        return {};
+    int shift = 0;
+    const double normal = std::frexp(mantissa, &shift);
+    return {normal, exponent + shift};
+}
+
+WideFloat Wide(double value)
+{
+    return Normalized(value, 0);
+}
+
+WideFloat operator*(WideFloat a, WideFloat b)
+{
+    if (a.mantissa == 0.0 || b.mantissa == 0.0)
+        return {};
+    return Normalized(a.mantissa * b.mantissa, a.exponent + b.exponent);
+}
+
+WideFloat operator+(WideFloat a, WideFloat b)
+{
+    if (a.mantissa == 0.0)
+        return b;
+    if (b.mantissa == 0.0)
+        return a;
+    if (a.exponent < b.exponent)
+        std::swap(a, b);
+    const long shift = b.exponent - a.exponent;
+    if (shift < NegligibleExponent)
+        return a;
+    return Normalized(a.mantissa + std::ldexp(b.mantissa, static_cast<int>(shift)), a.exponent);
+}
+
+// For non-negative values only.
+bool operator<(WideFloat a, WideFloat b)
+{
+    if (a.exponent != b.exponent)
+        return a.exponent < b.exponent;
+    return a.mantissa < b.mantissa;
+}
+
+// value / 2^scale as a double, 0 when negligible.
+double Unscaled(WideFloat value, long scale)
+{
+    const long shift = value.exponent - scale;
+    return shift < NegligibleExponent ? 0.0 : std::ldexp(value.mantissa, static_cast<int>(shift));
+}
+
+double Power(long exponent)
+{
+    return exponent < NegligibleExponent ? 0.0 : std::ldexp(1.0, static_cast<int>(exponent));
+}
+
+WideFloat ToWide(const BigFloat& value)
+{
+    if (value.IsZero())
+        return {};
+    long exponent = 0;
+    const double mantissa = mpfr_get_d_2exp(&exponent, value.Raw(), MPFR_RNDN);
+    return Normalized(mantissa, exponent);
+}
+
+double Norm(OrbitPoint z)
+{
+    return z.x * z.x + z.y * z.y;
+}
+
+// The difference dz = (x, y) * 2^scale of one pixel, and where it is on the
+// reference orbit.
+struct Difference
+{
+    double x = 0.0;
+    double y = 0.0;
+    long scale = 0;
+    bool rescaled = false;
+    int index = 0;
+};
+
+class Pixel
+{
+public:
+    Pixel(const std::vector<OrbitPoint>& orbit, WideFloat offsetX, WideFloat offsetY)
+        : orbit_(orbit.data()), last_(static_cast<int>(orbit.size()) - 1), offsetX_(offsetX), offsetY_(offsetY),
+          offsetScale_(std::max(offsetX.exponent, offsetY.exponent))
+    {
+        if (offsetScale_ < RescaledBelowExponent) {
+            dz_.rescaled = true;
+            dz_.scale = offsetScale_;
+        }
+    }
+
+    int Count(int maxIterations)
+    {
+        int n = 0;
+        while (n <= maxIterations) {
+            const int count = dz_.rescaled ? RunRescaled(n, maxIterations) : RunPlain(n, maxIterations);
+            if (count != NotEscaped)
+                return count;
+        }
+        return NotEscaped;
+    }
+
+private:
+    // Plain doubles until escape (the count), the end (NotEscaped with
+    // n past the limit) or a difference too small for them.
+    int RunPlain(int& n, int maxIterations)
+    {
+        const OrbitPoint* const z = orbit_;
+        const double cx = Unscaled(offsetX_, 0);
+        const double cy = Unscaled(offsetY_, 0);
+        double dx = dz_.x;
+        double dy = dz_.y;
+        int m = dz_.index;
+        for (; n <= maxIterations; ++n) {
+            const double tx = 2.0 * z[m].x + dx;
+            const double ty = 2.0 * z[m].y + dy;
+            const double nx = tx * dx - ty * dy + cx;
+            const double ny = tx * dy + ty * dx + cy;
+            ++m;
+            const double fx = z[m].x + nx;
+            const double fy = z[m].y + ny;
+            const double norm = fx * fx + fy * fy;
+            if (norm > EscapeNorm)
+                return n;
+            const double differenceNorm = nx * nx + ny * ny;
+            if (norm < differenceNorm || m == last_) {
+                dx = fx;
+                dy = fy;
+                m = 0;
+                if (norm < TinyNorm)
+                    return Resume(n, Wide(fx), Wide(fy), m);
+            } else {
+                dx = nx;
+                dy = ny;
+                if (differenceNorm < TinyNorm)
+                    return Resume(n, Wide(nx), Wide(ny), m);
+            }
+        }
+        return NotEscaped;
+    }
+
+    // Iteration n is done; go on from dz = (x, y) at this orbit index,
+    // rescaled if small, in plain doubles otherwise.
+    int Resume(int& n, WideFloat x, WideFloat y, int index)
+    {
+        ++n;
+        dz_.index = index;
+        const long scale = std::max({x.exponent, y.exponent, offsetScale_});
+        dz_.rescaled = scale < RescaledBelowExponent;
+        dz_.scale = dz_.rescaled ? scale : 0;
+        dz_.x = Unscaled(x, dz_.scale);
+        dz_.y = Unscaled(y, dz_.scale);
+        return NotEscaped;
+    }
+
+    // Rescaled until escape, the end, a change of scale or rebasing.
+    int RunRescaled(int& n, int maxIterations)
+    {
+        const OrbitPoint* const z = orbit_;
+        const long scale = dz_.scale;
+        const double s = Power(scale);
+        const double cx = Unscaled(offsetX_, scale);
+        const double cy = Unscaled(offsetY_, scale);
+        double wx = dz_.x;
+        double wy = dz_.y;
+        int m = dz_.index;
+        for (; n <= maxIterations; ++n) {
+            if (m + 1 < last_ && Norm(z[m]) >= LinearNorm && Norm(z[m + 1]) >= LinearNorm) {
+                // Far from 0 the reference dwarfs dz: dz^2 is under a
+                // double's rounding of 2 Z dz, Z + dz rounds to Z (no escape,
+                // no rebasing), and the step is linear. Z is doubled first to
+                // keep the doubling off the chain through w.
+                const double ax = 2.0 * z[m].x;
+                const double ay = 2.0 * z[m].y;
+                const double nx = ax * wx - ay * wy + cx;
+                const double ny = ax * wy + ay * wx + cy;
+                ++m;
+                wx = nx;
+                wy = ny;
+                if (wx * wx + wy * wy > RescaleNorm)
+                    return Resume(n, Normalized(wx, scale), Normalized(wy, scale), m);
+                continue;
+            }
+            const double tx = 2.0 * z[m].x + s * wx;
+            const double ty = 2.0 * z[m].y + s * wy;
+            const double nx = tx * wx - ty * wy + cx;
+            const double ny = tx * wy + ty * wx + cy;
+            ++m;
+            const double fx = z[m].x + s * nx;
+            const double fy = z[m].y + s * ny;
+            const double norm = fx * fx + fy * fy;
+            if (norm > EscapeNorm)
+                return n;
+            if (norm < CarefulNorm || m == last_) {
+                const WideFloat ex = Wide(z[m].x) + Normalized(nx, scale);
+                const WideFloat ey = Wide(z[m].y) + Normalized(ny, scale);
+                if (m == last_ || ex * ex + ey * ey < Normalized(nx * nx + ny * ny, 2 * scale))
+                    return Resume(n, ex, ey, 0);
+            }
+            wx = nx;
+            wy = ny;
+            if (wx * wx + wy * wy > RescaleNorm)
+                return Resume(n, Normalized(wx, scale), Normalized(wy, scale), m);
+        }
+        return NotEscaped;
+    }
+
+    const OrbitPoint* orbit_;
+    int last_;
+    WideFloat offsetX_;
+    WideFloat offsetY_;
+    long offsetScale_;
+    Difference dz_;
+};
+
+} // namespace
+
+std::optional<ReferenceOrbit> ComputeReferenceOrbit(const DeepView& view, int maxIterations, std::stop_token stop)
+{
+    const BigFloat::Bits bits = view.Precision() + OrbitGuardBits;
+    ReferenceOrbit orbit{{(view.XMin().Rounded(bits) + view.XMax()) / 2.0, (view.YMin().Rounded(bits) + view.YMax()) / 2.0},
+                         {}};
+    orbit.points.reserve(static_cast<std::size_t>(maxIterations) + 2);
+    orbit.points.push_back({});
+    BigFloat x(bits);
+    BigFloat y(bits);
+    BigFloat sum(bits);
+    BigFloat difference(bits);
+    for (int n = 0; n <= maxIterations; ++n) {
+        if (n % StopCheckInterval == 0 && stop.stop_requested())
+            return std::nullopt;
+        // x' = (x + y)(x - y) + cx, y' = 2xy + cy: two multiplications.
+        mpfr_add(sum.Raw(), x.Raw(), y.Raw(), MPFR_RNDN);
+        mpfr_sub(difference.Raw(), x.Raw(), y.Raw(), MPFR_RNDN);
+        mpfr_mul(y.Raw(), x.Raw(), y.Raw(), MPFR_RNDN);
+        mpfr_mul_2ui(y.Raw(), y.Raw(), 1, MPFR_RNDN);
+        mpfr_add(y.Raw(), y.Raw(), orbit.centre.y.Raw(), MPFR_RNDN);
+        mpfr_mul(x.Raw(), sum.Raw(), difference.Raw(), MPFR_RNDN);
+        mpfr_add(x.Raw(), x.Raw(), orbit.centre.x.Raw(), MPFR_RNDN);
+        const OrbitPoint point{x.ToDouble(), y.ToDouble()};
+        orbit.points.push_back(point);
+        if (point.x * point.x + point.y * point.y > EscapeNorm)
+            break;
+    }
+    return orbit;
+}
+
+PerturbationPlan::PerturbationPlan(const DeepView& view, ReferenceOrbit orbit) : orbit_(std::move(orbit))
+{
+    columnOffsets_.reserve(PictureSide);
+    rowOffsets_.reserve(PictureSide);
+    for (int i = 0; i < PictureSide; ++i) {
+        // The sample points of ToPlane, then their exact-enough distance
+        // from the centre.
+        const DeepPoint point = ToPlane(view, static_cast<float>(i), static_cast<float>(i));
+        columnOffsets_.push_back(ToWide(point.x - orbit_.centre.x));
+        rowOffsets_.push_back(ToWide(point.y - orbit_.centre.y));
+    }
+}
+
+int PerturbationPlan::EscapeCount(int x, int y, int maxIterations) const
+{
+    Pixel pixel(orbit_.points, columnOffsets_[static_cast<std::size_t>(x)], rowOffsets_[static_cast<std::size_t>(y)]);
+    return pixel.Count(maxIterations);
+}
+
+bool PerturbationPlan::RenderColumns(int firstColumn, int endColumn, int maxIterations, ColourGrid& grid,
+                                     const ColumnDone& columnDone, std::stop_token stop) const
+{
+    for (int x = firstColumn; x < endColumn; ++x) {
+        for (int y = 0; y < PictureSide; ++y) {
+            if (stop.stop_requested())
+                return false;
+            const int count = EscapeCount(x, y, maxIterations);
+            if (count != NotEscaped)
+                grid.Set(x, y, EscapeColours[static_cast<std::size_t>(count % EscapeColours.size())]);
+        }
+        if (columnDone)
+            columnDone(x, grid);
+    }
+    return true;
+}
+
+std::optional<ColourGrid> RenderDeep(const DeepView& view, int maxIterations, const ColumnDone& columnDone,
+                                     std::stop_token stop)
+{
+    const std::optional<View> shallow = view.AsView();
+    if (shallow && maxIterations <= std::numeric_limits<std::int16_t>::max()) {
+        // The double loop has no stop of its own: asked to stop, its
+        // picture is dropped when it returns.
+        if (stop.stop_requested())
+            return std::nullopt;
+        ColourGrid grid = Render(*shallow, static_cast<std::int16_t>(maxIterations), columnDone);
+        if (stop.stop_requested())
+            return std::nullopt;
+        return grid;
+    }
+    std::optional<ReferenceOrbit> orbit = ComputeReferenceOrbit(view, maxIterations, stop);
+    if (!orbit)
+        return std::nullopt;
+    const PerturbationPlan plan(view, std::move(*orbit));
+    ColourGrid grid;
+    if (!plan.RenderColumns(0, PictureSide, maxIterations, grid, columnDone, stop))
+        return std::nullopt;
+    return grid;
+}
+
+} // namespace fractal

@@ -1,0 +1,155 @@
+#include "preperiodic_point.h"
+#include "perturbation.h"
+
+#include <gtest/gtest.h>
+
+#include <mpfr.h>
+
+#include <iostream>
+#include <random>
+#include <set>
+#include <string>
+
+namespace {
+
+using fractal::BigFloat;
+using fractal::DeepView;
+
+// Straight iteration of one pixel's sample point in MPFR, 64 bits beyond
+// the view's precision: the sample point XMin + x * (XMax - XMin) / 400 at
+// the view's precision, then z -> z^2 + c until |z|^2 > 4.
+int DirectEscapeCount(const DeepView& view, int x, int y, int maxIterations)
+{
+    const mpfr_prec_t bits = view.Precision() + 64;
+    mpfr_t c[2], z[2], square[2], product;
+    for (mpfr_t* number : {&c[0], &c[1]})
+        mpfr_init2(*number, view.Precision());
+    for (mpfr_t* number : {&z[0], &z[1], &square[0], &square[1], &product})
+        mpfr_init2(*number, bits);
+    const BigFloat* corners[2][2] = {{&view.XMin(), &view.XMax()}, {&view.YMin(), &view.YMax()}};
+    const int cell[2] = {x, y};
+    for (int axis = 0; axis < 2; ++axis) {
+        mpfr_sub(c[axis], corners[axis][1]->Raw(), corners[axis][0]->Raw(), MPFR_RNDN);
+        mpfr_div_ui(c[axis], c[axis], fractal::PictureSide, MPFR_RNDN);
+        mpfr_mul_ui(c[axis], c[axis], static_cast<unsigned long>(cell[axis]), MPFR_RNDN);
+        mpfr_add(c[axis], c[axis], corners[axis][0]->Raw(), MPFR_RNDN);
+        mpfr_set_zero(z[axis], 1);
+    }
+    int count = fractal::NotEscaped;
+    for (int n = 0; n <= maxIterations && count == fractal::NotEscaped; ++n) {
+        mpfr_mul(product, z[0], z[1], MPFR_RNDN);
+        mpfr_sqr(square[0], z[0], MPFR_RNDN);
+        mpfr_sqr(square[1], z[1], MPFR_RNDN);
+        mpfr_sub(z[0], square[0], square[1], MPFR_RNDN);
+        mpfr_add(z[0], z[0], c[0], MPFR_RNDN);
+        mpfr_mul_2ui(z[1], product, 1, MPFR_RNDN);
+        mpfr_add(z[1], z[1], c[1], MPFR_RNDN);
+        mpfr_sqr(square[0], z[0], MPFR_RNDN);
+        mpfr_sqr(square[1], z[1], MPFR_RNDN);
+        mpfr_add(product, square[0], square[1], MPFR_RNDN);
+        if (mpfr_cmp_ui(product, 4) > 0)
+            count = n;
+    }
+    for (mpfr_t* number : {&c[0], &c[1], &z[0], &z[1], &square[0], &square[1], &product})
+        mpfr_clear(*number);
+    return count;
+}
+
+// A square view width wide, its centre offset from the point by a fraction
+// of the width.
+DeepView Around(const char* x, const char* y, const char* width, double offset)
+{
+    constexpr BigFloat::Bits Bits = 4000;
+    const BigFloat w = *BigFloat::Parse(width, Bits);
+    const BigFloat cx = *BigFloat::Parse(x, Bits) + offset * w;
+    const BigFloat cy = *BigFloat::Parse(y, Bits);
+    const BigFloat half = w / 2.0;
+    return DeepView(cx - half, cx + half, cy - half, cy + half);
+}
+
+TEST(Perturbation, EscapeCountsMatchDirectHighPrecisionIteration)
+{
+    constexpr int Limit = 3000;
+    constexpr int PixelsPerView = 250;
+    // Around i, whose orbit lands on a repelling 2-cycle, and a Misiurewicz
+    // point of the seahorse valley; an offset centre escapes well before
+    // many of its pixels. In the last view the centre's orbit settles in the
+    // main cardioid while pixels near the period-3 bulb pass close to 0.
+    const fractal::DeepPoint seahorse = *fractal::FindPreperiodicPoint({-0.7436, 0.1318}, 24, 2, 4000);
+    const std::string sx = seahorse.x.ToString();
+    const std::string sy = seahorse.y.ToString();
+    const struct
+    {
+        const char *name, *x, *y, *width;
+        double offset;
+    } views[] = {{"i", "0", "1", "1e-20", 0.0},
+                 {"i", "0", "1", "1e-100", 0.3},
+                 {"i", "0", "1", "1e-400", 0.0},
+                 {"i", "0", "1", "1e-400", -0.45},
+                 {"the seahorse point", sx.c_str(), sy.c_str(), "1e-30", 0.1},
+                 {"the period-3 bulb", "-0.1", "0.62", "0.3", 0.0}};
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<int> cell(0, fractal::PictureSide - 1);
+    int pixels = 0;
+    int mismatches = 0;
+    for (const auto& v : views) {
+        const DeepView view = Around(v.x, v.y, v.width, v.offset);
+        const fractal::PerturbationPlan plan(view, *fractal::ComputeReferenceOrbit(view, Limit));
+        std::set<int> counts;
+        for (int i = 0; i < PixelsPerView; ++i, ++pixels) {
+            const int x = cell(random);
+            const int y = cell(random);
+            const int expected = DirectEscapeCount(view, x, y, Limit);
+            counts.insert(expected);
+            const int count = plan.EscapeCount(x, y, Limit);
+            mismatches += count != expected;
+            if (count != expected)
+                std::cout << "pixel (" << x << ", " << y << ") around " << v.name << ", width " << v.width << ": "
+                          << count << " against " << expected << '\n';
+        }
+        EXPECT_GE(counts.size(), 10U) << "a sample of varied counts around " << v.name << ", width " << v.width;
+    }
+    EXPECT_LE(mismatches * 1000, pixels) << mismatches << " of " << pixels << " pixels differ";
+}
+
+TEST(Perturbation, ShallowViewsAreTheDoubleLoopsPictures)
+{
+    for (const fractal::View& view : {fractal::DefaultView, fractal::View{-0.75, -0.74, 0.1, 0.11}})
+        EXPECT_EQ(*fractal::RenderDeep(DeepView(view), 100), fractal::Render(view, 100)) << view.xMin;
+}
+
+TEST(Perturbation, ColumnRangesRenderedApartMakeTheWholePicture)
+{
+    constexpr int Limit = 400;
+    const DeepView view = Around("0", "1", "1e-30", 0.2);
+    std::vector<int> columns;
+    const fractal::ColourGrid whole =
+        *fractal::RenderDeep(view, Limit, [&columns](int x, const fractal::ColourGrid&) { columns.push_back(x); });
+    ASSERT_EQ(columns.size(), static_cast<std::size_t>(fractal::PictureSide));
+    for (int x = 0; x < fractal::PictureSide; ++x)
+        ASSERT_EQ(columns[static_cast<std::size_t>(x)], x) << "columns are reported once each, in order";
+
+    const fractal::PerturbationPlan plan(view, *fractal::ComputeReferenceOrbit(view, Limit));
+    fractal::ColourGrid pieces;
+    ASSERT_TRUE(plan.RenderColumns(250, fractal::PictureSide, Limit, pieces));
+    ASSERT_TRUE(plan.RenderColumns(0, 250, Limit, pieces));
+    EXPECT_EQ(pieces, whole);
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{399, 399}, std::pair{200, 17}}) {
+        const int count = DirectEscapeCount(view, x, y, Limit);
+        EXPECT_EQ(whole.At(x, y), count == fractal::NotEscaped ? 0 : fractal::EscapeColours[count % 7]);
+    }
+}
+
+TEST(Perturbation, AStoppedRenderGivesNoPicture)
+{
+    std::stop_source source;
+    const auto stopAtColumnTen = [&source](int x, const fractal::ColourGrid&) {
+        ASSERT_LE(x, 10) << "a column after the stop";
+        if (x == 10)
+            source.request_stop();
+    };
+    EXPECT_FALSE(fractal::RenderDeep(Around("0", "1", "1e-30", 0.0), 1000, stopAtColumnTen, source.get_token()));
+    EXPECT_FALSE(fractal::RenderDeep(DeepView(), 100, {}, source.get_token()));
+}
+
+} // namespace
