@@ -13,12 +13,16 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 namespace music {
 
 namespace {
 
-constexpr int BlockFrames = 4096;
+// The lanes meet after every second of sound.
+constexpr std::int64_t ChunkFrames = AudioSampleRate;
+constexpr unsigned MaxLanes = 4;
+constexpr int KeysPerChannel = 128;
 constexpr mode_t ReadableFileMode = 0644;
 
 struct FormatName
@@ -99,6 +103,103 @@ struct Synthesizer
 
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
+};
+
+// What the synthesizers play, at its frame; a message or the release of every note.
+struct FrameEvent
+{
+    std::int64_t frame = 0;
+    MidiMessage message;
+    bool releaseAll = false;
+};
+
+// Several synthesizers that share the notes between them, each rendering
+// on its own core, and whose outputs add up to what one synthesizer would
+// render: voices sound independently, and reverb and chorus are linear.
+// A key always plays on the same lane, so a note-off finds its note and a
+// repeated strike releases the one before, as in a single synthesizer.
+// The lanes meet only once a chunk, so a busy core delays the others little.
+class Ensemble
+{
+public:
+    Ensemble(unsigned lanes, const std::vector<FrameEvent>& events) : events_(events)
+    {
+        for (unsigned i = 0; i < lanes; ++i)
+            lanes_.push_back(std::make_unique<Lane>());
+    }
+
+    bool Started() const
+    {
+        return std::all_of(lanes_.begin(), lanes_.end(), [](const auto& lane) { return lane->synth.synth != nullptr; });
+    }
+
+    bool Load(const std::string& soundFontPath) const
+    {
+        return std::all_of(lanes_.begin(), lanes_.end(), [&](const auto& lane) {
+            return fluid_synth_sfload(lane->synth.synth, soundFontPath.c_str(), 1) != FLUID_FAILED;
+        });
+    }
+
+    // The frames up to end, as interleaved stereo with the lanes mixed.
+    const std::vector<float>& RenderUntil(std::int64_t end)
+    {
+        {
+            std::vector<std::jthread> others;
+            for (std::size_t lane = 1; lane < lanes_.size(); ++lane)
+                others.emplace_back([this, lane, end] { RenderLane(lane, end); });
+            RenderLane(0, end);
+        }
+        std::vector<float>& mix = lanes_[0]->buffer;
+        for (std::size_t lane = 1; lane < lanes_.size(); ++lane)
+            for (std::size_t i = 0; i < mix.size(); ++i)
+                mix[i] += lanes_[lane]->buffer[i];
+        return mix;
+    }
+
+private:
+    struct Lane
+    {
+        Synthesizer synth;
+        std::vector<float> buffer;
+        std::int64_t rendered = 0;
+        std::size_t nextEvent = 0;
+    };
+
+    bool Owns(std::size_t lane, const MidiMessage& message) const
+    {
+        if (message.Kind() != NoteOnKind && message.Kind() != NoteOffKind)
+            return true;
+        const std::size_t key = std::size_t{message.Channel()} * KeysPerChannel + message.data1;
+        return key % lanes_.size() == lane;
+    }
+
+    void RenderLane(std::size_t index, std::int64_t end)
+    {
+        Lane& lane = *lanes_[index];
+        const std::int64_t start = lane.rendered;
+        lane.buffer.resize(static_cast<std::size_t>(end - start) * AudioChannels);
+        auto renderTo = [&](std::int64_t frame) {
+            float* into = lane.buffer.data() + (lane.rendered - start) * AudioChannels;
+            // Left samples at even places, right at odd.
+            fluid_synth_write_float(lane.synth.synth, static_cast<int>(frame - lane.rendered), into, 0, AudioChannels,
+                                    into, 1, AudioChannels);
+            lane.rendered = frame;
+        };
+        for (; lane.nextEvent < events_.size() && events_[lane.nextEvent].frame < end; ++lane.nextEvent) {
+            const FrameEvent& event = events_[lane.nextEvent];
+            if (event.frame > lane.rendered)
+                renderTo(event.frame);
+            if (event.releaseAll)
+                fluid_synth_all_notes_off(lane.synth.synth, -1);
+            else if (Owns(index, event.message))
+                lane.synth.Play(event.message);
+        }
+        if (end > lane.rendered)
+            renderTo(end);
+    }
+
+    const std::vector<FrameEvent>& events_;
+    std::vector<std::unique_ptr<Lane>> lanes_;
 };
 
 // A temporary file beside the target that disappears unless it is kept.
@@ -199,20 +300,25 @@ AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int en
     std::error_code error;
     if (!std::filesystem::is_regular_file(soundFontPath, error))
         return {AudioExportFault::NoSoundFont, soundFontPath};
-    Synthesizer synthesizer;
-    if (!synthesizer.synth)
-        return {AudioExportFault::NoSynthesizer, {}};
-    if (fluid_synth_sfload(synthesizer.synth, soundFontPath.c_str(), 1) == FLUID_FAILED)
-        return {AudioExportFault::NoSoundFont, soundFontPath};
-
     std::vector<TimedMessage> ordered = messages;
     std::stable_sort(ordered.begin(), ordered.end(), [](const TimedMessage& a, const TimedMessage& b) {
         return std::max(a.step, 0) < std::max(b.step, 0);
     });
-    for (const TimedMessage& timed : ordered)
+    std::vector<FrameEvent> events;
+    for (const TimedMessage& timed : ordered) {
+        events.push_back({FrameOfStep(timed.step, stepMilliseconds), timed.message});
         endStep = std::max(endStep, timed.step);
+    }
     const std::int64_t releaseFrame = FrameOfStep(endStep, stepMilliseconds);
     const std::int64_t totalFrames = releaseFrame + std::int64_t{ReleaseTailMilliseconds} * AudioSampleRate / 1000;
+    // What live playback silences at once is released here, so it rings out as in the MIDI file.
+    events.push_back({releaseFrame, {}, true});
+
+    Ensemble ensemble(std::clamp(std::thread::hardware_concurrency(), 1u, MaxLanes), events);
+    if (!ensemble.Started())
+        return {AudioExportFault::NoSynthesizer, {}};
+    if (!ensemble.Load(soundFontPath))
+        return {AudioExportFault::NoSoundFont, soundFontPath};
 
     TemporaryFile temporary(target);
     if (temporary.Descriptor() < 0)
@@ -228,36 +334,17 @@ AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int en
     // Loud chords clip rather than wrap around in the integer formats.
     sf_command(sound.file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
 
-    std::vector<float> block(static_cast<std::size_t>(BlockFrames) * AudioChannels);
-    std::int64_t rendered = 0;
-    auto renderUntil = [&](std::int64_t frame) -> std::optional<AudioExportOutcome> {
-        while (rendered < frame) {
-            if (stop.stop_requested())
-                return AudioExportOutcome{AudioExportFault::Cancelled, {}};
-            const int frames = static_cast<int>(std::min<std::int64_t>(BlockFrames, frame - rendered));
-            // Interleaved: left samples at even places, right at odd.
-            fluid_synth_write_float(synthesizer.synth, frames, block.data(), 0, AudioChannels, block.data(), 1,
-                                    AudioChannels);
-            if (sf_writef_float(sound.file, block.data(), frames) != frames)
-                return AudioExportOutcome{AudioExportFault::WriteFailed, sf_strerror(sound.file)};
-            rendered += frames;
-            if (progress)
-                progress(static_cast<double>(rendered) / static_cast<double>(totalFrames));
-        }
-        return std::nullopt;
-    };
-
-    for (const TimedMessage& timed : ordered) {
-        if (auto failed = renderUntil(FrameOfStep(timed.step, stepMilliseconds)))
-            return *failed;
-        synthesizer.Play(timed.message);
+    for (std::int64_t rendered = 0; rendered < totalFrames;) {
+        if (stop.stop_requested())
+            return {AudioExportFault::Cancelled, {}};
+        const std::int64_t end = std::min(rendered + ChunkFrames, totalFrames);
+        const std::vector<float>& chunk = ensemble.RenderUntil(end);
+        if (sf_writef_float(sound.file, chunk.data(), end - rendered) != end - rendered)
+            return {AudioExportFault::WriteFailed, sf_strerror(sound.file)};
+        rendered = end;
+        if (progress)
+            progress(static_cast<double>(rendered) / static_cast<double>(totalFrames));
     }
-    if (auto failed = renderUntil(releaseFrame))
-        return *failed;
-    // What live playback silences at once is released here, so it rings out as in the MIDI file.
-    fluid_synth_all_notes_off(synthesizer.synth, -1);
-    if (auto failed = renderUntil(totalFrames))
-        return *failed;
 
     if (std::string error = sound.Close(); !error.empty())
         return {AudioExportFault::WriteFailed, error};
