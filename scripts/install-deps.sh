@@ -7,6 +7,10 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools
   libfluidsynth-dev libasound2-dev fluid-soundfont-gm
+  libsndfile1-dev librtmidi-dev
+  # JACK 2 and its headers together: the headers alone would swap out the
+  # JACK 1 ones that libfluidsynth-dev came with, the server alone removes them.
+  jackd2 libjack-jackd2-dev
   fonts-vlgothic
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick
