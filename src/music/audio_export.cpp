@@ -297,8 +297,8 @@ AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int en
         return {AudioExportFault::InvalidStepLength, {}};
 
     // Checked first so that a missing file is not worth a line of FluidSynth's log.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(soundFontPath, error))
+    std::error_code unreadable;
+    if (!std::filesystem::is_regular_file(soundFontPath, unreadable))
         return {AudioExportFault::NoSoundFont, soundFontPath};
     std::vector<TimedMessage> ordered = messages;
     std::stable_sort(ordered.begin(), ordered.end(), [](const TimedMessage& a, const TimedMessage& b) {

@@ -137,7 +137,8 @@ std::uint64_t TickOf(int step)
 
 TrackWriter TempoTrack(std::uint64_t endTick, int stepMilliseconds)
 {
-    const std::uint32_t tempo = static_cast<std::uint32_t>(stepMilliseconds) * MicrosecondsPerQuarterNotePerStepMillisecond;
+    const std::uint32_t tempo =
+        static_cast<std::uint32_t>(stepMilliseconds) * MicrosecondsPerQuarterNotePerStepMillisecond;
     TrackWriter track;
     track.Meta(0, TrackNameMeta, "Velmora");
     track.Meta(0, SetTempoMeta,

@@ -101,9 +101,10 @@ RtMidiOutput::RtMidiOutput(ExternalMidiApi api, std::optional<std::string> portN
 {
 }
 
+// Whoever forgets to close it still leaves nothing sounding.
 RtMidiOutput::~RtMidiOutput()
 {
-    Close();
+    CloseOutput(*this);
 }
 
 bool RtMidiOutput::Connected()

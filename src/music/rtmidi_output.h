@@ -31,7 +31,7 @@ std::optional<std::vector<std::string>> ListMidiInputPorts(ExternalMidiApi api);
 //
 // If the chosen port goes away while open, what is sent after that is
 // dropped without a sound or a crash, and TakePortLost says so once.
-class RtMidiOutput : public MidiOut
+class RtMidiOutput final : public MidiOut
 {
 public:
     // portName: a name from ListMidiInputPorts; nothing for the own port.

@@ -38,7 +38,8 @@ Sequencer::Step Sequencer::Tick()
     position_ = q;
     if (q < length) {
         if (notes_[q] != notes_[q - 1])
-            step.messages.push_back(NoteOn(notes_[q], static_cast<std::uint8_t>(settings_.melodyVelocity), MelodyChannel));
+            step.messages.push_back(
+                NoteOn(notes_[q], static_cast<std::uint8_t>(settings_.melodyVelocity), MelodyChannel));
         if (q % 8 == 1) {
             chordRoot_ = notes_[q];
             send(ChordOn(chordRoot_, settings_));
