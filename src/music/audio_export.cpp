@@ -140,8 +140,9 @@ public:
         });
     }
 
-    // The frames up to end, as interleaved stereo with the lanes mixed.
-    const std::vector<float>& RenderUntil(std::int64_t end)
+    // The frames up to end, as interleaved stereo with the lanes mixed; the
+    // caller may take the samples, the buffer is refilled next time.
+    std::vector<float>& RenderUntil(std::int64_t end)
     {
         {
             std::vector<std::jthread> others;
@@ -334,17 +335,35 @@ AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int en
     // Loud chords clip rather than wrap around in the integer formats.
     sf_command(sound.file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
 
+    // Each second of sound is encoded while the next one renders.
+    std::vector<float> pending;
+    bool writeFailed = false;
+    auto encode = [&] {
+        const auto frames = static_cast<sf_count_t>(pending.size() / AudioChannels);
+        writeFailed = writeFailed || sf_writef_float(sound.file, pending.data(), frames) != frames;
+    };
     for (std::int64_t rendered = 0; rendered < totalFrames;) {
         if (stop.stop_requested())
             return {AudioExportFault::Cancelled, {}};
         const std::int64_t end = std::min(rendered + ChunkFrames, totalFrames);
-        const std::vector<float>& chunk = ensemble.RenderUntil(end);
-        if (sf_writef_float(sound.file, chunk.data(), end - rendered) != end - rendered)
+        {
+            std::jthread encoder;
+            if (!pending.empty())
+                encoder = std::jthread(encode);
+            std::vector<float>& chunk = ensemble.RenderUntil(end);
+            if (encoder.joinable())
+                encoder.join();
+            pending.swap(chunk);
+        }
+        if (writeFailed)
             return {AudioExportFault::WriteFailed, sf_strerror(sound.file)};
         rendered = end;
         if (progress)
             progress(static_cast<double>(rendered) / static_cast<double>(totalFrames));
     }
+    encode();
+    if (writeFailed)
+        return {AudioExportFault::WriteFailed, sf_strerror(sound.file)};
 
     if (std::string error = sound.Close(); !error.empty())
         return {AudioExportFault::WriteFailed, error};
