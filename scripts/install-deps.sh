@@ -8,6 +8,10 @@ packages=(
   qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools
   libfluidsynth-dev libasound2-dev fluid-soundfont-gm
   fonts-vlgothic qt6-translations-l10n
+  libsndfile1-dev librtmidi-dev
+  # JACK 2 and its headers together: the headers alone would swap out the
+  # JACK 1 ones that libfluidsynth-dev came with, the server alone removes them.
+  jackd2 libjack-jackd2-dev
   libgtest-dev libbenchmark-dev
   libmpfr-dev
   xvfb xauth xdotool imagemagick

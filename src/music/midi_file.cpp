@@ -10,14 +10,16 @@ namespace music {
 
 namespace {
 
-// 480 ticks per quarter note at 120 bpm makes one step a whole number of
-// ticks (192), so every step lands exactly on its time.
+// 192 ticks a step at 480 ticks per quarter note: a quarter note is 2.5
+// steps, so a step of n ms asks for a tempo of n x 2500 microseconds per
+// quarter note (200 ms: 500000, 120 beats a minute), and every step lands
+// exactly on its time whatever its length.
 constexpr std::uint16_t TicksPerQuarterNote = 480;
-constexpr std::uint32_t MicrosecondsPerQuarterNote = 500000;
-constexpr std::uint64_t TicksPerStep =
-    std::uint64_t{TicksPerQuarterNote} * StepMilliseconds * 1000 / MicrosecondsPerQuarterNote;
-static_assert(std::uint64_t{TicksPerQuarterNote} * StepMilliseconds * 1000 % MicrosecondsPerQuarterNote == 0,
-              "a step must be a whole number of ticks");
+constexpr std::uint64_t TicksPerStep = 192;
+constexpr std::uint32_t MicrosecondsPerQuarterNotePerStepMillisecond = 2500;
+static_assert(TicksPerQuarterNote * 1000 / TicksPerStep == MicrosecondsPerQuarterNotePerStepMillisecond);
+// Set Tempo holds three bytes.
+static_assert(std::uint64_t{MaxStepMilliseconds} * MicrosecondsPerQuarterNotePerStepMillisecond < (1u << 24));
 
 constexpr int ChannelCount = 16;
 constexpr int NoteCount = 128;
@@ -31,10 +33,9 @@ constexpr std::uint8_t EndOfTrackMeta = 0x2F;
 constexpr std::uint8_t SetTempoMeta = 0x51;
 constexpr std::uint8_t TimeSignatureMeta = 0x58;
 
+// The caller has checked that value fits.
 void AppendVariableLength(std::vector<std::uint8_t>& bytes, std::uint64_t value)
 {
-    if (value > LargestVariableLength)
-        throw std::length_error("value too large for a MIDI variable-length quantity");
     // Seven bits per byte, most significant first; every byte but the last has its top bit set.
     std::array<std::uint8_t, 4> groups{};
     int count = 0;
@@ -59,12 +60,11 @@ int DataByteCount(std::uint8_t kind)
     return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
 }
 
-void Validate(const MidiMessage& message)
+bool IsValid(const MidiMessage& message)
 {
     if (message.status < 0x80 || message.status >= 0xF0)
-        throw std::invalid_argument("not a MIDI channel voice message");
-    if (message.data1 > 0x7F || (DataByteCount(message.Kind()) == 2 && message.data2 > 0x7F))
-        throw std::invalid_argument("MIDI data byte above 127");
+        return false;
+    return message.data1 <= 0x7F && (DataByteCount(message.Kind()) == 1 || message.data2 <= 0x7F);
 }
 
 // Events of one track, written in time order with delta times.
@@ -89,6 +89,9 @@ public:
             bytes_.push_back(message.data2);
     }
 
+    // Whether some delta time was too large to write.
+    bool TooLong() const { return tooLong_; }
+
     void AppendChunkTo(std::vector<std::uint8_t>& file) const
     {
         file.insert(file.end(), {'M', 'T', 'r', 'k'});
@@ -99,12 +102,18 @@ public:
 private:
     void Delta(std::uint64_t tick)
     {
-        AppendVariableLength(bytes_, tick - lastTick_);
+        const std::uint64_t delta = tick - lastTick_;
+        if (delta > LargestVariableLength) {
+            tooLong_ = true;
+            return;
+        }
+        AppendVariableLength(bytes_, delta);
         lastTick_ = tick;
     }
 
     std::vector<std::uint8_t> bytes_;
     std::uint64_t lastTick_ = 0;
+    bool tooLong_ = false;
 };
 
 std::string Bytes(std::initializer_list<std::uint8_t> values)
@@ -126,14 +135,15 @@ std::uint64_t TickOf(int step)
     return static_cast<std::uint64_t>(std::max(step, 0)) * TicksPerStep;
 }
 
-TrackWriter TempoTrack(std::uint64_t endTick)
+TrackWriter TempoTrack(std::uint64_t endTick, int stepMilliseconds)
 {
+    const std::uint32_t tempo =
+        static_cast<std::uint32_t>(stepMilliseconds) * MicrosecondsPerQuarterNotePerStepMillisecond;
     TrackWriter track;
     track.Meta(0, TrackNameMeta, "Velmora");
     track.Meta(0, SetTempoMeta,
-               Bytes({static_cast<std::uint8_t>(MicrosecondsPerQuarterNote >> 16),
-                      static_cast<std::uint8_t>(MicrosecondsPerQuarterNote >> 8),
-                      static_cast<std::uint8_t>(MicrosecondsPerQuarterNote)}));
+               Bytes({static_cast<std::uint8_t>(tempo >> 16), static_cast<std::uint8_t>(tempo >> 8),
+                      static_cast<std::uint8_t>(tempo)}));
     // 4/4, a metronome click every quarter note, eight 32nd notes per quarter.
     track.Meta(0, TimeSignatureMeta, Bytes({4, 2, 24, 8}));
     track.Meta(endTick, EndOfTrackMeta, {});
@@ -167,10 +177,13 @@ TrackWriter ChannelTrack(int channel, const std::vector<TimedMessage>& ordered, 
 
 } // namespace
 
-std::vector<std::uint8_t> StandardMidiFile(const std::vector<TimedMessage>& messages, int endStep)
+MidiFileOutcome MakeStandardMidiFile(const std::vector<TimedMessage>& messages, int endStep, int stepMilliseconds)
 {
+    if (stepMilliseconds < MinStepMilliseconds || stepMilliseconds > MaxStepMilliseconds)
+        return {{}, MidiFileFault::InvalidStepLength};
     for (const auto& timed : messages)
-        Validate(timed.message);
+        if (!IsValid(timed.message))
+            return {{}, MidiFileFault::InvalidMessage};
 
     std::vector<TimedMessage> ordered = messages;
     std::stable_sort(ordered.begin(), ordered.end(),
@@ -184,10 +197,13 @@ std::vector<std::uint8_t> StandardMidiFile(const std::vector<TimedMessage>& mess
     }
 
     std::vector<TrackWriter> tracks;
-    tracks.push_back(TempoTrack(endTick));
+    tracks.push_back(TempoTrack(endTick, stepMilliseconds));
     for (int channel = 0; channel < ChannelCount; ++channel)
         if (channelUsed[channel])
             tracks.push_back(ChannelTrack(channel, ordered, endTick));
+    for (const auto& track : tracks)
+        if (track.TooLong())
+            return {{}, MidiFileFault::TooLong};
 
     std::vector<std::uint8_t> file{'M', 'T', 'h', 'd'};
     AppendBigEndian(file, 6, 4);
@@ -196,7 +212,28 @@ std::vector<std::uint8_t> StandardMidiFile(const std::vector<TimedMessage>& mess
     AppendBigEndian(file, TicksPerQuarterNote, 2);
     for (const auto& track : tracks)
         track.AppendChunkTo(file);
-    return file;
+    return {std::move(file), MidiFileFault::None};
+}
+
+MidiFileOutcome PieceMidiFile(const std::vector<std::uint8_t>& notes, const MusicSettings& settings)
+{
+    return MakeStandardMidiFile(PieceMessages(notes, settings), PieceEndStep(notes), settings.stepMilliseconds);
+}
+
+std::vector<std::uint8_t> StandardMidiFile(const std::vector<TimedMessage>& messages, int endStep)
+{
+    MidiFileOutcome outcome = MakeStandardMidiFile(messages, endStep, StepMilliseconds);
+    switch (outcome.fault) {
+    case MidiFileFault::None:
+        break;
+    case MidiFileFault::InvalidMessage:
+        throw std::invalid_argument("not a valid MIDI channel voice message");
+    case MidiFileFault::TooLong:
+        throw std::length_error("events too far apart for a MIDI delta time");
+    case MidiFileFault::InvalidStepLength:
+        throw std::invalid_argument("step length out of range");
+    }
+    return std::move(outcome.bytes);
 }
 
 } // namespace music

@@ -1,26 +1,36 @@
 #pragma once
 
 #include "midi_message.h"
+#include "music_settings.h"
+#include "sequencer.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace music {
 
-// Playback advances one step at a time; step k sounds k steps after the
-// piece starts.
-inline constexpr int StepMilliseconds = 200;
+enum class MidiFileFault {
+    None,
+    // A message that is not a channel voice message, or a data byte above 127.
+    InvalidMessage,
+    // Two events of a track too far apart for a MIDI delta time.
+    TooLong,
+    // A step length outside MinStepMilliseconds..MaxStepMilliseconds.
+    InvalidStepLength,
+};
 
-// A message and the step it sounds at; step 0 is the start of the piece.
-struct TimedMessage
+struct MidiFileOutcome
 {
-    int step = 0;
-    MidiMessage message;
+    std::vector<std::uint8_t> bytes;  // empty unless fault is None
+    MidiFileFault fault = MidiFileFault::None;
 };
 
 // The piece as a format 1 Standard MIDI File: a tempo track named "Velmora",
 // then one track per channel that occurs, in channel order ("Melody" for
 // channel 0, "Chords" for channel 1, "Channel N" for any other 0-based N).
+//
+// One step is 192 ticks at 480 ticks per quarter note, and the tempo is set
+// so that a step lasts stepMilliseconds (200 ms: 120 beats a minute).
 //
 // Every message sounds at its step's time; messages are kept in the given
 // order where steps are equal, and a negative step counts as step 0.
@@ -30,9 +40,15 @@ struct TimedMessage
 // file cannot hold. A note struck again while sounding is released once per
 // strike, so each note-on in the file has a note-off to pair with.
 //
-// Throws std::invalid_argument for a message that is not a channel voice
-// message or has a data byte above 127, and std::length_error if two events
-// of a track lie too far apart for a MIDI delta time (about 77 hours).
+// A fault comes back as a value and no bytes.
+MidiFileOutcome MakeStandardMidiFile(const std::vector<TimedMessage>& messages, int endStep, int stepMilliseconds);
+
+// A piece of these notes as playback with these settings sends it.
+MidiFileOutcome PieceMidiFile(const std::vector<std::uint8_t>& notes, const MusicSettings& settings = {});
+
+// The same at the default step, for callers that treat a fault as a bug:
+// throws std::invalid_argument for an invalid message and std::length_error
+// if two events of a track lie too far apart (about 77 hours).
 std::vector<std::uint8_t> StandardMidiFile(const std::vector<TimedMessage>& messages, int endStep);
 
 } // namespace music

@@ -20,7 +20,12 @@ struct MidiMessage
 
 inline constexpr std::uint8_t NoteOffKind = 0x80;
 inline constexpr std::uint8_t NoteOnKind = 0x90;
+inline constexpr std::uint8_t ControlChangeKind = 0xB0;
 inline constexpr std::uint8_t ProgramChangeKind = 0xC0;
+
+// Channel mode controllers that stop what a channel is playing.
+inline constexpr std::uint8_t AllSoundOffController = 120;
+inline constexpr std::uint8_t AllNotesOffController = 123;
 
 constexpr MidiMessage NoteOn(std::uint8_t note, std::uint8_t velocity, std::uint8_t channel)
 {
@@ -31,6 +36,11 @@ constexpr MidiMessage NoteOn(std::uint8_t note, std::uint8_t velocity, std::uint
 constexpr MidiMessage NoteOff(std::uint8_t note, std::uint8_t channel)
 {
     return {static_cast<std::uint8_t>(NoteOffKind + channel), note, 0};
+}
+
+constexpr MidiMessage ControlChange(std::uint8_t controller, std::uint8_t value, std::uint8_t channel)
+{
+    return {static_cast<std::uint8_t>(ControlChangeKind + channel), controller, value};
 }
 
 constexpr MidiMessage ProgramChange(std::uint8_t program, std::uint8_t channel)

@@ -4,15 +4,17 @@
 
 namespace music {
 
-std::array<MidiMessage, 2> PieceStartMessages()
+std::array<MidiMessage, 2> PieceStartMessages(const MusicSettings& settings)
 {
-    return {ProgramChange(MelodyProgram, MelodyChannel), ProgramChange(ChordProgram, ChordChannel)};
+    return {ProgramChange(static_cast<std::uint8_t>(settings.melodyProgram), MelodyChannel),
+            ProgramChange(static_cast<std::uint8_t>(settings.chordProgram), ChordChannel)};
 }
 
-void Sequencer::Start(std::vector<std::uint8_t> notes)
+void Sequencer::Start(std::vector<std::uint8_t> notes, const MusicSettings& settings)
 {
     notes_ = std::move(notes);
     position_ = 0;
+    settings_ = settings;
 }
 
 Sequencer::Step Sequencer::Tick()
@@ -36,15 +38,16 @@ Sequencer::Step Sequencer::Tick()
     position_ = q;
     if (q < length) {
         if (notes_[q] != notes_[q - 1])
-            step.messages.push_back(NoteOn(notes_[q], MelodyVelocity, MelodyChannel));
+            step.messages.push_back(
+                NoteOn(notes_[q], static_cast<std::uint8_t>(settings_.melodyVelocity), MelodyChannel));
         if (q % 8 == 1) {
             chordRoot_ = notes_[q];
-            send(ChordOn(chordRoot_));
+            send(ChordOn(chordRoot_, settings_));
         } else if (q % 8 == 7) {
-            send(ChordOff(chordRoot_));
+            send(ChordOff(chordRoot_, settings_));
         }
     } else if (q % 8 == 7) {
-        send(ChordOff(chordRoot_));
+        send(ChordOff(chordRoot_, settings_));
     }
     return step;
 }
@@ -58,13 +61,13 @@ float Sequencer::Progress() const
 
 namespace music {
 
-std::vector<TimedMessage> PieceMessages(const std::vector<std::uint8_t>& notes)
+std::vector<TimedMessage> PieceMessages(const std::vector<std::uint8_t>& notes, const MusicSettings& settings)
 {
     std::vector<TimedMessage> timed;
-    for (const MidiMessage& message : PieceStartMessages())
+    for (const MidiMessage& message : PieceStartMessages(settings))
         timed.push_back({0, message});
     Sequencer sequencer;
-    sequencer.Start(notes);
+    sequencer.Start(notes, settings);
     for (int tick = 1;; ++tick) {
         const Sequencer::Step step = sequencer.Tick();
         for (const MidiMessage& message : step.messages)
@@ -72,6 +75,11 @@ std::vector<TimedMessage> PieceMessages(const std::vector<std::uint8_t>& notes)
         if (step.ended)
             return timed;
     }
+}
+
+int PieceEndStep(const std::vector<std::uint8_t>& notes)
+{
+    return static_cast<int>(notes.size()) + 1;
 }
 
 } // namespace music

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "midi_file.h"
 #include "midi_message.h"
+#include "music_settings.h"
 
 #include <array>
 #include <cstdint>
@@ -9,8 +9,19 @@
 
 namespace music {
 
+// Playback advances one step at a time; step k sounds k steps after the
+// piece starts. This is the default step; the settings may choose another.
+inline constexpr int StepMilliseconds = DefaultStepMilliseconds;
+
+// A message and the step it sounds at; step 0 is the start of the piece.
+struct TimedMessage
+{
+    int step = 0;
+    MidiMessage message;
+};
+
 // The instruments, sent before the first tick of every piece.
-std::array<MidiMessage, 2> PieceStartMessages();
+std::array<MidiMessage, 2> PieceStartMessages(const MusicSettings& settings = {});
 
 // Plays a melody of note numbers one byte per tick. Byte 0 is never struck:
 // it is only the predecessor of byte 1. Knows nothing of time; whoever owns
@@ -26,7 +37,9 @@ public:
         bool ended = false;
     };
 
-    void Start(std::vector<std::uint8_t> notes);
+    // The settings choose the chords and the velocities; they should be
+    // valid (IsValid). The step length plays no part here.
+    void Start(std::vector<std::uint8_t> notes, const MusicSettings& settings = {});
     Step Tick();
 
     int Position() const { return position_; }
@@ -40,11 +53,16 @@ private:
     int position_ = 0;
     // The byte that chose the chord struck last, so its release matches it.
     std::uint8_t chordRoot_ = 0;
+    MusicSettings settings_;
 };
 
 // Everything playback of these notes sends, each at its tick: the instruments
 // at step 0, tick k at step k. The piece ends at step notes.size() + 1, where
-// playback silences whatever still sounds.
-std::vector<TimedMessage> PieceMessages(const std::vector<std::uint8_t>& notes);
+// playback silences whatever still sounds. Only the times of the messages
+// depend on the step length, never the messages themselves.
+std::vector<TimedMessage> PieceMessages(const std::vector<std::uint8_t>& notes, const MusicSettings& settings = {});
+
+// The step at which a piece of these notes ends.
+int PieceEndStep(const std::vector<std::uint8_t>& notes);
 
 } // namespace music

@@ -1,0 +1,383 @@
+#include "audio_export.h"
+
+#include <fluidsynth.h>
+#include <sndfile.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <thread>
+
+namespace music {
+
+namespace {
+
+// The lanes meet after every second of sound.
+constexpr std::int64_t ChunkFrames = AudioSampleRate;
+constexpr unsigned MaxLanes = 4;
+constexpr int KeysPerChannel = 128;
+constexpr mode_t ReadableFileMode = 0644;
+
+struct FormatName
+{
+    std::string_view extension;
+    AudioFormat format;
+};
+constexpr std::array<FormatName, 4> FormatNames{{
+    {".wav", AudioFormat::Wav},
+    {".flac", AudioFormat::Flac},
+    {".ogg", AudioFormat::OggVorbis},
+    {".oga", AudioFormat::OggVorbis},
+}};
+
+int SndfileFormat(AudioFormat format)
+{
+    switch (format) {
+    case AudioFormat::Wav:
+        return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    case AudioFormat::Flac:
+        return SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    case AudioFormat::OggVorbis:
+        return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    }
+    return 0;
+}
+
+std::string ErrnoText()
+{
+    return std::strerror(errno);
+}
+
+// The synthesizer and its settings, released together.
+struct Synthesizer
+{
+    Synthesizer()
+    {
+        settings = new_fluid_settings();
+        if (!settings)
+            return;
+        fluid_settings_setnum(settings, "synth.sample-rate", AudioSampleRate);
+        // The same loudness as live playback.
+        fluid_settings_setnum(settings, "synth.gain", 0.5);
+        // Only the samples of the presets a piece uses are read from the SoundFont.
+        fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+        synth = new_fluid_synth(settings);
+    }
+    ~Synthesizer()
+    {
+        if (synth)
+            delete_fluid_synth(synth);
+        if (settings)
+            delete_fluid_settings(settings);
+    }
+    Synthesizer(const Synthesizer&) = delete;
+    Synthesizer& operator=(const Synthesizer&) = delete;
+
+    void Play(const MidiMessage& message) const
+    {
+        const int channel = message.Channel();
+        switch (message.Kind()) {
+        case NoteOnKind:
+            fluid_synth_noteon(synth, channel, message.data1, message.data2);
+            break;
+        case NoteOffKind:
+            fluid_synth_noteoff(synth, channel, message.data1);
+            break;
+        case ProgramChangeKind:
+            fluid_synth_program_change(synth, channel, message.data1);
+            break;
+        case ControlChangeKind:
+            fluid_synth_cc(synth, channel, message.data1, message.data2);
+            break;
+        default:
+            break;
+        }
+    }
+
+    fluid_settings_t* settings = nullptr;
+    fluid_synth_t* synth = nullptr;
+};
+
+// What the synthesizers play, at its frame; a message or the release of every note.
+struct FrameEvent
+{
+    std::int64_t frame = 0;
+    MidiMessage message;
+    bool releaseAll = false;
+};
+
+// Several synthesizers that share the notes between them, each rendering
+// on its own core, and whose outputs add up to what one synthesizer would
+// render: voices sound independently, and reverb and chorus are linear.
+// A key always plays on the same lane, so a note-off finds its note and a
+// repeated strike releases the one before, as in a single synthesizer.
+// The lanes meet only once a chunk, so a busy core delays the others little.
+class Ensemble
+{
+public:
+    Ensemble(unsigned lanes, const std::vector<FrameEvent>& events) : events_(events)
+    {
+        for (unsigned i = 0; i < lanes; ++i)
+            lanes_.push_back(std::make_unique<Lane>());
+    }
+
+    bool Started() const
+    {
+        return std::all_of(lanes_.begin(), lanes_.end(), [](const auto& lane) { return lane->synth.synth != nullptr; });
+    }
+
+    bool Load(const std::string& soundFontPath) const
+    {
+        return std::all_of(lanes_.begin(), lanes_.end(), [&](const auto& lane) {
+            return fluid_synth_sfload(lane->synth.synth, soundFontPath.c_str(), 1) != FLUID_FAILED;
+        });
+    }
+
+    // The frames up to end, as interleaved stereo with the lanes mixed; the
+    // caller may take the samples, the buffer is refilled next time.
+    std::vector<float>& RenderUntil(std::int64_t end)
+    {
+        {
+            std::vector<std::jthread> others;
+            for (std::size_t lane = 1; lane < lanes_.size(); ++lane)
+                others.emplace_back([this, lane, end] { RenderLane(lane, end); });
+            RenderLane(0, end);
+        }
+        std::vector<float>& mix = lanes_[0]->buffer;
+        for (std::size_t lane = 1; lane < lanes_.size(); ++lane)
+            for (std::size_t i = 0; i < mix.size(); ++i)
+                mix[i] += lanes_[lane]->buffer[i];
+        return mix;
+    }
+
+private:
+    struct Lane
+    {
+        Synthesizer synth;
+        std::vector<float> buffer;
+        std::int64_t rendered = 0;
+        std::size_t nextEvent = 0;
+    };
+
+    bool Owns(std::size_t lane, const MidiMessage& message) const
+    {
+        if (message.Kind() != NoteOnKind && message.Kind() != NoteOffKind)
+            return true;
+        const std::size_t key = std::size_t{message.Channel()} * KeysPerChannel + message.data1;
+        return key % lanes_.size() == lane;
+    }
+
+    void RenderLane(std::size_t index, std::int64_t end)
+    {
+        Lane& lane = *lanes_[index];
+        const std::int64_t start = lane.rendered;
+        lane.buffer.resize(static_cast<std::size_t>(end - start) * AudioChannels);
+        auto renderTo = [&](std::int64_t frame) {
+            float* into = lane.buffer.data() + (lane.rendered - start) * AudioChannels;
+            // Left samples at even places, right at odd.
+            fluid_synth_write_float(lane.synth.synth, static_cast<int>(frame - lane.rendered), into, 0, AudioChannels,
+                                    into, 1, AudioChannels);
+            lane.rendered = frame;
+        };
+        for (; lane.nextEvent < events_.size() && events_[lane.nextEvent].frame < end; ++lane.nextEvent) {
+            const FrameEvent& event = events_[lane.nextEvent];
+            if (event.frame > lane.rendered)
+                renderTo(event.frame);
+            if (event.releaseAll)
+                fluid_synth_all_notes_off(lane.synth.synth, -1);
+            else if (Owns(index, event.message))
+                lane.synth.Play(event.message);
+        }
+        if (end > lane.rendered)
+            renderTo(end);
+    }
+
+    const std::vector<FrameEvent>& events_;
+    std::vector<std::unique_ptr<Lane>> lanes_;
+};
+
+// A temporary file beside the target that disappears unless it is kept.
+class TemporaryFile
+{
+public:
+    explicit TemporaryFile(const std::filesystem::path& target)
+    {
+        const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+        std::string name = ".";
+        name += target.filename().string();
+        name += ".XXXXXX";
+        std::string pattern = (folder / name).string();
+        fd_ = mkstemp(pattern.data());
+        if (fd_ >= 0)
+            path_ = pattern;
+    }
+    ~TemporaryFile()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+        if (!path_.empty())
+            unlink(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    int Descriptor() const { return fd_; }
+
+    // Flushes to disk, closes and renames over the target; an empty text means success.
+    std::string MoveTo(const std::filesystem::path& target)
+    {
+        // mkstemp makes the file private; a sound file is for others to read too.
+        fchmod(fd_, ReadableFileMode);
+        if (fsync(fd_) != 0)
+            return ErrnoText();
+        const int closed = close(fd_);
+        fd_ = -1;
+        if (closed != 0)
+            return ErrnoText();
+        if (rename(path_.c_str(), target.c_str()) != 0)
+            return ErrnoText();
+        path_.clear();
+        return {};
+    }
+
+private:
+    int fd_ = -1;
+    std::string path_;
+};
+
+struct SoundFile
+{
+    SNDFILE* file = nullptr;
+    ~SoundFile()
+    {
+        if (file)
+            sf_close(file);
+    }
+    // sf_close reports whether the encoder could finish the file.
+    std::string Close()
+    {
+        const int error = sf_close(file);
+        file = nullptr;
+        return error == 0 ? std::string{} : sf_error_number(error);
+    }
+};
+
+std::int64_t FrameOfStep(int step, int stepMilliseconds)
+{
+    return std::int64_t{std::max(step, 0)} * stepMilliseconds * AudioSampleRate / 1000;
+}
+
+} // namespace
+
+std::optional<AudioFormat> AudioFormatFor(const std::filesystem::path& target)
+{
+    std::string extension = target.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const FormatName& name : FormatNames)
+        if (extension == name.extension)
+            return name.format;
+    return std::nullopt;
+}
+
+AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int endStep, int stepMilliseconds,
+                               const std::string& soundFontPath, const std::filesystem::path& target,
+                               const AudioProgress& progress, std::stop_token stop)
+{
+    const std::optional<AudioFormat> format = AudioFormatFor(target);
+    if (!format)
+        return {AudioExportFault::UnknownFormat, {}};
+    if (stepMilliseconds < MinStepMilliseconds || stepMilliseconds > MaxStepMilliseconds)
+        return {AudioExportFault::InvalidStepLength, {}};
+
+    // Checked first so that a missing file is not worth a line of FluidSynth's log.
+    std::error_code unreadable;
+    if (!std::filesystem::is_regular_file(soundFontPath, unreadable))
+        return {AudioExportFault::NoSoundFont, soundFontPath};
+    std::vector<TimedMessage> ordered = messages;
+    std::stable_sort(ordered.begin(), ordered.end(), [](const TimedMessage& a, const TimedMessage& b) {
+        return std::max(a.step, 0) < std::max(b.step, 0);
+    });
+    std::vector<FrameEvent> events;
+    for (const TimedMessage& timed : ordered) {
+        events.push_back({FrameOfStep(timed.step, stepMilliseconds), timed.message});
+        endStep = std::max(endStep, timed.step);
+    }
+    const std::int64_t releaseFrame = FrameOfStep(endStep, stepMilliseconds);
+    const std::int64_t totalFrames = releaseFrame + std::int64_t{ReleaseTailMilliseconds} * AudioSampleRate / 1000;
+    // What live playback silences at once is released here, so it rings out as in the MIDI file.
+    events.push_back({releaseFrame, {}, true});
+
+    Ensemble ensemble(std::clamp(std::thread::hardware_concurrency(), 1u, MaxLanes), events);
+    if (!ensemble.Started())
+        return {AudioExportFault::NoSynthesizer, {}};
+    if (!ensemble.Load(soundFontPath))
+        return {AudioExportFault::NoSoundFont, soundFontPath};
+
+    TemporaryFile temporary(target);
+    if (temporary.Descriptor() < 0)
+        return {AudioExportFault::CannotCreate, ErrnoText()};
+    SF_INFO info{};
+    info.samplerate = AudioSampleRate;
+    info.channels = AudioChannels;
+    info.format = SndfileFormat(*format);
+    SoundFile sound;
+    sound.file = sf_open_fd(temporary.Descriptor(), SFM_WRITE, &info, SF_FALSE);
+    if (!sound.file)
+        return {AudioExportFault::CannotCreate, sf_strerror(nullptr)};
+    // Loud chords clip rather than wrap around in the integer formats.
+    sf_command(sound.file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+
+    // Each second of sound is encoded while the next one renders.
+    std::vector<float> pending;
+    bool writeFailed = false;
+    auto encode = [&] {
+        const auto frames = static_cast<sf_count_t>(pending.size() / AudioChannels);
+        writeFailed = writeFailed || sf_writef_float(sound.file, pending.data(), frames) != frames;
+    };
+    for (std::int64_t rendered = 0; rendered < totalFrames;) {
+        if (stop.stop_requested())
+            return {AudioExportFault::Cancelled, {}};
+        const std::int64_t end = std::min(rendered + ChunkFrames, totalFrames);
+        {
+            std::jthread encoder;
+            if (!pending.empty())
+                encoder = std::jthread(encode);
+            std::vector<float>& chunk = ensemble.RenderUntil(end);
+            if (encoder.joinable())
+                encoder.join();
+            pending.swap(chunk);
+        }
+        if (writeFailed)
+            return {AudioExportFault::WriteFailed, sf_strerror(sound.file)};
+        rendered = end;
+        if (progress)
+            progress(static_cast<double>(rendered) / static_cast<double>(totalFrames));
+    }
+    encode();
+    if (writeFailed)
+        return {AudioExportFault::WriteFailed, sf_strerror(sound.file)};
+
+    if (std::string error = sound.Close(); !error.empty())
+        return {AudioExportFault::WriteFailed, error};
+    if (std::string error = temporary.MoveTo(target); !error.empty())
+        return {AudioExportFault::WriteFailed, error};
+    return {};
+}
+
+AudioExportOutcome ExportPieceAudio(const std::vector<std::uint8_t>& notes, const MusicSettings& settings,
+                                    const std::string& soundFontPath, const std::filesystem::path& target,
+                                    const AudioProgress& progress, std::stop_token stop)
+{
+    return ExportAudio(PieceMessages(notes, settings), PieceEndStep(notes), settings.stepMilliseconds, soundFontPath,
+                       target, progress, stop);
+}
+
+} // namespace music

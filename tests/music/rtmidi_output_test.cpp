@@ -1,0 +1,145 @@
+#include "printing.h"
+#include "rtmidi_output.h"
+#include "sequencer.h"
+
+#include <gtest/gtest.h>
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <algorithm>
+#include <csignal>
+#include <mutex>
+#include <thread>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+using music::ExternalMidiApi;
+using music::MidiMessage;
+using namespace std::chrono_literals;
+using Messages = std::vector<MidiMessage>;
+
+// A JACK server of the test's own on the dummy backend, under a name of its own.
+struct JackServer
+{
+    JackServer()
+    {
+        const std::string name = "velmora-test-" + std::to_string(::getpid());
+        setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
+        jack_set_error_function([](const char*) {});  // each early try would print its failure
+        const std::string command = "exec jackd -n " + name + " -r -d dummy -p 256 >/dev/null 2>&1";
+        const char* arguments[] = {"sh", "-c", command.c_str(), nullptr};
+        if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(arguments), environ) != 0)
+            pid = 0;
+        for (auto waited = 0ms; pid != 0 && waited < 10s; waited += 50ms, std::this_thread::sleep_for(50ms)) {
+            if (jack_client_t* probe = jack_client_open("probe", JackNoStartServer, nullptr)) {
+                jack_client_close(probe);
+                return;
+            }
+        }
+        failure = "jackd -d dummy (Debian's jackd2) took no client within 10 s";
+    }
+    ~JackServer()
+    {
+        if (pid != 0 && kill(pid, SIGTERM) == 0)
+            waitpid(pid, nullptr, 0);
+    }
+
+    pid_t pid = 0;
+    std::string failure;
+};
+
+// A JACK client with one MIDI input port that keeps every message it hears.
+struct JackRecorder
+{
+    JackRecorder()
+    {
+        client = jack_client_open("recorder", JackNoStartServer, nullptr);
+        port = jack_port_register(client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+        jack_set_process_callback(client, [](jack_nframes_t frames, void* self) {
+            auto& recorder = *static_cast<JackRecorder*>(self);
+            void* buffer = jack_port_get_buffer(recorder.port, frames);
+            const std::lock_guard lock(recorder.mutex);
+            jack_midi_event_t e;
+            for (jack_nframes_t i = 0; jack_midi_event_get(&e, buffer, i) == 0; ++i)
+                recorder.received.push_back({e.buffer[0], e.buffer[1], e.size > 2 ? e.buffer[2] : std::uint8_t{0}});
+            return 0;
+        }, this);
+        jack_activate(client);
+    }
+    ~JackRecorder() { jack_client_close(client); }
+
+    std::string PortName() const { return jack_port_name(port); }
+    // What has arrived after some sixty periods of the server.
+    Messages Received()
+    {
+        std::this_thread::sleep_for(300ms);
+        const std::lock_guard lock(mutex);
+        return received;
+    }
+
+    jack_client_t* client;
+    jack_port_t* port;
+    std::mutex mutex;
+    Messages received;
+};
+
+TEST(JackOutput, SendsThePieceToAChosenPortOrItsOwnSilencesAtCloseAndReportsAPortThatWentAwayOnce)
+{
+    const JackServer server;
+    if (!server.failure.empty())
+        GTEST_SKIP() << "no JACK server for the test: " << server.failure;
+    Messages piece;
+    for (const auto& timed : music::PieceMessages({72, 74, 76, 76, 79, 84, 72, 81, 83, 77, 74}))
+        piece.push_back(timed.message);
+    for (const bool ownPort : {false, true}) {
+        SCOPED_TRACE(ownPort ? "Velmora's own port" : "the recorder's port");
+        JackRecorder recorder;
+        const auto ports = music::ListMidiInputPorts(ExternalMidiApi::Jack);
+        ASSERT_TRUE(ports && std::count(ports->begin(), ports->end(), recorder.PortName()) == 1);
+        music::RtMidiOutput output(ExternalMidiApi::Jack, ownPort ? std::nullopt : std::optional(recorder.PortName()));
+        ASSERT_EQ(music::OpenOutput(output), music::OpenOutcome::Opened);
+        ASSERT_TRUE(!ownPort || jack_connect(recorder.client, "Velmora:Velmora", recorder.PortName().c_str()) == 0);
+        for (const MidiMessage& message : piece)
+            output.Send(message);
+        music::CloseOutput(output);
+        // All notes off, then all sound off, on the melody's and the chords' channels.
+        Messages expected = piece;
+        expected.insert(expected.end(), {{0xB0, 123, 0}, {0xB0, 120, 0}, {0xB1, 123, 0}, {0xB1, 120, 0}});
+        EXPECT_EQ(recorder.Received(), expected);
+        EXPECT_FALSE(output.TakePortLost());
+    }
+
+    auto leaving = std::make_unique<JackRecorder>();
+    music::RtMidiOutput output(ExternalMidiApi::Jack, leaving->PortName());
+    ASSERT_EQ(music::OpenOutput(output), music::OpenOutcome::Opened);
+    output.Send(music::NoteOn(72, 127, 0));
+    EXPECT_EQ(leaving->Received(), Messages{music::NoteOn(72, 127, 0)});
+    leaving.reset();  // the program quits
+    std::this_thread::sleep_for(200ms);
+    for (const MidiMessage& message : piece)
+        output.Send(message);
+    EXPECT_TRUE(output.TakePortLost());
+    EXPECT_FALSE(output.TakePortLost()) << "a loss is reported once";
+    music::CloseOutput(output);
+    music::RtMidiOutput absent(ExternalMidiApi::Jack, std::string("nobody:in"));
+    EXPECT_EQ(music::OpenOutput(absent), music::OpenOutcome::NoDevice);
+}
+
+TEST(AlsaOutput, ListsAndOpensWhereTheSequencerExistsAndFindsNoDeviceWhereNot)
+{
+    const bool present = access("/dev/snd/seq", F_OK) == 0;
+    music::RtMidiOutput own(ExternalMidiApi::AlsaSequencer, std::nullopt);
+    EXPECT_EQ(music::ListMidiInputPorts(ExternalMidiApi::AlsaSequencer).has_value(), present);
+    EXPECT_EQ(music::OpenOutput(own), present ? music::OpenOutcome::Opened : music::OpenOutcome::NoDevice);
+    music::CloseOutput(own);
+    if (!present)
+        GTEST_SKIP() << "no ALSA sequencer (/dev/snd/seq) here: checked only that none is found";
+}
+
+} // namespace
