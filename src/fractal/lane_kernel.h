@@ -38,7 +38,7 @@ inline constexpr int Groups = 3;
 // method doubles the distance between saves, so any cycle is caught once
 // the distance has grown past its period.
 inline constexpr std::int64_t FirstSave = 16;
-inline constexpr std::int64_t SaveQuantum = 16;
+inline constexpr std::int64_t SaveQuantum = 64;
 // Iterations between looks at the stop request: well under a millisecond.
 inline constexpr std::int64_t StopCheckInterval = 4096;
 
@@ -231,8 +231,10 @@ private:
         y2_[g] = V::AndNot(mask, y2_[g]);
         sx_[g] = V::Or(mask, sx_[g]);
         sy_[g] = V::Or(mask, sy_[g]);
-        cx_[g] = V::Load(cxs_ + g * V::Lanes);
-        cy_[g] = V::Load(cys_ + g * V::Lanes);
+        // Element by element: a whole-vector load right after the
+        // stores of single elements would wait for them to reach the cache.
+        cx_[g] = V::Elements(cxs_ + g * V::Lanes);
+        cy_[g] = V::Elements(cys_ + g * V::Lanes);
     }
 
     // The next pixel into the lane, or c = 0 when none is left: its z stays

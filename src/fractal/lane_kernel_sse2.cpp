@@ -15,6 +15,7 @@ struct Sse2
     static Real AllBits() { return _mm_castsi128_pd(_mm_set1_epi32(-1)); }
     static Real Broadcast(double value) { return _mm_set1_pd(value); }
     static Real Load(const double* values) { return _mm_load_pd(values); }
+    static Real Elements(const double* values) { return _mm_set_pd(values[1], values[0]); }
     static Real Add(Real a, Real b) { return _mm_add_pd(a, b); }
     static Real Sub(Real a, Real b) { return _mm_sub_pd(a, b); }
     static Real Mul(Real a, Real b) { return _mm_mul_pd(a, b); }
