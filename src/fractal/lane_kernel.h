@@ -39,6 +39,8 @@ inline constexpr int Groups = 3;
 // the distance has grown past its period.
 inline constexpr std::int64_t FirstSave = 16;
 inline constexpr std::int64_t SaveQuantum = 64;
+// Below this limit the saves would cost more than they can spare.
+inline constexpr int PeriodicityFrom = 256;
 // Iterations between looks at the stop request: well under a millisecond.
 inline constexpr std::int64_t StopCheckInterval = 4096;
 
@@ -256,7 +258,7 @@ private:
         }
         start_[lane] = step_;
         saveGap_[lane] = FirstSave;
-        nextSave_[lane] = Quantized(step_ + FirstSave);
+        nextSave_[lane] = job_.maxIterations < PeriodicityFrom ? Idle : Quantized(step_ + FirstSave);
         if (save_ != Unknown && nextSave_[lane] < save_)
             save_ = nextSave_[lane];
         ++active_;
