@@ -155,23 +155,30 @@ private:
     void FinishEscapedAndRepeating()
     {
         const Real four = V::Broadcast(4.0);
+        Real done[Groups];
+        int escapedLanes = 0;
+        int doneLanes = 0;
+#pragma GCC unroll 4
         for (int g = 0; g < Groups; ++g) {
             const Real escaped = V::Greater(V::Add(x2_[g], y2_[g]), four);
             // Equal doubles here mean an equal orbit from here on: a zero's
             // sign only ever reaches other zeros and squares.
             const Real repeated = V::And(V::Equal(zx_[g], sx_[g]), V::Equal(zy_[g], sy_[g]));
-            const int escapedBits = V::Bits(escaped);
-            const int done = escapedBits | V::Bits(repeated);
-            if (done == 0)
-                continue;
-            for (int i = 0; i < V::Lanes; ++i) {
-                if ((done >> i & 1) == 0)
-                    continue;
-                const int lane = g * V::Lanes + i;
-                Finish(lane, (escapedBits >> i & 1) != 0 ? static_cast<int>(step_ - 1 - start_[lane]) : NeverEscapes);
-            }
-            Restart(g, V::Or(escaped, repeated));
+            done[g] = V::Or(escaped, repeated);
+            escapedLanes |= V::Bits(escaped) << g * V::Lanes;
+            doneLanes |= V::Bits(done[g]) << g * V::Lanes;
         }
+        // Set bits one by one: fewer unpredictable branches than a test per lane.
+        for (int lanes = doneLanes; lanes != 0; lanes &= lanes - 1) {
+            const int lane = __builtin_ctz(static_cast<unsigned>(lanes));
+            const int count = static_cast<int>(step_ - 1 - start_[lane]);
+            Finish(lane, (escapedLanes >> lane & 1) != 0 ? count : NeverEscapes);
+        }
+        // Every group, whether or not it has finished lanes: cheaper than
+        // a branch that guesses wrong.
+#pragma GCC unroll 4
+        for (int g = 0; g < Groups; ++g)
+            Restart(g, done[g]);
     }
 
     void FinishAtLimit()
