@@ -55,7 +55,7 @@ bool CountEscapes(const View& view, int maxIterations, ColumnRange columns, std:
         .stopRequested = stop.stop_possible() ? StopRequested : nullptr,
         .stopContext = &stop,
     };
-    if (stop.stop_requested())
+    if (stop.stop_requested() || counts.size() < static_cast<std::size_t>(columns.PixelCount()))
         return false;
     return instructions == InstructionSet::Avx2 ? kernel::CountEscapesAvx2(job) : kernel::CountEscapesSse2(job);
 }

@@ -31,7 +31,8 @@ struct ColumnRange
 // counts (at least columns.PixelCount() of them), as EscapeCount gives them.
 // A pixel whose orbit returns exactly to an earlier point can never escape,
 // so it is NotEscaped as soon as that is seen. False when stop was requested
-// before every count was known; the counts are then incomplete.
+// before every count was known (the counts are then incomplete), or when
+// counts is too short to hold them.
 bool CountEscapes(const View& view, int maxIterations, ColumnRange columns, std::span<int> counts,
                   InstructionSet instructions, std::stop_token stop = {});
 

@@ -40,7 +40,8 @@ RenderOutcome RenderInParallel(const View& view, int maxIterations, const BlockD
             }
             ColumnBlock done{columns, std::vector<Colour>(counts.size())};
             std::transform(counts.begin(), counts.end(), done.colours.begin(), ColourOf);
-            blockDone(std::move(done));
+            if (blockDone)
+                blockDone(std::move(done));
         }
     };
     {

@@ -21,7 +21,7 @@ struct ColumnBlock
 };
 
 // Called on a worker thread as each block is complete, possibly on several
-// workers at once; blocks come in no particular order.
+// workers at once; blocks come in no particular order. It must not throw.
 using BlockDone = std::function<void(ColumnBlock block)>;
 
 struct ParallelRenderOptions
