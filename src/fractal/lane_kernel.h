@@ -39,10 +39,13 @@ inline constexpr int Groups = 3;
 // the distance has grown past its period.
 inline constexpr std::int64_t FirstSave = 16;
 inline constexpr std::int64_t SaveQuantum = 64;
-// Below this limit the saves would cost more than they can spare.
-inline constexpr int PeriodicityFrom = 256;
 // Iterations between looks at the stop request: well under a millisecond.
 inline constexpr std::int64_t StopCheckInterval = 4096;
+// Below this limit lanes are not refilled and orbits not saved: a pixel's
+// few iterations cost less than its refill, and a cycle would rarely be
+// caught soon enough to spare any.
+inline constexpr int LongOrbitsFrom = 256;
+inline constexpr std::int64_t ShortBatchesPerStopCheck = 256;
 
 namespace {
 
@@ -61,6 +64,8 @@ public:
                 job_.counts[i] = NeverEscapes;
             return true;
         }
+        if (job_.maxIterations < LongOrbitsFrom)
+            return RunShort();
         for (int lane = 0; lane < LaneCount; ++lane)
             Refill(lane);
         const Real zero = V::Zero();
@@ -102,6 +107,70 @@ public:
 
 private:
     using Real = typename V::Real;
+
+    // Short orbits: the lanes of a batch start together and the batch ends
+    // with its slowest pixel. No lane is refilled, nothing is saved, and
+    // each lane counts the iterations it survived, so nothing stops the
+    // iteration on the way.
+    bool RunShort()
+    {
+        const Real four = V::Broadcast(4.0);
+        const Real one = V::Broadcast(1.0);
+        alignas(64) double survived[LaneCount];
+        alignas(64) double stillInside[LaneCount];
+        for (std::int64_t first = 0; first < pixelCount_; first += LaneCount) {
+            // Past the last pixel c = 0, which never escapes.
+            for (int lane = 0; lane < LaneCount; ++lane) {
+                const bool pixel = first + lane < pixelCount_;
+                cxs_[lane] = pixel ? job_.columnReals[nextColumn_] : 0.0;
+                cys_[lane] = pixel ? job_.rowImaginaries[nextRow_] : 0.0;
+                if (pixel && ++nextRow_ == job_.rowCount) {
+                    nextRow_ = 0;
+                    ++nextColumn_;
+                }
+            }
+            Real zx[Groups], zy[Groups], x2[Groups], y2[Groups], cx[Groups], cy[Groups], count[Groups], inside[Groups];
+#pragma GCC unroll 4
+            for (int g = 0; g < Groups; ++g) {
+                zx[g] = zy[g] = x2[g] = y2[g] = count[g] = V::Zero();
+                inside[g] = V::AllBits();
+                cx[g] = V::Load(cxs_ + g * V::Lanes);
+                cy[g] = V::Load(cys_ + g * V::Lanes);
+            }
+            for (int n = 0; n <= job_.maxIterations; ++n) {
+                Real any = V::Zero();
+#pragma GCC unroll 4
+                for (int g = 0; g < Groups; ++g) {
+                    // As in Iterate; lanes that left go on harmlessly, masked.
+                    const Real nx = V::Add(V::Sub(x2[g], y2[g]), cx[g]);
+                    const Real ny = V::Add(V::Mul(V::Add(zx[g], zx[g]), zy[g]), cy[g]);
+                    x2[g] = V::Mul(nx, nx);
+                    y2[g] = V::Mul(ny, ny);
+                    zx[g] = nx;
+                    zy[g] = ny;
+                    inside[g] = V::AndNot(V::Greater(V::Add(x2[g], y2[g]), four), inside[g]);
+                    count[g] = V::Add(count[g], V::And(inside[g], one));
+                    any = V::Or(any, inside[g]);
+                }
+                if (V::Bits(any) == 0)
+                    break;
+            }
+#pragma GCC unroll 4
+            for (int g = 0; g < Groups; ++g) {
+                V::Store(survived + g * V::Lanes, count[g]);
+                V::Store(stillInside + g * V::Lanes, inside[g]);
+            }
+            for (int lane = 0; lane < LaneCount && first + lane < pixelCount_; ++lane)
+                job_.counts[first + lane] = V::Bits(V::Load(stillInside + lane / V::Lanes * V::Lanes)) >> lane % V::Lanes & 1
+                                                ? NeverEscapes
+                                                : static_cast<int>(survived[lane]);
+            if ((first / LaneCount) % ShortBatchesPerStopCheck == 0 && job_.stopRequested &&
+                job_.stopRequested(job_.stopContext))
+                return false;
+        }
+        return true;
+    }
+
     static constexpr int LaneCount = V::Lanes * Groups;
     static constexpr std::int64_t Idle = INT64_MAX / 4;
     // Not yet worked out; larger than every step.
@@ -265,7 +334,7 @@ private:
         }
         start_[lane] = step_;
         saveGap_[lane] = FirstSave;
-        nextSave_[lane] = job_.maxIterations < PeriodicityFrom ? Idle : Quantized(step_ + FirstSave);
+        nextSave_[lane] = Quantized(step_ + FirstSave);
         if (save_ != Unknown && nextSave_[lane] < save_)
             save_ = nextSave_[lane];
         ++active_;

@@ -17,6 +17,7 @@ struct Avx2
     static Real Broadcast(double value) { return _mm256_set1_pd(value); }
     static Real Load(const double* values) { return _mm256_load_pd(values); }
     static Real Elements(const double* values) { return _mm256_set_pd(values[3], values[2], values[1], values[0]); }
+    static void Store(double* values, Real v) { _mm256_store_pd(values, v); }
     static Real Add(Real a, Real b) { return _mm256_add_pd(a, b); }
     static Real Sub(Real a, Real b) { return _mm256_sub_pd(a, b); }
     static Real Mul(Real a, Real b) { return _mm256_mul_pd(a, b); }

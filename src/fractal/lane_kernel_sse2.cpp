@@ -16,6 +16,7 @@ struct Sse2
     static Real Broadcast(double value) { return _mm_set1_pd(value); }
     static Real Load(const double* values) { return _mm_load_pd(values); }
     static Real Elements(const double* values) { return _mm_set_pd(values[1], values[0]); }
+    static void Store(double* values, Real v) { _mm_store_pd(values, v); }
     static Real Add(Real a, Real b) { return _mm_add_pd(a, b); }
     static Real Sub(Real a, Real b) { return _mm_sub_pd(a, b); }
     static Real Mul(Real a, Real b) { return _mm_mul_pd(a, b); }
