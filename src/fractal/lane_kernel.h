@@ -117,7 +117,6 @@ private:
         const Real four = V::Broadcast(4.0);
         const Real one = V::Broadcast(1.0);
         alignas(64) double survived[LaneCount];
-        alignas(64) double stillInside[LaneCount];
         for (std::int64_t first = 0; first < pixelCount_; first += LaneCount) {
             // Past the last pixel c = 0, which never escapes.
             for (int lane = 0; lane < LaneCount; ++lane) {
@@ -155,15 +154,14 @@ private:
                 if (V::Bits(any) == 0)
                     break;
             }
+            int insideLanes = 0;
 #pragma GCC unroll 4
             for (int g = 0; g < Groups; ++g) {
                 V::Store(survived + g * V::Lanes, count[g]);
-                V::Store(stillInside + g * V::Lanes, inside[g]);
+                insideLanes |= V::Bits(inside[g]) << g * V::Lanes;
             }
             for (int lane = 0; lane < LaneCount && first + lane < pixelCount_; ++lane)
-                job_.counts[first + lane] = V::Bits(V::Load(stillInside + lane / V::Lanes * V::Lanes)) >> lane % V::Lanes & 1
-                                                ? NeverEscapes
-                                                : static_cast<int>(survived[lane]);
+                job_.counts[first + lane] = (insideLanes >> lane & 1) != 0 ? NeverEscapes : static_cast<int>(survived[lane]);
             if ((first / LaneCount) % ShortBatchesPerStopCheck == 0 && job_.stopRequested &&
                 job_.stopRequested(job_.stopContext))
                 return false;
