@@ -1,22 +1,52 @@
 #include "render.h"
 
+#include "escape_counts.h"
+
+#include <algorithm>
+#include <vector>
+
 namespace fractal {
 
-ColourGrid Render(const View& view, std::int16_t maxIterations, const ColumnDone& columnDone)
+int EscapeCount(double cx, double cy, int maxIterations)
+{
+    double zx = 0.0;
+    double zy = 0.0;
+    for (int n = 0; n <= maxIterations; ++n) {
+        const double nx = zx * zx - zy * zy + cx;
+        const double ny = 2.0 * zx * zy + cy;
+        if (nx * nx + ny * ny > 4.0)
+            return n;
+        zx = nx;
+        zy = ny;
+    }
+    return NotEscaped;
+}
+
+namespace {
+
+// Columns counted at once: enough pixels to keep every vector lane busy
+// until near the end, few enough that progress is still reported often.
+constexpr int ColumnsPerBatch = 8;
+
+} // namespace
+
+ColourGrid Render(const View& view, int maxIterations, const ColumnDone& columnDone)
 {
     ColourGrid grid;
-    const double xStep = view.XStep();
-    const double yStep = view.YStep();
-    for (std::int16_t x = 0; x < PictureSide; ++x) {
-        const double cx = x * xStep + view.xMin;
-        for (std::int16_t y = 0; y < PictureSide; ++y) {
-            const double cy = y * yStep + view.yMin;
-            const std::int16_t count = EscapeCount(cx, cy, maxIterations);
-            if (count != NotEscaped)
-                grid.Set(x, y, EscapeColours[static_cast<std::size_t>(count % 7)]);
+    const InstructionSet instructions = FastestInstructionSet();
+    std::vector<int> counts(ColumnsPerBatch * PictureSide);
+    for (int first = 0; first < PictureSide; first += ColumnsPerBatch) {
+        const ColumnRange columns{first, std::min(ColumnsPerBatch, PictureSide - first)};
+        CountEscapes(view, maxIterations, columns, counts, instructions);
+        // Into the grid one column at a time, so each report sees its column
+        // complete and none to its right.
+        for (int i = 0; i < columns.columnCount; ++i) {
+            const int x = first + i;
+            for (int y = 0; y < PictureSide; ++y)
+                grid.Set(x, y, ColourOf(counts[static_cast<std::size_t>(i * PictureSide + y)]));
+            if (columnDone)
+                columnDone(x, grid);
         }
-        if (columnDone)
-            columnDone(x, grid);
     }
     return grid;
 }

@@ -397,7 +397,7 @@ protected:
             const int x = i < 4 ? (i % 2) * 399 : Uniform(0, 399);
             const int y = i < 4 ? (i / 2) * 399 : Uniform(0, 399);
             const auto point = fractal::ToPlane(e_->view, float(x), float(y));
-            const std::int16_t count = fractal::EscapeCount(point.x, point.y, e_->maxIterations);
+            const int count = fractal::EscapeCount(point.x, point.y, e_->maxIterations);
             const fractal::Colour expected = count < 0 ? 0 : SevenColours[std::size_t(count % 7)];
             EXPECT_EQ(e_->colours.At(x, y), expected) << Where() << "pixel (" << x << ", " << y << ")";
         }

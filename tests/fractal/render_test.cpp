@@ -1,9 +1,14 @@
 #include "render.h"
 
+#include "escape_counts.h"
+#include "parallel_render.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <complex>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -22,7 +27,7 @@ constexpr Colour Magenta = 0x00FF00FF;
 constexpr Colour White = 0x00FFFFFF;
 constexpr std::array<Colour, 7> ByCountModSeven{Red, Blue, Green, Yellow, Cyan, Magenta, White};
 
-constexpr std::int16_t Limits[] = {10, 50, 100};
+constexpr int Limits[] = {10, 50, 100};
 
 // An independent escape count in complex arithmetic: the iterations of
 // z -> z^2 + c that stayed within radius 2 before the first that left it,
@@ -48,7 +53,7 @@ std::complex<double> CellPoint(const View& view, int x, int y)
 
 TEST(EscapeCount, AModulusOfExactlyFourIsNotAnEscape)
 {
-    for (const std::int16_t limit : Limits) {
+    for (const int limit : Limits) {
         EXPECT_EQ(fractal::EscapeCount(2.0, 0.0, limit), 1) << "2 + 0i reaches 4, then escapes; limit " << limit;
         EXPECT_EQ(fractal::EscapeCount(-2.0, 0.0, limit), fractal::NotEscaped) << "-2 + 0i stays at 4; limit " << limit;
         EXPECT_EQ(fractal::EscapeCount(-2.0, -0.00275, limit), 0) << "just outside radius 2; limit " << limit;
@@ -73,7 +78,7 @@ TEST(Render, KnownCellsHaveTheirColoursAtEveryLimit)
         {"2 + 0i reaches exactly 4 and escapes one iteration later", {2, 3, 0, 1}, 0, 0, Blue},
         {"-2 + 0i stays at exactly 4 for ever", {-2, -1, 0, 1}, 0, 0, 0},
     };
-    for (const std::int16_t limit : Limits) {
+    for (const int limit : Limits) {
         for (const Case& c : cases) {
             const ColourGrid grid = fractal::Render(c.view, limit);
             EXPECT_EQ(grid.At(c.x, c.y), c.colour) << c.point << " at cell (" << c.x << ", " << c.y << "), limit " << limit;
@@ -87,7 +92,7 @@ TEST(Render, EveryCellMatchesAnIndependentEscapeCountAndTheSpareCellsStayZero)
     {
         const char* name;
         View view;
-        std::int16_t limit;
+        int limit;
     };
     const Case cases[] = {
         {"default view, limit 10", fractal::DefaultView, 10},
@@ -155,6 +160,91 @@ TEST(Render, ReportsEachColumnOnceInOrderWhenItIsComplete)
     EXPECT_EQ(columns, expected) << "one report per column, from the left";
     EXPECT_EQ(incomplete, std::vector<int>{}) << "columns reported before all their cells were set";
     EXPECT_EQ(ahead, std::vector<int>{}) << "columns reported with the next column already drawn";
+}
+
+// Seahorse valley: spirals of slowly escaping points around small bulbs.
+constexpr View Seahorse{-0.7486, -0.7386, 0.1268, 0.1368};
+
+TEST(CountEscapes, EveryInstructionSetGivesTheIndependentCountAtLowAndHighLimits)
+{
+    struct Case
+    {
+        const char* name;
+        View view;
+        int limit;
+        fractal::ColumnRange columns;
+    };
+    const Case cases[] = {
+        {"default view, limit 10", fractal::DefaultView, 10, {0, PictureSide}},
+        {"default view, limit 50", fractal::DefaultView, 50, {0, PictureSide}},
+        {"default view, limit 100", fractal::DefaultView, 100, {0, PictureSide}},
+        {"near the boundary, limit 100", {-0.75, -0.74, 0.1, 0.11}, 100, {0, PictureSide}},
+        {"-2 + 0i stays at modulus 4", {-2, -1, 0, 1}, 10000, {0, 3}},
+        {"across the set, limit 1000", fractal::DefaultView, 1000, {190, 5}},
+        {"seahorse valley, limit 1000", Seahorse, 1000, {100, 10}},
+        {"seahorse valley, limit 10000", Seahorse, 10000, {393, 7}},
+        {"inside the main cardioid, limit 10000", {-0.3, -0.1, -0.1, 0.1}, 10000, {0, 3}},
+        // Orbits that settle on exact cycles of two, and -1 + 0i of period 2 from the start.
+        {"the period-2 bulb around -1, limit 10000", {-1.05, -0.95, -0.05, 0.05}, 10000, {198, 4}},
+    };
+    for (const fractal::InstructionSet instructions : fractal::SupportedInstructionSets()) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.name << ", instruction set " << static_cast<int>(instructions));
+            std::vector<int> counts(static_cast<std::size_t>(c.columns.PixelCount()));
+            ASSERT_TRUE(fractal::CountEscapes(c.view, c.limit, c.columns, counts, instructions));
+            for (int i = 0; i < c.columns.PixelCount(); ++i) {
+                const int x = c.columns.firstColumn + i / PictureSide;
+                const int y = i % PictureSide;
+                ASSERT_EQ(counts[static_cast<std::size_t>(i)], ReferenceEscapeCount(CellPoint(c.view, x, y), c.limit))
+                    << "cell (" << x << ", " << y << ")";
+            }
+        }
+    }
+}
+
+TEST(RenderInParallel, AssemblesTheSerialPictureOnAnyThreadsWithEachColumnOnce)
+{
+    const ColourGrid serial = fractal::Render(Seahorse, 1000);
+    for (const fractal::InstructionSet instructions : fractal::SupportedInstructionSets()) {
+        for (const int threads : {1, 2, 3}) {
+            SCOPED_TRACE(testing::Message() << threads << " threads, instruction set " << static_cast<int>(instructions));
+            std::mutex mutex;
+            ColourGrid assembled;
+            std::vector<int> deliveries(PictureSide);
+            const auto outcome = fractal::RenderInParallel(
+                Seahorse, 1000,
+                [&](fractal::ColumnBlock block) {
+                    const std::lock_guard lock(mutex);
+                    block.CopyInto(assembled);
+                    for (int i = 0; i < block.columns.columnCount; ++i)
+                        ++deliveries[static_cast<std::size_t>(block.columns.firstColumn + i)];
+                },
+                {}, {.threadCount = threads, .columnsPerBlock = 7, .instructions = instructions});
+            EXPECT_EQ(outcome, fractal::RenderOutcome::Completed);
+            EXPECT_EQ(assembled, serial);
+            EXPECT_EQ(deliveries, std::vector<int>(PictureSide, 1));
+        }
+    }
+}
+
+TEST(RenderInParallel, AStopBeforeOrDuringTheRenderLeavesItIncompleteEvenAtAMillionIterations)
+{
+    for (const bool before : {true, false}) {
+        SCOPED_TRACE(before ? "stop before" : "stop at the first block");
+        std::stop_source stop;
+        if (before)
+            stop.request_stop();
+        std::atomic<int> blocks = 0;
+        const auto outcome = fractal::RenderInParallel(
+            fractal::DefaultView, 1'000'000,
+            [&](fractal::ColumnBlock) {
+                ++blocks;
+                stop.request_stop();
+            },
+            stop.get_token(), {.threadCount = 2, .columnsPerBlock = 1, .instructions = {}});
+        EXPECT_EQ(outcome, fractal::RenderOutcome::Stopped);
+        EXPECT_LT(blocks, before ? 1 : PictureSide);
+    }
 }
 
 } // namespace
