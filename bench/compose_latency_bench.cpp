@@ -75,7 +75,8 @@ struct Program
 
     music::FluidSynthOutput synth;  // starts loading the SoundFont, as at start-up
     StampingOutput output{synth};
-    Controller controller{output};
+    ImmediateRenderRunner renderer;  // the press is measured, not the picture
+    Controller controller{output, renderer};
     MainWindow window{controller};
 };
 

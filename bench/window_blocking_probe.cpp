@@ -88,7 +88,8 @@ struct Program
         QApplication::processEvents();
     }
     music::FluidSynthOutput output;
-    Controller controller{output};
+    ImmediateRenderRunner renderer;  // the sound is probed here, not the picture
+    Controller controller{output, renderer};
     MainWindow window{controller};
 };
 

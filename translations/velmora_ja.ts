@@ -67,6 +67,10 @@
         <source>No sound: the sound output could not be started (no sound server or sound card answered), so the piece plays silently.</source>
         <translation>MIDIデバイスを使用できません．</translation>
     </message>
+    <message>
+        <source>Drawing the picture; Escape cancels</source>
+        <translation>描画中です。Escキーで取り消せます</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -209,10 +213,6 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
         <translation>音を止めてVelmoraを閉じます</translation>
     </message>
     <message>
-        <source>How many iterations decide whether a point escapes</source>
-        <translation>点が発散するかを何回の反復で判定するか</translation>
-    </message>
-    <message>
         <source>8 to 800 steps</source>
         <translation>8〜800歩</translation>
     </message>
@@ -237,6 +237,14 @@ Do you want to replace the link?</source>
     <message>
         <source>Only %1 of %2 bytes could be written: %3</source>
         <translation>%2 バイトのうち %1 バイトしか書き込めませんでした: %3</translation>
+    </message>
+    <message>
+        <source>Automatic</source>
+        <translation>自動</translation>
+    </message>
+    <message>
+        <source>How many iterations decide whether a point escapes; Automatic gives deeper magnifications more</source>
+        <translation>点が発散するかを何回の反復で判定するか。自動では深く拡大するほど多くなります</translation>
     </message>
 </context>
 </TS>

@@ -36,6 +36,7 @@ enum class State {
     StartMissed,       // still waiting, after a press or a walk found nothing to play
     Playing,
     Played,            // a piece ended or was stopped; its walk is on screen
+    Rendering,         // a picture is being drawn; Cancel brings back the one before
 };
 
 enum class PressMeaning { Nothing, FirstCorner, SecondCorner, StartPoint };
@@ -58,6 +59,8 @@ struct StateRow
     std::optional<State> afterMiss = std::nullopt;
     // After Stop Music, or the tick that ends the piece.
     std::optional<State> afterStop = std::nullopt;
+    // Cancel returns to the state, view and picture from before, whatever they were.
+    bool cancelRestoresPrevious = false;
 };
 
 // Every state but Playing offers a way back to a fresh picture, and every
@@ -65,7 +68,7 @@ struct StateRow
 // that finds nothing to play leads to StartMissed, which differs from
 // ChoosingStart only in how it came about. Quit ends the session from any
 // state.
-inline constexpr std::array<StateRow, 9> StateTable{{
+inline constexpr std::array<StateRow, 10> StateTable{{
     {.state = State::Ready, .offered = {.draw = true}, .afterDraw = State::Drawn},
     {.state = State::Drawn,
      .offered = {.draw = true, .magnify = true, .trace = true, .back = true, .redraw = true},
@@ -106,6 +109,9 @@ inline constexpr std::array<StateRow, 9> StateTable{{
      .offered = {.draw = true, .compose = true, .back = true, .redraw = true},
      .afterDraw = State::Drawn, .afterCompose = State::ChoosingStart, .afterBack = State::Drawn,
      .afterRedraw = State::Drawn},
+    // Draw, Back, Redraw and a magnification pass through here; the state
+    // they lead to follows when the picture is complete.
+    {.state = State::Rendering, .offered = {.cancel = true}, .cancelRestoresPrevious = true},
 }};
 
 constexpr const StateRow& RowOf(State state)
@@ -121,7 +127,7 @@ static_assert([] {
         const Commands& on = row.offered;
         if (static_cast<std::size_t>(row.state) != i || (on.draw && !row.afterDraw) || (on.trace && !row.afterTrace)
             || (on.compose && !row.afterCompose) || (on.back && !row.afterBack) || (on.redraw && !row.afterRedraw)
-            || (on.cancel && !row.afterCancel) || (on.stopMusic && !row.afterStop)
+            || (on.cancel && !row.afterCancel && !row.cancelRestoresPrevious) || (on.stopMusic && !row.afterStop)
             || (row.press != PressMeaning::Nothing && !row.afterPress)
             || (row.press == PressMeaning::StartPoint && !row.afterMiss))
             return false;

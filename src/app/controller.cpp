@@ -10,10 +10,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <limits>
 
 namespace {
 
-constexpr std::array<std::int16_t, Controller::AccuracyCount> IterationsByAccuracy{10, 50, 100};
+// The accuracy list's entries; the last, Automatic, follows the view.
+constexpr std::array<int, Controller::AccuracyCount - 1> IterationsByAccuracy{10,     50,      100,      1'000,
+                                                                              10'000, 100'000, 1'000'000};
 constexpr fractal::Colour WalkRed = 0x000000FF;
 
 float ColumnProgress(int x)
@@ -23,9 +27,10 @@ float ColumnProgress(int x)
 
 } // namespace
 
-Controller::Controller(music::MidiOut& output, QObject* parent)
+Controller::Controller(music::MidiOut& output, RenderRunner& renderer, QObject* parent)
     : QObject(parent)
     , output_(output)
+    , renderer_(renderer)
     , lengthText_(QString::fromLatin1(DefaultLengthText))
 {
     connect(&timer_, &MusicTimer::Tick, this, &Controller::Tick);
@@ -36,6 +41,7 @@ Controller::Controller(music::MidiOut& output, QObject* parent)
 
 Controller::~Controller()
 {
+    renderer_.Cancel();
     timer_.SetEnabled(false);
 }
 
@@ -43,6 +49,8 @@ Commands Controller::Offered() const
 {
     if (quit_)
         return {};
+    if (state_ == State::Rendering)
+        return Row().offered;
     Commands offered = Row().offered;
     offered.back = offered.back && !history_.empty();
     offered.savePicture = hasPicture_;
@@ -79,6 +87,8 @@ QString Controller::StatusText() const
         return tr("Playing: step %1 of %2").arg(sequencer_.Position()).arg(sequencer_.Length());
     case State::Played:
         return tr("Compose again for another start point, or draw a new picture");
+    case State::Rendering:
+        return tr("Drawing the picture; Escape cancels");
     }
     return {};
 }
@@ -105,69 +115,106 @@ void Controller::SetLengthText(const QString& text)
     lengthText_ = text;
 }
 
+int AutomaticIterations(const fractal::View& view)
+{
+    const double width = view.xMax - view.xMin;
+    const double wholeWidth = fractal::DefaultView.xMax - fractal::DefaultView.xMin;
+    const double magnification = width > 0.0 ? wholeWidth / width : std::numeric_limits<double>::infinity();
+    const double iterations =
+        AutomaticBaseIterations + AutomaticIterationsPerDecade * std::max(0.0, std::log10(magnification));
+    return static_cast<int>(std::min(iterations, double(AutomaticMostIterations)));
+}
+
 // Taken just before each render, so a new choice shows only with the next picture.
 void Controller::ApplyAccuracy()
 {
-    if (accuracyIndex_ >= 0 && accuracyIndex_ < AccuracyCount)
+    if (accuracyIndex_ >= 0 && accuracyIndex_ < AccuracyCount - 1)
         maxIterations_ = IterationsByAccuracy[static_cast<std::size_t>(accuracyIndex_)];
+    else if (accuracyIndex_ == AutomaticAccuracy)
+        maxIterations_ = AutomaticIterations(view_);
 }
 
-void Controller::RenderView()
+// Every render draws the view it is given from a cleared picture, column by
+// column, with the accuracy taken now, off the window's thread; until it is
+// complete only Cancel is offered, which brings back all it replaced.
+void Controller::StartRender(const fractal::View& view, std::vector<fractal::View> history, bool hideBand, State after)
 {
+    beforeRender_ = {state_, view_, history_, rubberBand_, progress_, maxIterations_, picture_, colours_};
+    renderTarget_ = after;
+    view_ = view;
+    history_ = std::move(history);
+    if (hideBand)
+        SetRubberBand({false, rubberBand_.start, rubberBand_.end});
+    ApplyAccuracy();
     picture_.Clear();
+    colours_ = {};
     emit pictureChanged();
     SetProgress(0.0f);
-    colours_ = fractal::Render(view_, maxIterations_, [this](int x, const fractal::ColourGrid& grid) {
-        for (int y = 0; y < fractal::PictureSide; ++y)
-            picture_.Set(x, y, grid.At(x, y));
-        emit pictureChanged();
-        SetProgress(ColumnProgress(x));
-    });
-    hasPicture_ = true;
+    SetState(State::Rendering);
+    renderer_.Start(view_, maxIterations_,
+                    {.columnReady =
+                         [this](int x, const std::vector<fractal::Colour>& column) {
+                             for (int y = 0; y < fractal::PictureSide; ++y) {
+                                 picture_.Set(x, y, column[static_cast<std::size_t>(y)]);
+                                 colours_.Set(x, y, column[static_cast<std::size_t>(y)]);
+                             }
+                             emit pictureChanged();
+                             SetProgress(ColumnProgress(x));
+                         },
+                     .finished =
+                         [this] {
+                             hasPicture_ = true;
+                             SetState(renderTarget_);
+                         }});
 }
 
-// A magnification, Back and Redraw draw alike: the band goes, the accuracy is taken now.
-void Controller::DrawView(const fractal::View& view)
+void Controller::CancelRender()
 {
-    view_ = view;
-    SetRubberBand({false, rubberBand_.start, rubberBand_.end});
-    ApplyAccuracy();
-    RenderView();
+    renderer_.Cancel();
+    view_ = beforeRender_.view;
+    history_ = std::move(beforeRender_.history);
+    maxIterations_ = beforeRender_.maxIterations;
+    picture_ = std::move(beforeRender_.picture);
+    colours_ = std::move(beforeRender_.colours);
+    emit pictureChanged();
+    SetProgress(beforeRender_.progress);
+    SetRubberBand(beforeRender_.band);
+    SetState(beforeRender_.state);
 }
 
 void Controller::Draw()
 {
     if (!Offered().draw)
         return;
-    view_ = fractal::DefaultView;
-    history_.clear();
-    ApplyAccuracy();
-    RenderView();
-    SetState(*Row().afterDraw);
+    // A pending first corner, and its band, survive Draw.
+    StartRender(fractal::DefaultView, {}, false, *Row().afterDraw);
 }
 
 void Controller::Back()
 {
     if (!Offered().back)
         return;
-    const fractal::View previous = history_.back();
-    history_.pop_back();
-    DrawView(previous);
-    SetState(*Row().afterBack);
+    std::vector<fractal::View> history = history_;
+    const fractal::View previous = history.back();
+    history.pop_back();
+    StartRender(previous, std::move(history), true, *Row().afterBack);
 }
 
 void Controller::Redraw()
 {
     if (!Offered().redraw)
         return;
-    DrawView(view_);
-    SetState(*Row().afterRedraw);
+    StartRender(view_, history_, true, *Row().afterRedraw);
 }
 
 void Controller::Cancel()
 {
     if (!Offered().cancel)
         return;
+    if (state_ == State::Rendering) {
+        CancelRender();
+        return;
+    }
     ShowTracedOutline();
     SetState(*Row().afterCancel);
 }
@@ -260,9 +307,10 @@ void Controller::SetFirstCorner(float x, float y)
 // even if the picture was redrawn since.
 void Controller::CompleteMagnification(float x, float y)
 {
-    history_.push_back(view_);
-    DrawView(fractal::Magnify(firstCorner_, fractal::ToPlane(view_, x, y)));
-    SetState(*Row().afterPress);
+    std::vector<fractal::View> history = history_;
+    history.push_back(view_);
+    StartRender(fractal::Magnify(firstCorner_, fractal::ToPlane(view_, x, y)), std::move(history), true,
+                *Row().afterPress);
 }
 
 void Controller::ChooseStartPoint(float x, float y)
@@ -417,6 +465,7 @@ void Controller::EndPlayback()
 
 void Controller::Shutdown()
 {
+    renderer_.Cancel();
     timer_.SetEnabled(false);
     readinessCheck_.stop();
     music::CloseOutput(output_);

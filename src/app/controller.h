@@ -5,6 +5,7 @@
 #include "midi_out.h"
 #include "music_timer.h"
 #include "picture.h"
+#include "render_runner.h"
 #include "sequencer.h"
 #include "view.h"
 
@@ -16,6 +17,14 @@
 #include <cstdint>
 #include <optional>
 #include <vector>
+
+// The Automatic accuracy: 100 iterations at the whole set's width and 300
+// more for each tenfold magnification, at most 1,000,000, so deeper views
+// keep their detail.
+inline constexpr int AutomaticBaseIterations = 100;
+inline constexpr int AutomaticIterationsPerDecade = 300;
+inline constexpr int AutomaticMostIterations = 1'000'000;
+int AutomaticIterations(const fractal::View& view);
 
 // The red line from the first corner of a magnification to the pointer.
 struct RubberBand
@@ -34,12 +43,14 @@ class Controller : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int AccuracyCount = 3;
+    // Low, Medium, High, 1,000 to 1,000,000 iterations, and Automatic.
+    static constexpr int AccuracyCount = 8;
+    static constexpr int AutomaticAccuracy = AccuracyCount - 1;
     // How long an output that is still getting ready may stay silent before
     // the user is told why.
     static constexpr int ReadinessPatienceMilliseconds = 1500;
 
-    explicit Controller(music::MidiOut& output, QObject* parent = nullptr);
+    Controller(music::MidiOut& output, RenderRunner& renderer, QObject* parent = nullptr);
     ~Controller() override;
 
     // Inputs. A command that is not offered in the current state does nothing.
@@ -79,7 +90,7 @@ public:
     const QString& LengthText() const { return lengthText_; }
 
     const fractal::View& CurrentView() const { return view_; }
-    std::int16_t MaxIterations() const { return maxIterations_; }
+    int MaxIterations() const { return maxIterations_; }
     const fractal::ColourGrid& Colours() const { return colours_; }
     const fractal::OutlineGrid& Outline() const { return outline_; }
     // The last walk's bytes: its directions, or its notes once it played.
@@ -111,10 +122,10 @@ private:
     void SetProgress(float value);
     void SetRubberBand(RubberBand band);
     void ApplyAccuracy();
-    void RenderView();
+    void StartRender(const fractal::View& view, std::vector<fractal::View> history, bool hideBand, State after);
+    void CancelRender();
     void SetFirstCorner(float x, float y);
     void CompleteMagnification(float x, float y);
-    void DrawView(const fractal::View& view);
     void ShowTracedOutline();
     void MissStart(const QString& message);
     void ChooseStartPoint(float x, float y);
@@ -126,12 +137,13 @@ private:
     void Shutdown();
 
     music::MidiOut& output_;
+    RenderRunner& renderer_;
     State state_ = State::Ready;
     bool quit_ = false;
 
     int accuracyIndex_ = 1;
     QString lengthText_;
-    std::int16_t maxIterations_ = 0;
+    int maxIterations_ = 0;
     fractal::View view_ = fractal::DefaultView;
     fractal::PlanePoint firstCorner_;
     std::vector<fractal::View> history_;
@@ -151,4 +163,19 @@ private:
     music::Sequencer sequencer_;
     MusicTimer timer_;
     QTimer readinessCheck_;
+
+    // What a render replaced, for Cancel to bring back, and where it leads.
+    struct BeforeRender
+    {
+        State state = State::Ready;
+        fractal::View view;
+        std::vector<fractal::View> history;
+        RubberBand band;
+        float progress = 0.0f;
+        int maxIterations = 0;
+        Picture picture;
+        fractal::ColourGrid colours;
+    };
+    BeforeRender beforeRender_;
+    State renderTarget_ = State::Ready;
 };

@@ -18,7 +18,8 @@ int main(int argc, char* argv[])
     UseLanguage(application, ChooseLanguage(QLocale::system(), VELMORA_UI_LANGUAGE));
     // Starts loading the SoundFont in the background, so the first piece need not wait.
     music::FluidSynthOutput output;
-    Controller controller(output);
+    ThreadedRenderRunner renderer;
+    Controller controller(output, renderer);
     MainWindow window(controller);
     window.SetSoundFontName(QString::fromStdString(output.SoundFontPath()));
     window.show();

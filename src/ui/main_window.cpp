@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -137,6 +138,9 @@ void MainWindow::CreateControls()
     accuracy_->addItem(tr("Low"));
     accuracy_->addItem(tr("Medium"));
     accuracy_->addItem(tr("High"));
+    for (const int iterations : {1'000, 10'000, 100'000, 1'000'000})
+        accuracy_->addItem(QLocale().toString(iterations));
+    accuracy_->addItem(tr("Automatic"));
     accuracy_->setCurrentIndex(1);
 
     draw_->setToolTip(tr("Draw the whole set at the chosen accuracy"));
@@ -145,7 +149,8 @@ void MainWindow::CreateControls()
     compose_->setToolTip(tr("Then click a start point on the outline to hear its walk"));
     stopMusic_->setToolTip(tr("Stop the piece at once"));
     quit_->setToolTip(tr("Silence the music and close Velmora"));
-    accuracy_->setToolTip(tr("How many iterations decide whether a point escapes"));
+    accuracy_->setToolTip(tr("How many iterations decide whether a point escapes; Automatic gives deeper "
+                             "magnifications more"));
     // The designed list is narrower than some names: its popup shows them whole.
     accuracy_->view()->setMinimumWidth(accuracy_->view()->sizeHintForColumn(0) + accuracy_->iconSize().width());
     length_->setToolTip(tr("8 to 800 steps"));

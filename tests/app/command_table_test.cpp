@@ -1,4 +1,5 @@
 #include "controller_rig.h"
+#include "render.h"
 
 #include <gtest/gtest.h>
 
@@ -174,6 +175,63 @@ TEST(CommandTable, EachStateOffersWhatAUserExpectsAndEveryOtherInputChangesNothi
             } else {
                 EXPECT_EQ(ChangedParts(before, Observe(fresh)), "")
                     << row.name << ": " << inputName << " is not offered, so it must change nothing";
+            }
+        }
+    }
+}
+
+// Draw, Back, Redraw and a magnification each draw in the background; while
+// they do, only Cancel acts, and it brings back all the render replaced.
+TEST(CommandTable, WhileAPictureIsDrawnOnlyCancelActsAndItBringsBackWhatWasThere)
+{
+    const Steps drawn = [](ControllerRig& rig) { rig.controller.Draw(); };
+    const Steps magnified = Then(drawn, [](ControllerRig& rig) {
+        rig.controller.Press(100, 100);
+        rig.controller.Press(300, 300);
+    });
+    const struct
+    {
+        const char* name;
+        Steps reach;
+        std::function<void(Controller&)> start;
+        State after;
+    } renders[] = {
+        {"Draw with a corner pending", Then(drawn, [](ControllerRig& rig) { rig.controller.Press(50, 50); }),
+         [](Controller& c) { c.Draw(); }, State::CornerSet},
+        {"the second corner", Then(magnified, [](ControllerRig& rig) { rig.controller.Press(20, 30); }),
+         [](Controller& c) { c.Press(380, 390); }, State::Drawn},
+        {"Back from the outline", Then(magnified, [](ControllerRig& rig) { rig.controller.Trace(); }),
+         [](Controller& c) { c.Back(); }, State::Drawn},
+        {"Redraw after a piece", [](ControllerRig& rig) { rig.StartPiece(); rig.controller.StopMusic(); },
+         [](Controller& c) { c.Redraw(); }, State::Drawn},
+    };
+    for (const auto& render : renders) {
+        for (const bool cancel : {true, false}) {
+            ControllerRig rig;
+            render.reach(rig);
+            const Observation before = Observe(rig);
+            rig.renderer.HoldRenders(true);
+            rig.controller.SetAccuracy(2);
+            render.start(rig.controller);
+            ASSERT_TRUE(rig.renderer.Holding()) << render.name;
+            EXPECT_EQ(rig.controller.CurrentState(), State::Rendering) << render.name;
+            EXPECT_EQ(rig.Offered(), "Cancel") << render.name;
+            const Observation rendering = Observe(rig);
+            for (const auto& [inputName, apply] : Inputs) {
+                if (inputName != "Cancel")
+                    apply(rig.controller);
+            }
+            EXPECT_EQ(ChangedParts(rendering, Observe(rig)), "") << render.name << ": only Cancel acts while drawing";
+            if (cancel) {
+                rig.controller.Cancel();
+                EXPECT_EQ(ChangedParts(before, Observe(rig)), "") << render.name << ": Cancel restores everything";
+                EXPECT_FALSE(rig.renderer.Holding()) << render.name << ": the render was stopped";
+            } else {
+                rig.renderer.Release();
+                EXPECT_EQ(rig.controller.CurrentState(), render.after) << render.name;
+                EXPECT_EQ(rig.controller.MaxIterations(), 100) << render.name << ": the accuracy taken at the start";
+                EXPECT_TRUE(rig.controller.Colours() == fractal::Render(rig.controller.CurrentView(), 100))
+                    << render.name;
             }
         }
     }

@@ -2,6 +2,7 @@
 
 #include "controller.h"
 #include "recording_midi_out.h"
+#include "test_render_runner.h"
 
 #include <QObject>
 #include <QString>
@@ -23,7 +24,7 @@ inline void PrintTo(const MidiMessage& message, std::ostream* out)
 inline void PrintTo(State state, std::ostream* out)
 {
     static const char* const names[] = {"Ready",         "Drawn",       "CornerSet", "Traced", "TracedCornerSet",
-                                        "ChoosingStart", "StartMissed", "Playing",   "Played"};
+                                        "ChoosingStart", "StartMissed", "Playing",   "Played", "Rendering"};
     const auto index = static_cast<std::size_t>(state);
     *out << (index < std::size(names) ? names[index] : "") << " (state " << index << ')';
 }
@@ -78,7 +79,8 @@ inline std::string OfferedNames(const Commands& offered)
 struct ControllerRig
 {
     RecordingMidiOut output;
-    Controller controller{output};
+    TestRenderRunner renderer;
+    Controller controller{output, renderer};
     std::vector<QString> messages;
 
     ControllerRig()

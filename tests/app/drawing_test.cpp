@@ -61,8 +61,10 @@ TEST(ControllerAccuracy, TakesEffectWithTheNextRenderWhereAnUnknownIndexKeepsThe
     c.Draw();
     EXPECT_EQ(c.MaxIterations(), 50) << "the list starts on the middle entry";
     long coloured = 0;
-    std::int16_t previous = 50;
-    for (const auto& [index, limit] : {std::pair{0, 10}, {2, 100}, {1, 50}, {3, 50}, {-1, 50}}) {
+    int previous = 50;
+    // Automatic, at the whole set, gives 100.
+    for (const auto& [index, limit] :
+         {std::pair{0, 10}, {2, 100}, {1, 50}, {3, 1000}, {7, 100}, {8, 100}, {-1, 100}}) {
         c.SetAccuracy(index);
         EXPECT_EQ(c.MaxIterations(), previous) << "index " << index << " before the render";
         c.Draw();
@@ -71,8 +73,18 @@ TEST(ControllerAccuracy, TakesEffectWithTheNextRenderWhereAnUnknownIndexKeepsThe
             EXPECT_GT(ColouredPixels(c.CurrentPicture()), coloured) << "points escaping after 10 iterations show at 100";
         }
         coloured = ColouredPixels(c.CurrentPicture());
-        previous = static_cast<std::int16_t>(limit);
+        previous = limit;
     }
+}
+
+TEST(ControllerAccuracy, AutomaticGivesThreeHundredMoreIterationsForEachTenfoldMagnification)
+{
+    const auto around = [](double width) { return fractal::View{-0.75, -0.75 + width, 0.1, 0.1 + width}; };
+    EXPECT_EQ(AutomaticIterations(fractal::DefaultView), 100);
+    EXPECT_EQ(AutomaticIterations(around(27.0)), 100) << "wider than the whole set: no fewer";
+    EXPECT_NEAR(AutomaticIterations(around(2.7e-3)), 1000, 1);
+    EXPECT_NEAR(AutomaticIterations(around(2.7e-12)), 3700, 1);
+    EXPECT_EQ(AutomaticIterations(around(0.0)), 1'000'000) << "a collapsed view: the most";
 }
 
 TEST(ControllerProgress, StartsAtZeroAndRisesAQuarterPerCentPerColumnInEveryRenderAndTrace)

@@ -34,7 +34,7 @@ using Outcome = CommandModel::StartOutcome;
 constexpr std::array<fractal::Colour, 7> SevenColours{0x0000FF, 0xFF0000, 0x00FF00, 0x00FFFF,
                                                       0xFFFF00, 0xFF00FF, 0xFFFFFF};
 // The accuracy list: low, middle, high.
-constexpr std::array<std::int16_t, 3> IterationsByAccuracy{10, 50, 100};
+constexpr std::array<int, 3> IterationsByAccuracy{10, 50, 100};
 constexpr long FullCheckEvery = 250;
 
 enum class Input { Draw, Magnify, Back, Redraw, Cancel, Trace, Compose, Stop, Quit, Close, Press, Move, Length,
@@ -247,7 +247,10 @@ protected:
             break;
         }
         case Input::Accuracy:
+            // The three quick accuracies, and indices past either end of the list.
             e_->accuracy = Chance(0.6) ? 0 : Uniform(-1, 3);
+            if (e_->accuracy == 3)
+                e_->accuracy = Controller::AccuracyCount;
             C().SetAccuracy(e_->accuracy);
             break;
         case Input::Tick:

@@ -22,7 +22,9 @@ public:
     ~Session();
 
     RecordingMidiOut output;
-    Controller controller{output};
+    // Renders at once, so a test reads the picture straight after Draw.
+    ImmediateRenderRunner renderer;
+    Controller controller{output, renderer};
     std::vector<QString> messages;
 
     // Only with WithWindow::Yes.

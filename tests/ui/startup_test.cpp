@@ -116,10 +116,12 @@ TEST_F(StartupWindow, ControlsSitAtTheirDesignedPlacesWithTheirCaptions)
 TEST_F(StartupWindow, InputsStartAsDesigned)
 {
     QComboBox* accuracy = window.AccuracyList();
-    ASSERT_EQ(accuracy->count(), 3);
-    EXPECT_EQ(accuracy->itemText(0), InLanguage("Low", "低"));
-    EXPECT_EQ(accuracy->itemText(1), InLanguage("Medium", "中"));
-    EXPECT_EQ(accuracy->itemText(2), InLanguage("High", "高"));
+    ASSERT_EQ(accuracy->count(), 8);
+    const QString entries[] = {InLanguage("Low", "低"),  InLanguage("Medium", "中"), InLanguage("High", "高"),
+                               QStringLiteral("1,000"),   QStringLiteral("10,000"),    QStringLiteral("100,000"),
+                               QStringLiteral("1,000,000"), InLanguage("Automatic", "自動")};
+    for (int i = 0; i < accuracy->count(); ++i)
+        EXPECT_EQ(accuracy->itemText(i), entries[i]) << "entry " << i;
     EXPECT_EQ(accuracy->currentIndex(), 1);
     EXPECT_EQ(window.LengthBox()->text(), QStringLiteral("400"));
     EXPECT_FALSE(window.PictureArea()->IsRubberBandVisible());

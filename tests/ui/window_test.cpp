@@ -315,7 +315,8 @@ TEST(WindowClose, ClosingByTheFrameSilencesAndClosesTheOutput)
 TEST(WindowMessages, AreShownInAModalBoxUnlessAnotherPresenterIsSet)
 {
     RecordingMidiOut output;
-    Controller controller(output);
+    ImmediateRenderRunner renderer;
+    Controller controller(output, renderer);
     MainWindow window(controller);
     window.show();
     Click(window.DrawButton());

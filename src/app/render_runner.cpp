@@ -1,0 +1,94 @@
+#include "render_runner.h"
+
+#include "parallel_render.h"
+#include "render.h"
+
+#include <QMetaObject>
+
+ThreadedRenderRunner::~ThreadedRenderRunner()
+{
+    Cancel();
+}
+
+void ThreadedRenderRunner::Start(const fractal::View& view, int maxIterations, Callbacks callbacks)
+{
+    Cancel();
+    callbacks_ = std::move(callbacks);
+    const unsigned render = ++render_;
+    // The worker only posts to this object; the queued calls are dropped if
+    // it is gone, and Cancel joins the worker before it can be.
+    worker_ = std::jthread([this, view, maxIterations, render](std::stop_token stop) {
+        const auto outcome = fractal::RenderInParallel(
+            view, maxIterations,
+            [this, render](fractal::ColumnBlock block) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, render, first = block.columns.firstColumn, count = block.columns.columnCount,
+                     colours = std::move(block.colours)]() mutable {
+                        Deliver(render, first, count, std::move(colours));
+                    },
+                    Qt::QueuedConnection);
+            },
+            stop);
+        const bool completed = outcome == fractal::RenderOutcome::Completed;
+        QMetaObject::invokeMethod(this, [this, render, completed] { Finish(render, completed); }, Qt::QueuedConnection);
+    });
+}
+
+void ThreadedRenderRunner::Cancel()
+{
+    ++render_;
+    if (worker_.joinable()) {
+        worker_.request_stop();
+        worker_.join();
+    }
+    waiting_.clear();
+    nextColumn_ = 0;
+    callbacks_ = {};
+}
+
+// Blocks finish in any order; the controller gets columns left to right.
+void ThreadedRenderRunner::Deliver(unsigned render, int firstColumn, int columnCount,
+                                   std::vector<fractal::Colour> colours)
+{
+    if (render != render_)
+        return;
+    for (int i = 0; i < columnCount; ++i) {
+        const auto begin = colours.begin() + static_cast<std::ptrdiff_t>(i) * fractal::PictureSide;
+        waiting_.emplace(firstColumn + i, std::vector<fractal::Colour>(begin, begin + fractal::PictureSide));
+    }
+    for (auto next = waiting_.find(nextColumn_); next != waiting_.end(); next = waiting_.find(nextColumn_)) {
+        const std::vector<fractal::Colour> column = std::move(next->second);
+        waiting_.erase(next);
+        ++nextColumn_;
+        if (callbacks_.columnReady)
+            callbacks_.columnReady(nextColumn_ - 1, column);
+        if (render != render_)
+            return;  // the column's handler cancelled or restarted the render
+    }
+}
+
+void ThreadedRenderRunner::Finish(unsigned render, bool completed)
+{
+    if (render != render_ || !completed)
+        return;
+    if (worker_.joinable())
+        worker_.join();
+    const auto finished = std::move(callbacks_.finished);
+    callbacks_ = {};
+    if (finished)
+        finished();
+}
+
+void ImmediateRenderRunner::Start(const fractal::View& view, int maxIterations, Callbacks callbacks)
+{
+    std::vector<fractal::Colour> column(fractal::PictureSide);
+    fractal::Render(view, maxIterations, [&](int x, const fractal::ColourGrid& grid) {
+        for (int y = 0; y < fractal::PictureSide; ++y)
+            column[static_cast<std::size_t>(y)] = grid.At(x, y);
+        if (callbacks.columnReady)
+            callbacks.columnReady(x, column);
+    });
+    if (callbacks.finished)
+        callbacks.finished();
+}

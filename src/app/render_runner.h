@@ -1,0 +1,67 @@
+#pragma once
+
+#include "grid.h"
+#include "view.h"
+
+#include <QObject>
+
+#include <functional>
+#include <map>
+#include <thread>
+#include <vector>
+
+// Renders a view for the controller and hands the picture back column by
+// column, left to right, on the controller's own thread.
+class RenderRunner
+{
+public:
+    struct Callbacks
+    {
+        // Column x is complete; columns come in order from 0.
+        std::function<void(int x, const std::vector<fractal::Colour>& column)> columnReady;
+        // Every column has come.
+        std::function<void()> finished;
+    };
+
+    virtual ~RenderRunner() = default;
+    // Any render still running is cancelled first.
+    virtual void Start(const fractal::View& view, int maxIterations, Callbacks callbacks) = 0;
+    // Once it returns, no callback of the render comes any more and no
+    // thread of it runs.
+    virtual void Cancel() = 0;
+};
+
+// The program's runner: the picture is counted on every core, off the
+// window's thread, and its columns come back through the event loop, so the
+// window repaints and answers input throughout.
+class ThreadedRenderRunner : public QObject, public RenderRunner
+{
+public:
+    ThreadedRenderRunner() = default;
+    ~ThreadedRenderRunner() override;
+
+    void Start(const fractal::View& view, int maxIterations, Callbacks callbacks) override;
+    void Cancel() override;
+
+private:
+    void Deliver(unsigned render, int firstColumn, int columnCount, std::vector<fractal::Colour> colours);
+    void Finish(unsigned render, bool completed);
+
+    // Counts the renders started, so what a cancelled one still had on
+    // its way is recognised and dropped.
+    unsigned render_ = 0;
+    Callbacks callbacks_;
+    // Columns that came ahead of one still missing, by their index.
+    std::map<int, std::vector<fractal::Colour>> waiting_;
+    int nextColumn_ = 0;
+    std::jthread worker_;
+};
+
+// Renders at once on the caller's thread, inside Start: for tests and tools
+// that want a picture without an event loop.
+class ImmediateRenderRunner : public RenderRunner
+{
+public:
+    void Start(const fractal::View& view, int maxIterations, Callbacks callbacks) override;
+    void Cancel() override {}
+};

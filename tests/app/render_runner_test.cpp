@@ -1,0 +1,56 @@
+#include "render.h"
+#include "render_runner.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// The seahorse valley, 0.01 wide: every column costs something.
+constexpr fractal::View Seahorse{-0.7486, -0.7386, 0.1268, 0.1368};
+
+TEST(ThreadedRenderRunner, HandsBackThePictureColumnByColumnInOrderOnTheCallersThread)
+{
+    ThreadedRenderRunner runner;
+    std::vector<int> order;
+    fractal::ColourGrid grid;
+    int finished = 0;
+    runner.Start(Seahorse, 1000,
+                 {.columnReady =
+                      [&](int x, const std::vector<fractal::Colour>& column) {
+                          order.push_back(x);
+                          for (int y = 0; y < fractal::PictureSide; ++y)
+                              grid.Set(x, y, column[static_cast<std::size_t>(y)]);
+                      },
+                  .finished = [&] { ++finished; }});
+    EXPECT_TRUE(order.empty()) << "nothing arrives before the event loop runs";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished > 0; }, 20000));
+    std::vector<int> expected(fractal::PictureSide);
+    for (int x = 0; x < fractal::PictureSide; ++x)
+        expected[static_cast<std::size_t>(x)] = x;
+    EXPECT_EQ(order, expected);
+    EXPECT_TRUE(grid == fractal::Render(Seahorse, 1000));
+    QTest::qWait(50);
+    EXPECT_EQ(finished, 1);
+}
+
+TEST(ThreadedRenderRunner, AfterCancelNothingMoreArrives)
+{
+    ThreadedRenderRunner runner;
+    int columns = 0;
+    bool finished = false;
+    runner.Start(Seahorse, 1'000'000, {.columnReady = [&](int, const std::vector<fractal::Colour>&) { ++columns; },
+                                       .finished = [&] { finished = true; }});
+    QTest::qWait(30);
+    runner.Cancel();
+    const int atCancel = columns;
+    QTest::qWait(200);
+    EXPECT_EQ(columns, atCancel);
+    EXPECT_FALSE(finished);
+    EXPECT_LT(columns, fractal::PictureSide) << "a million iterations a point take longer than that";
+}
+
+} // namespace
