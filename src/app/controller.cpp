@@ -152,14 +152,19 @@ void Controller::StartRender(const fractal::View& view, std::vector<fractal::Vie
     SetProgress(0.0f);
     SetState(State::Rendering);
     renderer_.Start(view_, maxIterations_,
-                    {.columnReady =
-                         [this](int x, const std::vector<fractal::Colour>& column) {
-                             for (int y = 0; y < fractal::PictureSide; ++y) {
-                                 picture_.Set(x, y, column[static_cast<std::size_t>(y)]);
-                                 colours_.Set(x, y, column[static_cast<std::size_t>(y)]);
+                    {.columnsReady =
+                         [this](int first, int count, const std::vector<fractal::Colour>& colours) {
+                             auto colour = colours.begin();
+                             for (int x = first; x < first + count; ++x) {
+                                 for (int y = 0; y < fractal::PictureSide; ++y, ++colour) {
+                                     picture_.Set(x, y, *colour);
+                                     colours_.Set(x, y, *colour);
+                                 }
                              }
                              emit pictureChanged();
-                             SetProgress(ColumnProgress(x));
+                             // The bar still steps column by column, as it always has.
+                             for (int x = first; x < first + count; ++x)
+                                 SetProgress(ColumnProgress(x));
                          },
                      .finished =
                          [this] {

@@ -23,9 +23,8 @@ void ThreadedRenderRunner::Start(const fractal::View& view, int maxIterations, C
             [this, render](fractal::ColumnBlock block) {
                 QMetaObject::invokeMethod(
                     this,
-                    [this, render, first = block.columns.firstColumn, count = block.columns.columnCount,
-                     colours = std::move(block.colours)]() mutable {
-                        Deliver(render, first, count, std::move(colours));
+                    [this, render, first = block.columns.firstColumn, colours = std::move(block.colours)]() mutable {
+                        Deliver(render, first, std::move(colours));
                     },
                     Qt::QueuedConnection);
             },
@@ -48,23 +47,21 @@ void ThreadedRenderRunner::Cancel()
 }
 
 // Blocks finish in any order; the controller gets columns left to right.
-void ThreadedRenderRunner::Deliver(unsigned render, int firstColumn, int columnCount,
-                                   std::vector<fractal::Colour> colours)
+void ThreadedRenderRunner::Deliver(unsigned render, int firstColumn, std::vector<fractal::Colour> colours)
 {
     if (render != render_)
         return;
-    for (int i = 0; i < columnCount; ++i) {
-        const auto begin = colours.begin() + static_cast<std::ptrdiff_t>(i) * fractal::PictureSide;
-        waiting_.emplace(firstColumn + i, std::vector<fractal::Colour>(begin, begin + fractal::PictureSide));
-    }
+    waiting_.emplace(firstColumn, std::move(colours));
     for (auto next = waiting_.find(nextColumn_); next != waiting_.end(); next = waiting_.find(nextColumn_)) {
-        const std::vector<fractal::Colour> column = std::move(next->second);
+        const std::vector<fractal::Colour> block = std::move(next->second);
         waiting_.erase(next);
-        ++nextColumn_;
-        if (callbacks_.columnReady)
-            callbacks_.columnReady(nextColumn_ - 1, column);
+        const int first = nextColumn_;
+        const int count = static_cast<int>(block.size()) / fractal::PictureSide;
+        nextColumn_ += count;
+        if (callbacks_.columnsReady)
+            callbacks_.columnsReady(first, count, block);
         if (render != render_)
-            return;  // the column's handler cancelled or restarted the render
+            return;  // the handler cancelled or restarted the render
     }
 }
 
@@ -86,8 +83,8 @@ void ImmediateRenderRunner::Start(const fractal::View& view, int maxIterations, 
     fractal::Render(view, maxIterations, [&](int x, const fractal::ColourGrid& grid) {
         for (int y = 0; y < fractal::PictureSide; ++y)
             column[static_cast<std::size_t>(y)] = grid.At(x, y);
-        if (callbacks.columnReady)
-            callbacks.columnReady(x, column);
+        if (callbacks.columnsReady)
+            callbacks.columnsReady(x, 1, column);
     });
     if (callbacks.finished)
         callbacks.finished();

@@ -17,8 +17,9 @@ class RenderRunner
 public:
     struct Callbacks
     {
-        // Column x is complete; columns come in order from 0.
-        std::function<void(int x, const std::vector<fractal::Colour>& column)> columnReady;
+        // Columns first .. first + count - 1 are complete, column by column,
+        // each top to bottom; they come in order from column 0.
+        std::function<void(int first, int count, const std::vector<fractal::Colour>& colours)> columnsReady;
         // Every column has come.
         std::function<void()> finished;
     };
@@ -44,14 +45,14 @@ public:
     void Cancel() override;
 
 private:
-    void Deliver(unsigned render, int firstColumn, int columnCount, std::vector<fractal::Colour> colours);
+    void Deliver(unsigned render, int firstColumn, std::vector<fractal::Colour> colours);
     void Finish(unsigned render, bool completed);
 
     // Counts the renders started, so what a cancelled one still had on
     // its way is recognised and dropped.
     unsigned render_ = 0;
     Callbacks callbacks_;
-    // Columns that came ahead of one still missing, by their index.
+    // Blocks that came ahead of one still missing, by their first column.
     std::map<int, std::vector<fractal::Colour>> waiting_;
     int nextColumn_ = 0;
     std::jthread worker_;

@@ -19,11 +19,13 @@ TEST(ThreadedRenderRunner, HandsBackThePictureColumnByColumnInOrderOnTheCallersT
     fractal::ColourGrid grid;
     int finished = 0;
     runner.Start(Seahorse, 1000,
-                 {.columnReady =
-                      [&](int x, const std::vector<fractal::Colour>& column) {
-                          order.push_back(x);
-                          for (int y = 0; y < fractal::PictureSide; ++y)
-                              grid.Set(x, y, column[static_cast<std::size_t>(y)]);
+                 {.columnsReady =
+                      [&](int first, int count, const std::vector<fractal::Colour>& colours) {
+                          for (int x = first; x < first + count; ++x) {
+                              order.push_back(x);
+                              for (int y = 0; y < fractal::PictureSide; ++y)
+                                  grid.Set(x, y, colours[static_cast<std::size_t>((x - first) * fractal::PictureSide + y)]);
+                          }
                       },
                   .finished = [&] { ++finished; }});
     EXPECT_TRUE(order.empty()) << "nothing arrives before the event loop runs";
@@ -42,7 +44,7 @@ TEST(ThreadedRenderRunner, AfterCancelNothingMoreArrives)
     ThreadedRenderRunner runner;
     int columns = 0;
     bool finished = false;
-    runner.Start(Seahorse, 1'000'000, {.columnReady = [&](int, const std::vector<fractal::Colour>&) { ++columns; },
+    runner.Start(Seahorse, 1'000'000, {.columnsReady = [&](int, int count, const std::vector<fractal::Colour>&) { columns += count; },
                                        .finished = [&] { finished = true; }});
     QTest::qWait(30);
     runner.Cancel();
