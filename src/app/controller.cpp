@@ -9,6 +9,9 @@
 #include "walk.h"
 
 #include <algorithm>
+#include <QLocale>
+
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -19,6 +22,8 @@ namespace {
 constexpr std::array<int, Controller::AccuracyCount - 1> IterationsByAccuracy{10,     50,      100,      1'000,
                                                                               10'000, 100'000, 1'000'000};
 constexpr fractal::Colour WalkRed = 0x000000FF;
+// The readout's centre has at most this many decimals; the place keeps all.
+constexpr int ReadoutMostDecimals = 16;
 
 float ColumnProgress(int x)
 {
@@ -115,14 +120,55 @@ void Controller::SetLengthText(const QString& text)
     lengthText_ = text;
 }
 
-int AutomaticIterations(const fractal::View& view)
+int AutomaticIterations(const fractal::DeepView& view)
 {
-    const double width = view.xMax - view.xMin;
+    const fractal::BigFloat width = view.XMax() - view.XMin();
+    if (width.IsZero() || width < fractal::BigFloat(0.0, width.Precision()))
+        return AutomaticMostIterations;
     const double wholeWidth = fractal::DefaultView.xMax - fractal::DefaultView.xMin;
-    const double magnification = width > 0.0 ? wholeWidth / width : std::numeric_limits<double>::infinity();
-    const double iterations =
-        AutomaticBaseIterations + AutomaticIterationsPerDecade * std::max(0.0, std::log10(magnification));
+    const double decades = std::log10(wholeWidth) - width.Log10();
+    const double iterations = AutomaticBaseIterations + AutomaticIterationsPerDecade * std::max(0.0, decades);
     return static_cast<int>(std::min(iterations, double(AutomaticMostIterations)));
+}
+
+fractal::View Controller::CurrentView() const
+{
+    if (const auto view = view_.AsView())
+        return *view;
+    return {view_.XMin().ToDouble(), view_.XMax().ToDouble(), view_.YMin().ToDouble(), view_.YMax().ToDouble()};
+}
+
+QString Controller::ViewReadout() const
+{
+    if (!hasPicture_ && state_ != State::Rendering)
+        return {};
+    const fractal::BigFloat centreX = (view_.XMin() + view_.XMax()) / 2.0;
+    const fractal::BigFloat centreY = (view_.YMin() + view_.YMax()) / 2.0;
+    const fractal::BigFloat width = view_.XMax() - view_.XMin();
+    // Digits down to about a hundredth of the width, so the centre moves as
+    // the view does; a deep view's full digits are for its place file.
+    const double widthLog = width.IsZero() ? 0.0 : width.Log10();
+    const int decimals = std::clamp(static_cast<int>(std::ceil(-widthLog)) + 2, 4, ReadoutMostDecimals);
+    const auto decimal = [decimals](const fractal::BigFloat& value) {
+        // A view deeper than the digits shown says so.
+        const bool cut = decimals == ReadoutMostDecimals;
+        return QString::fromStdString(value.ToFixed(decimals)) + (cut ? QStringLiteral("…") : QString());
+    };
+    QString widthText;
+    if (width.IsZero())
+        widthText = QStringLiteral("0");
+    else if (widthLog >= -3.0)
+        widthText = QString::number(width.ToDouble(), 'g', 4);
+    else {
+        const int exponent = static_cast<int>(std::floor(widthLog));
+        widthText = QStringLiteral("%1 × 10^%2").arg(std::pow(10.0, widthLog - exponent), 0, 'f', 2).arg(exponent);
+    }
+    return tr("Centre %1 %2 %3i, width %4, %5 iterations")
+        .arg(decimal(centreX))
+        .arg(centreY < fractal::BigFloat(0.0, centreY.Precision()) ? QStringLiteral("−") : QStringLiteral("+"))
+        .arg(decimal(centreY.Abs()))
+        .arg(widthText)
+        .arg(QLocale().toString(maxIterations_));
 }
 
 // Taken just before each render, so a new choice shows only with the next picture.
@@ -137,7 +183,8 @@ void Controller::ApplyAccuracy()
 // Every render draws the view it is given from a cleared picture, column by
 // column, with the accuracy taken now, off the window's thread; until it is
 // complete only Cancel is offered, which brings back all it replaced.
-void Controller::StartRender(const fractal::View& view, std::vector<fractal::View> history, bool hideBand, State after)
+void Controller::StartRender(const fractal::DeepView& view, std::vector<fractal::DeepView> history, bool hideBand,
+                             State after)
 {
     beforeRender_ = {state_, view_, history_, rubberBand_, progress_, maxIterations_, picture_, colours_};
     renderTarget_ = after;
@@ -151,6 +198,7 @@ void Controller::StartRender(const fractal::View& view, std::vector<fractal::Vie
     emit pictureChanged();
     SetProgress(0.0f);
     SetState(State::Rendering);
+    emit viewChanged();
     renderer_.Start(view_, maxIterations_,
                     {.columnsReady =
                          [this](int first, int count, const std::vector<fractal::Colour>& colours) {
@@ -170,6 +218,7 @@ void Controller::StartRender(const fractal::View& view, std::vector<fractal::Vie
                          [this] {
                              hasPicture_ = true;
                              SetState(renderTarget_);
+                             emit viewChanged();
                          }});
 }
 
@@ -185,6 +234,7 @@ void Controller::CancelRender()
     SetProgress(beforeRender_.progress);
     SetRubberBand(beforeRender_.band);
     SetState(beforeRender_.state);
+    emit viewChanged();
 }
 
 void Controller::Draw()
@@ -192,15 +242,15 @@ void Controller::Draw()
     if (!Offered().draw)
         return;
     // A pending first corner, and its band, survive Draw.
-    StartRender(fractal::DefaultView, {}, false, *Row().afterDraw);
+    StartRender(fractal::DeepView(), {}, false, *Row().afterDraw);
 }
 
 void Controller::Back()
 {
     if (!Offered().back)
         return;
-    std::vector<fractal::View> history = history_;
-    const fractal::View previous = history.back();
+    std::vector<fractal::DeepView> history = history_;
+    const fractal::DeepView previous = history.back();
     history.pop_back();
     StartRender(previous, std::move(history), true, *Row().afterBack);
 }
@@ -312,7 +362,7 @@ void Controller::SetFirstCorner(float x, float y)
 // even if the picture was redrawn since.
 void Controller::CompleteMagnification(float x, float y)
 {
-    std::vector<fractal::View> history = history_;
+    std::vector<fractal::DeepView> history = history_;
     history.push_back(view_);
     StartRender(fractal::Magnify(firstCorner_, fractal::ToPlane(view_, x, y)), std::move(history), true,
                 *Row().afterPress);

@@ -24,7 +24,7 @@
 inline constexpr int AutomaticBaseIterations = 100;
 inline constexpr int AutomaticIterationsPerDecade = 300;
 inline constexpr int AutomaticMostIterations = 1'000'000;
-int AutomaticIterations(const fractal::View& view);
+int AutomaticIterations(const fractal::DeepView& view);
 
 // The red line from the first corner of a magnification to the pointer.
 struct RubberBand
@@ -89,7 +89,11 @@ public:
     float Progress() const { return progress_; }
     const QString& LengthText() const { return lengthText_; }
 
-    const fractal::View& CurrentView() const { return view_; }
+    // The view in doubles; exact while doubles are enough for it.
+    fractal::View CurrentView() const;
+    const fractal::DeepView& CurrentDeepView() const { return view_; }
+    // Where the view is: its centre, its width and the iterations.
+    QString ViewReadout() const;
     int MaxIterations() const { return maxIterations_; }
     const fractal::ColourGrid& Colours() const { return colours_; }
     const fractal::OutlineGrid& Outline() const { return outline_; }
@@ -97,7 +101,7 @@ public:
     const std::vector<std::uint8_t>& Melody() const { return melody_; }
     const music::Sequencer& Player() const { return sequencer_; }
     // The views the magnifications replaced, oldest first.
-    const std::vector<fractal::View>& History() const { return history_; }
+    const std::vector<fractal::DeepView>& History() const { return history_; }
     // The notes of the most recent walk that completed; empty before any.
     const std::vector<std::uint8_t>& Piece() const { return piece_; }
     // That piece as a Standard MIDI File: what playback sends, at its times.
@@ -115,6 +119,8 @@ signals:
     void lengthTextChanged(const QString& text);
     void quitRequested();
     void statusChanged(const QString& text);
+    // The view or its iterations changed: the readout says where it is now.
+    void viewChanged();
 
 private:
     const StateRow& Row() const { return RowOf(state_); }
@@ -122,7 +128,8 @@ private:
     void SetProgress(float value);
     void SetRubberBand(RubberBand band);
     void ApplyAccuracy();
-    void StartRender(const fractal::View& view, std::vector<fractal::View> history, bool hideBand, State after);
+    void StartRender(const fractal::DeepView& view, std::vector<fractal::DeepView> history, bool hideBand,
+                     State after);
     void CancelRender();
     void SetFirstCorner(float x, float y);
     void CompleteMagnification(float x, float y);
@@ -144,9 +151,9 @@ private:
     int accuracyIndex_ = 1;
     QString lengthText_;
     int maxIterations_ = 0;
-    fractal::View view_ = fractal::DefaultView;
-    fractal::PlanePoint firstCorner_;
-    std::vector<fractal::View> history_;
+    fractal::DeepView view_;
+    fractal::DeepPoint firstCorner_;
+    std::vector<fractal::DeepView> history_;
     bool hasPicture_ = false;
     RubberBand rubberBand_;
     float progress_ = 0.0f;
@@ -168,8 +175,8 @@ private:
     struct BeforeRender
     {
         State state = State::Ready;
-        fractal::View view;
-        std::vector<fractal::View> history;
+        fractal::DeepView view;
+        std::vector<fractal::DeepView> history;
         RubberBand band;
         float progress = 0.0f;
         int maxIterations = 0;

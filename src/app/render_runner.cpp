@@ -1,16 +1,62 @@
 #include "render_runner.h"
 
 #include "parallel_render.h"
+#include "perturbation.h"
 #include "render.h"
 
+#include <algorithm>
+#include <atomic>
+
 #include <QMetaObject>
+
+namespace {
+
+constexpr int DeepColumnsPerBlock = 4;
+
+// A deep view's picture in column blocks on every core, each block handed
+// to blockDone as Render colours it.
+fractal::RenderOutcome RenderDeepInParallel(const fractal::DeepView& view, int maxIterations,
+                                            const fractal::BlockDone& blockDone, std::stop_token stop)
+{
+    std::optional<fractal::ReferenceOrbit> orbit = fractal::ComputeReferenceOrbit(view, maxIterations, stop);
+    if (!orbit)
+        return fractal::RenderOutcome::Stopped;
+    const fractal::PerturbationPlan plan(view, std::move(*orbit));
+    std::atomic<int> nextColumn{0};
+    std::atomic<bool> stopped{false};
+    const auto work = [&] {
+        fractal::ColourGrid grid;
+        for (int first = nextColumn.fetch_add(DeepColumnsPerBlock); first < fractal::PictureSide;
+             first = nextColumn.fetch_add(DeepColumnsPerBlock)) {
+            const int end = std::min(first + DeepColumnsPerBlock, fractal::PictureSide);
+            if (!plan.RenderColumns(first, end, maxIterations, grid, {}, stop)) {
+                stopped = true;
+                return;
+            }
+            fractal::ColumnBlock block{{first, end - first}, {}};
+            block.colours.reserve(static_cast<std::size_t>(block.columns.PixelCount()));
+            for (int x = first; x < end; ++x)
+                for (int y = 0; y < fractal::PictureSide; ++y)
+                    block.colours.push_back(grid.At(x, y));
+            blockDone(std::move(block));
+        }
+    };
+    {
+        std::vector<std::jthread> workers;
+        for (unsigned i = 0; i < std::max(1U, std::thread::hardware_concurrency()); ++i)
+            workers.emplace_back(work);
+    }
+    return stopped ? fractal::RenderOutcome::Stopped : fractal::RenderOutcome::Completed;
+}
+
+} // namespace
 
 ThreadedRenderRunner::~ThreadedRenderRunner()
 {
     Cancel();
 }
 
-void ThreadedRenderRunner::Start(const fractal::View& view, int maxIterations, Callbacks callbacks)
+void ThreadedRenderRunner::Start(const fractal::DeepView& view, int maxIterations, Callbacks callbacks)
 {
     Cancel();
     callbacks_ = std::move(callbacks);
@@ -18,17 +64,17 @@ void ThreadedRenderRunner::Start(const fractal::View& view, int maxIterations, C
     // The worker only posts to this object; the queued calls are dropped if
     // it is gone, and Cancel joins the worker before it can be.
     worker_ = std::jthread([this, view, maxIterations, render](std::stop_token stop) {
-        const auto outcome = fractal::RenderInParallel(
-            view, maxIterations,
-            [this, render](fractal::ColumnBlock block) {
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, render, first = block.columns.firstColumn, colours = std::move(block.colours)]() mutable {
-                        Deliver(render, first, std::move(colours));
-                    },
-                    Qt::QueuedConnection);
-            },
-            stop);
+        const fractal::BlockDone blockDone = [this, render](fractal::ColumnBlock block) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, render, first = block.columns.firstColumn, colours = std::move(block.colours)]() mutable {
+                    Deliver(render, first, std::move(colours));
+                },
+                Qt::QueuedConnection);
+        };
+        const std::optional<fractal::View> shallow = view.AsView();
+        const auto outcome = shallow ? fractal::RenderInParallel(*shallow, maxIterations, blockDone, stop)
+                                     : RenderDeepInParallel(view, maxIterations, blockDone, stop);
         const bool completed = outcome == fractal::RenderOutcome::Completed;
         QMetaObject::invokeMethod(this, [this, render, completed] { Finish(render, completed); }, Qt::QueuedConnection);
     });
@@ -77,10 +123,10 @@ void ThreadedRenderRunner::Finish(unsigned render, bool completed)
         finished();
 }
 
-void ImmediateRenderRunner::Start(const fractal::View& view, int maxIterations, Callbacks callbacks)
+void ImmediateRenderRunner::Start(const fractal::DeepView& view, int maxIterations, Callbacks callbacks)
 {
     std::vector<fractal::Colour> column(fractal::PictureSide);
-    fractal::Render(view, maxIterations, [&](int x, const fractal::ColourGrid& grid) {
+    fractal::RenderDeep(view, maxIterations, [&](int x, const fractal::ColourGrid& grid) {
         for (int y = 0; y < fractal::PictureSide; ++y)
             column[static_cast<std::size_t>(y)] = grid.At(x, y);
         if (callbacks.columnsReady)

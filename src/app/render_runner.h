@@ -1,7 +1,7 @@
 #pragma once
 
+#include "deep_view.h"
 #include "grid.h"
-#include "view.h"
 
 #include <QObject>
 
@@ -26,7 +26,7 @@ public:
 
     virtual ~RenderRunner() = default;
     // Any render still running is cancelled first.
-    virtual void Start(const fractal::View& view, int maxIterations, Callbacks callbacks) = 0;
+    virtual void Start(const fractal::DeepView& view, int maxIterations, Callbacks callbacks) = 0;
     // Once it returns, no callback of the render comes any more and no
     // thread of it runs.
     virtual void Cancel() = 0;
@@ -34,14 +34,15 @@ public:
 
 // The program's runner: the picture is counted on every core, off the
 // window's thread, and its columns come back through the event loop, so the
-// window repaints and answers input throughout.
+// window repaints and answers input throughout. A view too deep for doubles
+// is rendered by perturbation, its reference orbit computed once.
 class ThreadedRenderRunner : public QObject, public RenderRunner
 {
 public:
     ThreadedRenderRunner() = default;
     ~ThreadedRenderRunner() override;
 
-    void Start(const fractal::View& view, int maxIterations, Callbacks callbacks) override;
+    void Start(const fractal::DeepView& view, int maxIterations, Callbacks callbacks) override;
     void Cancel() override;
 
 private:
@@ -63,6 +64,6 @@ private:
 class ImmediateRenderRunner : public RenderRunner
 {
 public:
-    void Start(const fractal::View& view, int maxIterations, Callbacks callbacks) override;
+    void Start(const fractal::DeepView& view, int maxIterations, Callbacks callbacks) override;
     void Cancel() override {}
 };

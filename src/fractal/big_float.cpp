@@ -93,6 +93,15 @@ std::string BigFloat::ToString() const
     return std::string(text);
 }
 
+std::string BigFloat::ToFixed(int decimals) const
+{
+    char* text = nullptr;
+    if (mpfr_asprintf(&text, "%.*Rf", decimals, value_) < 0)
+        return {};
+    const std::unique_ptr<char, decltype(&mpfr_free_str)> owned(text, &mpfr_free_str);
+    return std::string(text);
+}
+
 BigFloat BigFloat::Abs() const
 {
     BigFloat result(Precision());

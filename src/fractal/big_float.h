@@ -2,6 +2,8 @@
 
 #include <mpfr.h>
 
+#include <cmath>
+
 #include <compare>
 #include <optional>
 #include <string>
@@ -38,10 +40,20 @@ public:
     double ToDouble() const { return mpfr_get_d(value_, MPFR_RNDN); }
     // Decimal digits enough to read back the same value at this precision.
     std::string ToString() const;
+    // Rounded to so many digits after the decimal point, for people to read.
+    std::string ToFixed(int decimals) const;
 
     bool IsZero() const { return mpfr_zero_p(value_) != 0; }
     // e with 2^(e-1) <= |value| < 2^e; meaningless for zero.
     long Exponent() const { return static_cast<long>(mpfr_get_exp(value_)); }
+    // log10 of the magnitude, for numbers far beyond a double's range; the
+    // value must not be zero.
+    double Log10() const
+    {
+        long exponent = 0;
+        const double mantissa = mpfr_get_d_2exp(&exponent, value_, MPFR_RNDN);
+        return std::log10(std::abs(mantissa)) + static_cast<double>(exponent) * std::log10(2.0);
+    }
     // The fewest bits that hold this value exactly.
     Bits SignificantBits() const { return mpfr_min_prec(value_); }
     BigFloat Abs() const;

@@ -333,12 +333,12 @@ std::optional<ColourGrid> RenderDeep(const DeepView& view, int maxIterations, co
                                      std::stop_token stop)
 {
     const std::optional<View> shallow = view.AsView();
-    if (shallow && maxIterations <= std::numeric_limits<std::int16_t>::max()) {
+    if (shallow) {
         // The double loop has no stop of its own: asked to stop, its
         // picture is dropped when it returns.
         if (stop.stop_requested())
             return std::nullopt;
-        ColourGrid grid = Render(*shallow, static_cast<std::int16_t>(maxIterations), columnDone);
+        ColourGrid grid = Render(*shallow, maxIterations, columnDone);
         if (stop.stop_requested())
             return std::nullopt;
         return grid;

@@ -10,7 +10,7 @@
 
 namespace fractal {
 
-// Deep views take iteration limits far beyond the double loop's int16_t.
+// The most iterations the program asks of any view.
 inline constexpr int MaxDeepIterations = 1'000'000;
 
 // mantissa * 2^exponent with 0.5 <= |mantissa| < 1, or a zero mantissa with

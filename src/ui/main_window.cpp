@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QVBoxLayout>
 
 #ifndef VELMORA_VERSION
 #define VELMORA_VERSION "unknown"
@@ -156,8 +157,16 @@ void MainWindow::CreateControls()
     length_->setToolTip(tr("8 to 800 steps"));
 
     // Below the designed client area, which keeps its size and places.
+    // Two lines: what to do next, and where the view is.
+    auto* statusLines = new QWidget;
+    auto* lines = new QVBoxLayout(statusLines);
+    lines->setContentsMargins(0, 0, 0, 0);
+    lines->setSpacing(0);
     status_ = new QLabel(controller_.StatusText());
-    statusBar()->addWidget(status_, 1);
+    readout_ = new QLabel(controller_.ViewReadout());
+    lines->addWidget(status_);
+    lines->addWidget(readout_);
+    statusBar()->addWidget(statusLines, 1);
     statusBar()->setSizeGripEnabled(false);
     controller_.SetAccuracy(accuracy_->currentIndex());
 }
@@ -204,6 +213,7 @@ void MainWindow::Connect()
     connect(c, &Controller::lengthTextChanged, length_, &QLineEdit::setText);
     connect(c, &Controller::quitRequested, this, &QWidget::close);
     connect(c, &Controller::statusChanged, status_, &QLabel::setText);
+    connect(c, &Controller::viewChanged, this, [this] { readout_->setText(controller_.ViewReadout()); });
 }
 
 void MainWindow::ShowCommands()

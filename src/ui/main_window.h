@@ -61,6 +61,7 @@ public:
     QAction* RedrawAction() const { return redraw_; }
     QAction* CancelAction() const { return cancel_; }
     QLabel* StatusLine() const { return status_; }
+    QLabel* ViewReadout() const { return readout_; }
     QAction* AboutAction() const { return about_; }
 
 protected:
@@ -111,5 +112,6 @@ private:
     QAction* redraw_ = nullptr;
     QAction* cancel_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* readout_ = nullptr;
     QAction* about_ = nullptr;
 };

@@ -79,8 +79,8 @@ TEST(ControllerAccuracy, TakesEffectWithTheNextRenderWhereAnUnknownIndexKeepsThe
 
 TEST(ControllerAccuracy, AutomaticGivesThreeHundredMoreIterationsForEachTenfoldMagnification)
 {
-    const auto around = [](double width) { return fractal::View{-0.75, -0.75 + width, 0.1, 0.1 + width}; };
-    EXPECT_EQ(AutomaticIterations(fractal::DefaultView), 100);
+    const auto around = [](double width) { return fractal::DeepView({-0.75, -0.75 + width, 0.1, 0.1 + width}); };
+    EXPECT_EQ(AutomaticIterations(fractal::DeepView()), 100);
     EXPECT_EQ(AutomaticIterations(around(27.0)), 100) << "wider than the whole set: no fewer";
     EXPECT_NEAR(AutomaticIterations(around(2.7e-3)), 1000, 1);
     EXPECT_NEAR(AutomaticIterations(around(2.7e-12)), 3700, 1);

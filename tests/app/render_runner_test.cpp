@@ -18,7 +18,7 @@ TEST(ThreadedRenderRunner, HandsBackThePictureColumnByColumnInOrderOnTheCallersT
     std::vector<int> order;
     fractal::ColourGrid grid;
     int finished = 0;
-    runner.Start(Seahorse, 1000,
+    runner.Start(fractal::DeepView(Seahorse), 1000,
                  {.columnsReady =
                       [&](int first, int count, const std::vector<fractal::Colour>& colours) {
                           for (int x = first; x < first + count; ++x) {
@@ -44,7 +44,7 @@ TEST(ThreadedRenderRunner, AfterCancelNothingMoreArrives)
     ThreadedRenderRunner runner;
     int columns = 0;
     bool finished = false;
-    runner.Start(Seahorse, 1'000'000, {.columnsReady = [&](int, int count, const std::vector<fractal::Colour>&) { columns += count; },
+    runner.Start(fractal::DeepView(Seahorse), 1'000'000, {.columnsReady = [&](int, int count, const std::vector<fractal::Colour>&) { columns += count; },
                                        .finished = [&] { finished = true; }});
     QTest::qWait(30);
     runner.Cancel();

@@ -12,7 +12,7 @@ public:
     void HoldRenders(bool hold) { hold_ = hold; }
     bool Holding() const { return held_.has_value(); }
 
-    void Start(const fractal::View& view, int maxIterations, Callbacks callbacks) override
+    void Start(const fractal::DeepView& view, int maxIterations, Callbacks callbacks) override
     {
         if (hold_)
             held_ = Held{view, maxIterations, std::move(callbacks)};
@@ -34,7 +34,7 @@ public:
 private:
     struct Held
     {
-        fractal::View view;
+        fractal::DeepView view;
         int maxIterations;
         Callbacks callbacks;
     };
