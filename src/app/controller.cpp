@@ -184,7 +184,7 @@ void Controller::ApplyAccuracy()
 // column, with the accuracy taken now, off the window's thread; until it is
 // complete only Cancel is offered, which brings back all it replaced.
 void Controller::StartRender(const fractal::DeepView& view, std::vector<fractal::DeepView> history, bool hideBand,
-                             State after)
+                             State after, std::optional<int> iterations)
 {
     beforeRender_ = {state_, view_, history_, rubberBand_, progress_, maxIterations_, picture_, colours_};
     renderTarget_ = after;
@@ -192,7 +192,10 @@ void Controller::StartRender(const fractal::DeepView& view, std::vector<fractal:
     history_ = std::move(history);
     if (hideBand)
         SetRubberBand({false, rubberBand_.start, rubberBand_.end});
-    ApplyAccuracy();
+    if (iterations)
+        maxIterations_ = *iterations;
+    else
+        ApplyAccuracy();
     picture_.Clear();
     colours_ = {};
     emit pictureChanged();
@@ -219,6 +222,8 @@ void Controller::StartRender(const fractal::DeepView& view, std::vector<fractal:
                              hasPicture_ = true;
                              SetState(renderTarget_);
                              emit viewChanged();
+                             if (opening_)
+                                 FinishOpening();
                          }});
 }
 
@@ -268,10 +273,67 @@ void Controller::Cancel()
         return;
     if (state_ == State::Rendering) {
         CancelRender();
+        if (opening_)
+            RestoreBeforeOpening();
         return;
     }
     ShowTracedOutline();
     SetState(*Row().afterCancel);
+}
+
+void Controller::OpenView(const fractal::DeepView& view, int iterations, int length, std::optional<fractal::Cell> start)
+{
+    if (quit_)
+        return;
+    if (state_ == State::Rendering)
+        Cancel();
+    if (state_ == State::Playing)
+        EndPlayback();
+    beforeOpening_ = {lengthText_, outline_, tracedOutline_, hasPicture_};
+    opening_ = true;
+    openingStart_ = start;
+    lengthText_ = QString::number(length);
+    emit lengthTextChanged(lengthText_);
+    StartRender(view, {}, true, State::Drawn, iterations);
+}
+
+// With a start cell the place's piece is played again: traced, composed
+// and walked from that cell, exactly as when it was kept.
+void Controller::FinishOpening()
+{
+    opening_ = false;
+    if (!openingStart_)
+        return;
+    const fractal::Cell start = *openingStart_;
+    openingStart_.reset();
+    Trace();
+    ShowTracedOutline();
+    SetState(State::ChoosingStart);
+    if (!fractal::InsidePicture(start.x, start.y) || outline_.At(start.x, start.y) != fractal::OutlineWhite) {
+        CancelRender();
+        RestoreBeforeOpening();
+        emit messageRequested(tr("The place's start cell (%1, %2) is not on the outline of its picture, so "
+                                 "nothing was opened.")
+                                  .arg(start.x)
+                                  .arg(start.y));
+        return;
+    }
+    ChooseStartPoint(float(start.x), float(start.y));
+}
+
+// CancelRender has brought back the view and picture; the rest an opening
+// changed comes back here.
+void Controller::RestoreBeforeOpening()
+{
+    opening_ = false;
+    openingStart_.reset();
+    lengthText_ = beforeOpening_.lengthText;
+    emit lengthTextChanged(lengthText_);
+    outline_ = beforeOpening_.outline;
+    tracedOutline_ = beforeOpening_.tracedOutline;
+    hasPicture_ = beforeOpening_.hasPicture;
+    emit commandsChanged();
+    emit viewChanged();
 }
 
 // The outline as Trace found it, with every cell a walk cleared back.
@@ -388,6 +450,11 @@ void Controller::ChooseStartPoint(float x, float y)
         emit pictureChanged();
     });
     melody_ = walk.directions;
+    if (walk.completed) {
+        pieceStart_ = *start;
+        pieceView_ = view_;
+        pieceIterations_ = maxIterations_;
+    }
     if (!walk.completed) {
         MissStart(tr("The walk ran out of outline before the piece was complete. Click another point on the "
                      "outline, or draw a new picture."));
@@ -494,6 +561,13 @@ std::optional<fractal::Cell> Controller::Playhead() const
     // After the last byte's tick the last note still rings until the end.
     const auto position = std::min<std::size_t>(static_cast<std::size_t>(sequencer_.Position()), walkCells_.size() - 1);
     return walkCells_[position];
+}
+
+std::optional<fractal::Cell> Controller::PieceStart() const
+{
+    if (piece_.empty() || !(pieceView_ == view_) || pieceIterations_ != maxIterations_)
+        return std::nullopt;
+    return pieceStart_;
 }
 
 std::vector<std::uint8_t> Controller::PieceAsMidiFile() const

@@ -69,6 +69,10 @@ public:
     void Press(float x, float y);
     void Move(float x, float y);
     void Tick();
+    // Draws the view at these iterations and, with a start cell, traces it
+    // and plays the piece from that cell at that length. A start cell off
+    // the outline brings everything back as it was, and says so.
+    void OpenView(const fractal::DeepView& view, int iterations, int length, std::optional<fractal::Cell> start);
     // The window is closing by its frame: no note may be left hanging.
     void WindowClosing();
 
@@ -104,6 +108,9 @@ public:
     const std::vector<fractal::DeepView>& History() const { return history_; }
     // The notes of the most recent walk that completed; empty before any.
     const std::vector<std::uint8_t>& Piece() const { return piece_; }
+    // Where that piece started, while the picture on screen is the one it
+    // was composed on; a place kept now brings the piece back with it.
+    std::optional<fractal::Cell> PieceStart() const;
     // That piece as a Standard MIDI File: what playback sends, at its times.
     std::vector<std::uint8_t> PieceAsMidiFile() const;
     const MusicTimer& Timer() const { return timer_; }
@@ -129,7 +136,9 @@ private:
     void SetRubberBand(RubberBand band);
     void ApplyAccuracy();
     void StartRender(const fractal::DeepView& view, std::vector<fractal::DeepView> history, bool hideBand,
-                     State after);
+                     State after, std::optional<int> iterations = std::nullopt);
+    void FinishOpening();
+    void RestoreBeforeOpening();
     void CancelRender();
     void SetFirstCorner(float x, float y);
     void CompleteMagnification(float x, float y);
@@ -185,4 +194,20 @@ private:
     };
     BeforeRender beforeRender_;
     State renderTarget_ = State::Ready;
+    // What opening a view changed besides the render's own, and its start.
+    struct BeforeOpening
+    {
+        QString lengthText;
+        fractal::OutlineGrid outline;
+        fractal::OutlineGrid tracedOutline;
+        bool hasPicture = false;
+    };
+    BeforeOpening beforeOpening_;
+    bool opening_ = false;
+    std::optional<fractal::Cell> openingStart_;
+    // Where the most recent completed walk started, on which view and at
+    // how many iterations, so a kept place can play it again.
+    fractal::Cell pieceStart_;
+    fractal::DeepView pieceView_;
+    int pieceIterations_ = 0;
 };

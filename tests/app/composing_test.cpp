@@ -1,4 +1,5 @@
 #include "controller_rig.h"
+#include "outline.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -237,4 +238,44 @@ TEST(ControllerComposing, AnOutputThatCannotSoundYetIsExplainedOnlyIfItStaysSile
         }
         EXPECT_EQ(rig.controller.CurrentState(), State::Playing) << row.what << ": the piece plays on";
     }
+}
+
+// What a place keeps brings the same piece back, note for note; a start cell
+// that is not on the outline brings nothing and changes nothing.
+TEST(ControllerComposing, AnOpenedViewWithItsStartCellPlaysThePieceThatWasKept)
+{
+    ControllerRig kept;
+    kept.controller.SetLengthText(QStringLiteral("24"));
+    kept.controller.Draw();
+    kept.controller.Press(150, 150);
+    kept.controller.Press(250, 250);
+    kept.controller.Trace();
+    kept.controller.Compose();
+    const fractal::OutlineGrid outline = kept.controller.Outline();
+    for (int x = 0; x < fractal::PictureSide && kept.controller.CurrentState() != State::Playing; ++x)
+        for (int y = 0; y < fractal::PictureSide && kept.controller.CurrentState() != State::Playing; ++y)
+            if (outline.At(x, y) == fractal::OutlineWhite)
+                kept.controller.Press(float(x), float(y));
+    ASSERT_EQ(kept.controller.CurrentState(), State::Playing);
+    const auto start = kept.controller.PieceStart();
+    ASSERT_TRUE(start);
+
+    ControllerRig opened;
+    opened.controller.OpenView(kept.controller.CurrentDeepView(), kept.controller.MaxIterations(), 24, start);
+    EXPECT_EQ(opened.controller.CurrentState(), State::Playing);
+    EXPECT_EQ(opened.controller.Piece(), kept.controller.Piece());
+    EXPECT_EQ(opened.controller.PieceAsMidiFile(), kept.controller.PieceAsMidiFile());
+    EXPECT_EQ(opened.output.Heard(), kept.output.Heard()) << "the instruments, as the kept piece began";
+    EXPECT_EQ(opened.controller.LengthText(), QStringLiteral("24"));
+
+    ControllerRig refused;
+    refused.controller.Draw();
+    const auto picture = refused.controller.CurrentPicture().Pixels();
+    refused.controller.OpenView(kept.controller.CurrentDeepView(), 100, 30, fractal::Cell{200, 200});
+    EXPECT_EQ(refused.controller.CurrentState(), State::Drawn);
+    EXPECT_EQ(refused.controller.CurrentView(), fractal::DefaultView);
+    EXPECT_EQ(refused.controller.CurrentPicture().Pixels(), picture);
+    EXPECT_EQ(refused.controller.LengthText(), QStringLiteral("400"));
+    ASSERT_FALSE(refused.messages.empty());
+    EXPECT_TRUE(refused.messages.back().contains(QStringLiteral("(200, 200)")));
 }
