@@ -8,7 +8,9 @@
 #include <QJsonParseError>
 #include <QJsonValue>
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <initializer_list>
 #include <limits>
@@ -32,7 +34,7 @@ constexpr std::array<std::pair<music::Scale, std::string_view>, 9> ScaleNames{{
 }};
 static_assert(ScaleNames.size() == music::Scales.size());
 
-// The widest view a place holds: its corners written with ToString stay
+// The deepest view a place holds: its corners written with ToString stay
 // within MaxCoordinateCharacters (33,000 bits are 9,935 digits, leaving room
 // for a sign, the point and the exponent).
 constexpr fractal::BigFloat::Bits MaxPlaceBits = 33'000;
@@ -63,6 +65,13 @@ constexpr std::array<MusicNumber, 5> MusicNumbers{{
     {"chordVolume", &music::MusicSettings::chordVelocity, music::SettingsFault::ChordVelocity, music::MinVelocity,
      music::MaxVelocity},
 }};
+constexpr char ViewField[] = "view";
+constexpr char IterationsField[] = "iterations";
+constexpr char LengthField[] = "length";
+constexpr char StartField[] = "start";
+constexpr char MusicField[] = "music";
+constexpr char CellXField[] = "x";
+constexpr char CellYField[] = "y";
 constexpr char KeyField[] = "key";
 constexpr char ScaleField[] = "scale";
 
@@ -79,6 +88,22 @@ std::string_view NameOf(music::Scale scale)
 std::string_view NameOfKey(int key)
 {
     return key >= 0 && key < music::KeyCount ? music::KeyNames[static_cast<std::size_t>(key)] : music::KeyNames[0];
+}
+
+// A double view's corners in the fewest digits that read back as the same
+// doubles ("0.7", not "6.9999999999999996e-01"); a deeper view's in all the
+// digits its precision needs.
+fractal::DeepViewText CornerTexts(const fractal::DeepView& view)
+{
+    const auto doubles = view.AsView();
+    if (!doubles)
+        return view.ToText();
+    const auto shortest = [](double value) {
+        std::array<char, 32> digits{};
+        const auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+        return error == std::errc() ? std::string(digits.data(), end) : std::string();
+    };
+    return {shortest(doubles->xMin), shortest(doubles->xMax), shortest(doubles->yMin), shortest(doubles->yMax)};
 }
 
 QByteArray Quoted(std::string_view text)
@@ -123,21 +148,32 @@ std::string Path(const std::string& parent, std::string_view name)
     return parent.empty() ? std::string(name) : parent + '.' + std::string(name);
 }
 
-// Every field of the object must be one of these, and all must be there.
-Failure CheckFields(const QJsonObject& object, const std::string& path, std::initializer_list<const char*> fields)
+// No field of the object may be other than these.
+Failure CheckUnexpected(const QJsonObject& object, const std::string& path, std::initializer_list<const char*> fields)
 {
     for (auto it = object.begin(); it != object.end(); ++it) {
         const QString key = it.key();
-        bool known = false;
-        for (const char* field : fields)
-            known = known || key == QLatin1String(field);
-        if (!known)
+        const auto named = [&key](const char* field) { return key == QLatin1String(field); };
+        if (std::none_of(fields.begin(), fields.end(), named))
             return Fault(PlaceProblem::Unexpected, Path(path, key.toStdString()));
     }
+    return std::nullopt;
+}
+
+Failure CheckMissing(const QJsonObject& object, const std::string& path, std::initializer_list<const char*> fields)
+{
     for (const char* field : fields)
         if (!object.contains(QLatin1String(field)))
             return Fault(PlaceProblem::Missing, Path(path, field));
     return std::nullopt;
+}
+
+// Exactly these fields, all of them.
+Failure CheckFields(const QJsonObject& object, const std::string& path, std::initializer_list<const char*> fields)
+{
+    if (auto failure = CheckUnexpected(object, path, fields))
+        return failure;
+    return CheckMissing(object, path, fields);
 }
 
 // An optional part of a place must be an object when it is there.
@@ -176,7 +212,7 @@ fractal::BigFloat::Bits BitsForCharacters(qsizetype characters)
 
 Failure ReadView(const QJsonValue& value, fractal::DeepView& view)
 {
-    const std::string path = "view";
+    const std::string path = ViewField;
     if (auto failure = CheckObject(value, path))
         return failure;
     const QJsonObject object = value.toObject();
@@ -218,17 +254,16 @@ Failure ReadView(const QJsonValue& value, fractal::DeepView& view)
 
 Failure ReadStart(const QJsonValue& value, std::optional<StartCell>& start)
 {
-    const std::string path = "start";
+    const std::string path = StartField;
     if (auto failure = CheckObject(value, path))
         return failure;
     const QJsonObject object = value.toObject();
-    if (auto failure = CheckFields(object, path, {"x", "y"}))
+    if (auto failure = CheckFields(object, path, {CellXField, CellYField}))
         return failure;
     StartCell cell;
-    if (auto failure = ReadWholeNumber(object.value(QLatin1String("x")), Path(path, "x"), 0, LastCell, cell.x))
-        return failure;
-    if (auto failure = ReadWholeNumber(object.value(QLatin1String("y")), Path(path, "y"), 0, LastCell, cell.y))
-        return failure;
+    for (auto [field, target] : {std::pair{CellXField, &cell.x}, {CellYField, &cell.y}})
+        if (auto failure = ReadWholeNumber(object.value(QLatin1String(field)), Path(path, field), 0, LastCell, *target))
+            return failure;
     start = cell;
     return std::nullopt;
 }
@@ -257,7 +292,7 @@ PlaceFailure UnknownName(std::string field, std::string choices)
 
 Failure ReadMusic(const QJsonValue& value, music::MusicSettings& settings)
 {
-    const std::string path = "music";
+    const std::string path = MusicField;
     if (auto failure = CheckObject(value, path))
         return failure;
     const QJsonObject object = value.toObject();
@@ -306,31 +341,27 @@ PlaceReading ReadPlaceObject(const QJsonObject& object)
         return Fault(PlaceProblem::Missing, PlaceVersionField);
     if (WholeNumber(version) != PlaceVersion)
         return Fault(PlaceProblem::WrongVersion, PlaceVersionField);
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        const QString key = it.key();
-        if (key != QLatin1String(PlaceVersionField) && key != QLatin1String("view") &&
-            key != QLatin1String("iterations") && key != QLatin1String("length") && key != QLatin1String("start") &&
-            key != QLatin1String("music"))
-            return Fault(PlaceProblem::Unexpected, key.toStdString());
-    }
-    for (const char* required : {"view", "iterations", "length"})
-        if (!object.contains(QLatin1String(required)))
-            return Fault(PlaceProblem::Missing, required);
+    if (auto failure = CheckUnexpected(
+            object, {}, {PlaceVersionField, ViewField, IterationsField, LengthField, StartField, MusicField}))
+        return *failure;
+    if (auto failure = CheckMissing(object, {}, {ViewField, IterationsField, LengthField}))
+        return *failure;
 
     Place place;
-    if (auto failure = ReadView(object.value(QLatin1String("view")), place.view))
+    if (auto failure = ReadView(object.value(QLatin1String(ViewField)), place.view))
         return *failure;
-    if (auto failure = ReadWholeNumber(object.value(QLatin1String("iterations")), "iterations", MinPlaceIterations,
-                                       MaxPlaceIterations, place.iterations))
+    const auto number = [&object](const char* field, int minimum, int maximum, int& target) {
+        return ReadWholeNumber(object.value(QLatin1String(field)), field, minimum, maximum, target);
+    };
+    if (auto failure = number(IterationsField, MinPlaceIterations, MaxPlaceIterations, place.iterations))
         return *failure;
-    if (auto failure =
-            ReadWholeNumber(object.value(QLatin1String("length")), "length", MinimumLength, MaximumLength, place.length))
+    if (auto failure = number(LengthField, MinimumLength, MaximumLength, place.length))
         return *failure;
-    if (object.contains(QLatin1String("start")))
-        if (auto failure = ReadStart(object.value(QLatin1String("start")), place.start))
+    if (object.contains(QLatin1String(StartField)))
+        if (auto failure = ReadStart(object.value(QLatin1String(StartField)), place.start))
             return *failure;
-    if (object.contains(QLatin1String("music")))
-        if (auto failure = ReadMusic(object.value(QLatin1String("music")), place.music))
+    if (object.contains(QLatin1String(MusicField)))
+        if (auto failure = ReadMusic(object.value(QLatin1String(MusicField)), place.music))
             return *failure;
     return place;
 }
@@ -356,27 +387,30 @@ bool LooksLikeJson(const QByteArray& bytes)
 
 QByteArray PlaceToJson(const Place& place)
 {
-    const fractal::DeepViewText corners = place.view.ToText();
+    const fractal::DeepViewText corners = CornerTexts(place.view);
     QByteArray text = "{\n";
     const auto line = [&text](const QByteArray& member, bool last = false) {
         text += "  " + member + (last ? "\n" : ",\n");
     };
     line(Member(PlaceVersionField, QByteArray::number(PlaceVersion)));
     // Corners are digits, signs, a point and an exponent: nothing to escape.
-    line(Member("view", Object({Member(CornerFields[0], Quoted(corners.xMin)), Member(CornerFields[1], Quoted(corners.xMax)),
-                                Member(CornerFields[2], Quoted(corners.yMin)), Member(CornerFields[3], Quoted(corners.yMax))})));
-    line(Member("iterations", QByteArray::number(place.iterations)));
-    line(Member("length", QByteArray::number(place.length)));
+    const auto corner = [](std::size_t index, const std::string& digits) {
+        return Member(CornerFields[index], Quoted(digits));
+    };
+    line(Member(ViewField, Object({corner(0, corners.xMin), corner(1, corners.xMax), corner(2, corners.yMin),
+                                   corner(3, corners.yMax)})));
+    line(Member(IterationsField, QByteArray::number(place.iterations)));
+    line(Member(LengthField, QByteArray::number(place.length)));
     if (place.start)
-        line(Member("start", Object({Member("x", QByteArray::number(place.start->x)),
-                                     Member("y", QByteArray::number(place.start->y))})));
+        line(Member(StartField, Object({Member(CellXField, QByteArray::number(place.start->x)),
+                                        Member(CellYField, QByteArray::number(place.start->y))})));
     const music::MusicSettings& music = place.music;
     const auto number = [&music](const MusicNumber& field) {
         return Member(field.name, QByteArray::number(music.*field.member));
     };
-    line(Member("music", Object({number(MusicNumbers[0]), Member(KeyField, Quoted(NameOfKey(music.key))),
-                                 Member(ScaleField, Quoted(NameOf(music.scale))), number(MusicNumbers[1]),
-                                 number(MusicNumbers[2]), number(MusicNumbers[3]), number(MusicNumbers[4])})),
+    line(Member(MusicField, Object({number(MusicNumbers[0]), Member(KeyField, Quoted(NameOfKey(music.key))),
+                                    Member(ScaleField, Quoted(NameOf(music.scale))), number(MusicNumbers[1]),
+                                    number(MusicNumbers[2]), number(MusicNumbers[3]), number(MusicNumbers[4])})),
          true);
     return text + "}\n";
 }

@@ -78,7 +78,8 @@ QString PlaceFailureMessage(const PlaceFailure& failure)
     case PlaceProblem::MidiWithoutPlace:
         return QCoreApplication::translate("Place", "This MIDI file holds no Velmora place.");
     case PlaceProblem::NotPlaceFile:
-        return QCoreApplication::translate("Place", "This file is neither a Velmora place nor a PNG picture or MIDI file.");
+        return QCoreApplication::translate("Place",
+                                           "This file is neither a Velmora place nor a PNG picture or MIDI file.");
     default:
         return QCoreApplication::translate("Place", "The place file is not valid: %1").arg(Reason(failure));
     }

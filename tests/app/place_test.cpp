@@ -176,7 +176,8 @@ TEST(PlaceRoundTripTest, ViewsStartAndMusicComeBackExactly)
 {
     const double third = 1.0 / 3.0;
     for (const fractal::View view : {fractal::View{-2, 0.7, -1.4, 1.3}, fractal::View{-0.1 - 0.2, third, -third, 0.1 + 0.2},
-                                     fractal::View{-0.75, -0.75 + 1e-9, 0.1, 0.1 + 1e-9}, fractal::View{0.25, 0.25, -1, -1}}) {
+                                     fractal::View{-0.75, -0.75 + 1e-9, 0.1, 0.1 + 1e-9}, fractal::View{0.25, 0.25, -1, -1},
+                                     fractal::View{-0.0, 5e-300, -1e-300, 2e-300}}) {
         Place place;
         place.view = fractal::DeepView(view);
         const auto read = ReadOrFail(PlaceToJson(place)).view.AsView();
