@@ -6,8 +6,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <array>
 #include <span>
+#include <vector>
 
 namespace {
 

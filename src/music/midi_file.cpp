@@ -181,7 +181,6 @@ TrackWriter ChannelTrack(int channel, const std::vector<TimedMessage>& ordered, 
     return track;
 }
 
-
 // Reads a file's bytes front to back; every read past the end fails.
 class ByteReader
 {
