@@ -247,4 +247,75 @@ Do you want to replace the link?</source>
         <translation>点が発散するかを何回の反復で判定するか。自動では深く拡大するほど多くなります</translation>
     </message>
 </context>
+<context>
+    <name>Place</name>
+    <message>
+        <source>it is larger than %1 MiB.</source>
+        <translation>ファイルが %1 MiB を超えています。</translation>
+    </message>
+    <message>
+        <source>it is not JSON text (the error is at byte %1).</source>
+        <translation>JSON テキストではありません（%1 バイト目に誤りがあります）。</translation>
+    </message>
+    <message>
+        <source>it does not hold a JSON object.</source>
+        <translation>JSON オブジェクトが含まれていません。</translation>
+    </message>
+    <message>
+        <source>the field &quot;%1&quot; must be an object in braces.</source>
+        <translation>フィールド &quot;%1&quot; は波かっこで囲んだオブジェクトでなければなりません。</translation>
+    </message>
+    <message>
+        <source>the field &quot;%1&quot; must be %2; the file may come from a newer Velmora.</source>
+        <translation>フィールド &quot;%1&quot; は %2 でなければなりません。新しい Velmora で作られたファイルかもしれません。</translation>
+    </message>
+    <message>
+        <source>the field &quot;%1&quot; is missing.</source>
+        <translation>フィールド &quot;%1&quot; がありません。</translation>
+    </message>
+    <message>
+        <source>the field &quot;%1&quot; is not part of a place.</source>
+        <translation>フィールド &quot;%1&quot; は場所の項目ではありません。</translation>
+    </message>
+    <message>
+        <source>the field &quot;%1&quot; must be a decimal number in quotes, such as &quot;-0.75&quot;.</source>
+        <translation>フィールド &quot;%1&quot; は &quot;-0.75&quot; のように引用符で囲んだ10進数でなければなりません。</translation>
+    </message>
+    <message>
+        <source>the field &quot;%1&quot; is longer than %L2 characters.</source>
+        <translation>フィールド &quot;%1&quot; が %L2 文字を超えています。</translation>
+    </message>
+    <message>
+        <source>the field &quot;%1&quot; is greater than the field &quot;%2&quot;.</source>
+        <translation>フィールド &quot;%1&quot; がフィールド &quot;%2&quot; より大きくなっています。</translation>
+    </message>
+    <message>
+        <source>the field &quot;%1&quot; holds a view magnified further than a place can hold.</source>
+        <translation>フィールド &quot;%1&quot; の範囲は、場所に保存できる以上に拡大されています。</translation>
+    </message>
+    <message>
+        <source>the field &quot;%1&quot; must be a whole number from %L2 to %L3.</source>
+        <translation>フィールド &quot;%1&quot; は %L2 から %L3 までの整数でなければなりません。</translation>
+    </message>
+    <message>
+        <source>the field &quot;%1&quot; must be one of %2.</source>
+        <translation>フィールド &quot;%1&quot; は次のいずれかでなければなりません: %2。</translation>
+    </message>
+    <message>
+        <source>This PNG picture holds no Velmora place.</source>
+        <translation>この PNG 画像には Velmora の場所が含まれていません。</translation>
+    </message>
+    <message>
+        <source>This MIDI file holds no Velmora place.</source>
+        <translation>この MIDI ファイルには Velmora の場所が含まれていません。</translation>
+    </message>
+    <message>
+        <source>This file is neither a Velmora place nor a PNG picture or MIDI file.</source>
+        <translation>このファイルは Velmora の場所ファイルでも、PNG 画像や MIDI ファイルでもありません。</translation>
+    </message>
+    <message>
+        <source>The place file is not valid: %1</source>
+        <translation>場所ファイルが正しくありません。%1</translation>
+    </message>
+</context>
 </TS>

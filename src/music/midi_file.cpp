@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -28,6 +29,9 @@ constexpr int NoteCount = 128;
 constexpr std::uint64_t LargestVariableLength = 0x0FFFFFFF;
 
 constexpr std::uint8_t MetaEvent = 0xFF;
+constexpr std::uint8_t SysexEvent = 0xF0;
+constexpr std::uint8_t SysexContinuation = 0xF7;
+constexpr std::uint8_t TextMeta = 0x01;
 constexpr std::uint8_t TrackNameMeta = 0x03;
 constexpr std::uint8_t EndOfTrackMeta = 0x2F;
 constexpr std::uint8_t SetTempoMeta = 0x51;
@@ -135,12 +139,14 @@ std::uint64_t TickOf(int step)
     return static_cast<std::uint64_t>(std::max(step, 0)) * TicksPerStep;
 }
 
-TrackWriter TempoTrack(std::uint64_t endTick, int stepMilliseconds)
+TrackWriter TempoTrack(std::uint64_t endTick, int stepMilliseconds, std::string_view text)
 {
     const std::uint32_t tempo =
         static_cast<std::uint32_t>(stepMilliseconds) * MicrosecondsPerQuarterNotePerStepMillisecond;
     TrackWriter track;
     track.Meta(0, TrackNameMeta, "Velmora");
+    if (!text.empty())
+        track.Meta(0, TextMeta, text);
     track.Meta(0, SetTempoMeta,
                Bytes({static_cast<std::uint8_t>(tempo >> 16), static_cast<std::uint8_t>(tempo >> 8),
                       static_cast<std::uint8_t>(tempo)}));
@@ -175,12 +181,106 @@ TrackWriter ChannelTrack(int channel, const std::vector<TimedMessage>& ordered, 
     return track;
 }
 
+// Reads a file's bytes front to back; every read past the end fails.
+class ByteReader
+{
+public:
+    explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+    bool AtEnd() const { return position_ >= bytes_.size(); }
+    std::size_t Left() const { return bytes_.size() - position_; }
+
+    std::optional<std::uint8_t> Peek() const
+    {
+        return AtEnd() ? std::nullopt : std::optional<std::uint8_t>(bytes_[position_]);
+    }
+
+    std::optional<std::uint8_t> Byte()
+    {
+        const auto byte = Peek();
+        if (byte)
+            ++position_;
+        return byte;
+    }
+
+    std::optional<std::uint32_t> BigEndian(int byteCount)
+    {
+        std::uint32_t value = 0;
+        for (int i = 0; i < byteCount; ++i) {
+            const auto byte = Byte();
+            if (!byte)
+                return std::nullopt;
+            value = value << 8 | *byte;
+        }
+        return value;
+    }
+
+    // At most four bytes, as the writer's AppendVariableLength makes them.
+    std::optional<std::uint32_t> VariableLength()
+    {
+        std::uint32_t value = 0;
+        for (int i = 0; i < 4; ++i) {
+            const auto byte = Byte();
+            if (!byte)
+                return std::nullopt;
+            value = value << 7 | (*byte & 0x7Fu);
+            if ((*byte & 0x80) == 0)
+                return value;
+        }
+        return std::nullopt;
+    }
+
+    std::optional<std::span<const std::uint8_t>> Take(std::size_t count)
+    {
+        if (count > Left())
+            return std::nullopt;
+        const auto taken = bytes_.subspan(position_, count);
+        position_ += count;
+        return taken;
+    }
+
+private:
+    std::span<const std::uint8_t> bytes_;
+    std::size_t position_ = 0;
+};
+
+bool HasTag(std::span<const std::uint8_t> tag, std::string_view expected)
+{
+    return std::equal(tag.begin(), tag.end(), expected.begin(), expected.end());
+}
+
+constexpr std::string_view HeaderTag = "MThd";
+constexpr std::string_view TrackTag = "MTrk";
+constexpr std::size_t TagSize = 4;
+constexpr int ChunkLengthBytes = 4;
+
+// The first MTrk chunk's bytes, cut short where the file ends; any other
+// chunk before it is skipped, as readers of the format must.
+std::optional<std::span<const std::uint8_t>> FirstTrack(std::span<const std::uint8_t> file)
+{
+    ByteReader reader(file);
+    for (bool header = true;; header = false) {
+        const auto tag = reader.Take(TagSize);
+        const auto length = tag ? reader.BigEndian(ChunkLengthBytes) : std::nullopt;
+        if (!length || (header && !HasTag(*tag, HeaderTag)))
+            return std::nullopt;
+        if (!header && HasTag(*tag, TrackTag))
+            return reader.Take(std::min<std::size_t>(*length, reader.Left()));
+        if (!reader.Take(*length))
+            return std::nullopt;
+    }
+}
+
 } // namespace
 
-MidiFileOutcome MakeStandardMidiFile(const std::vector<TimedMessage>& messages, int endStep, int stepMilliseconds)
+MidiFileOutcome MakeStandardMidiFile(const std::vector<TimedMessage>& messages, int endStep, int stepMilliseconds,
+                                     std::string_view text)
 {
     if (stepMilliseconds < MinStepMilliseconds || stepMilliseconds > MaxStepMilliseconds)
         return {{}, MidiFileFault::InvalidStepLength};
+    // A meta event's length is a variable-length quantity too.
+    if (text.size() > LargestVariableLength)
+        return {{}, MidiFileFault::TooLong};
     for (const auto& timed : messages)
         if (!IsValid(timed.message))
             return {{}, MidiFileFault::InvalidMessage};
@@ -197,7 +297,7 @@ MidiFileOutcome MakeStandardMidiFile(const std::vector<TimedMessage>& messages, 
     }
 
     std::vector<TrackWriter> tracks;
-    tracks.push_back(TempoTrack(endTick, stepMilliseconds));
+    tracks.push_back(TempoTrack(endTick, stepMilliseconds, text));
     for (int channel = 0; channel < ChannelCount; ++channel)
         if (channelUsed[channel])
             tracks.push_back(ChannelTrack(channel, ordered, endTick));
@@ -215,9 +315,10 @@ MidiFileOutcome MakeStandardMidiFile(const std::vector<TimedMessage>& messages, 
     return {std::move(file), MidiFileFault::None};
 }
 
-MidiFileOutcome PieceMidiFile(const std::vector<std::uint8_t>& notes, const MusicSettings& settings)
+MidiFileOutcome PieceMidiFile(const std::vector<std::uint8_t>& notes, const MusicSettings& settings,
+                              std::string_view text)
 {
-    return MakeStandardMidiFile(PieceMessages(notes, settings), PieceEndStep(notes), settings.stepMilliseconds);
+    return MakeStandardMidiFile(PieceMessages(notes, settings), PieceEndStep(notes), settings.stepMilliseconds, text);
 }
 
 std::vector<std::uint8_t> StandardMidiFile(const std::vector<TimedMessage>& messages, int endStep)
@@ -234,6 +335,51 @@ std::vector<std::uint8_t> StandardMidiFile(const std::vector<TimedMessage>& mess
         throw std::invalid_argument("step length out of range");
     }
     return std::move(outcome.bytes);
+}
+
+std::vector<std::string> FirstTrackTexts(std::span<const std::uint8_t> file)
+{
+    std::vector<std::string> texts;
+    const auto track = FirstTrack(file);
+    if (!track)
+        return texts;
+    ByteReader reader(*track);
+    std::uint8_t runningStatus = 0;
+    while (!reader.AtEnd()) {
+        if (!reader.VariableLength())
+            break;
+        const auto lead = reader.Peek();
+        if (!lead)
+            break;
+        if (*lead == MetaEvent || *lead == SysexEvent || *lead == SysexContinuation) {
+            reader.Byte();
+            const auto type = *lead == MetaEvent ? reader.Byte() : std::optional<std::uint8_t>(0);
+            const auto length = type ? reader.VariableLength() : std::nullopt;
+            const auto data = length ? reader.Take(*length) : std::nullopt;
+            if (!data)
+                break;
+            if (*lead == MetaEvent && *type == TextMeta)
+                texts.emplace_back(data->begin(), data->end());
+            if (*lead == MetaEvent && *type == EndOfTrackMeta)
+                break;
+            // Meta and sysex events end any running status.
+            runningStatus = 0;
+            continue;
+        }
+        if (*lead >= 0x80) {
+            // Other system messages have no place in a file.
+            if (*lead >= 0xF0)
+                break;
+            runningStatus = *lead;
+            reader.Byte();
+        } else if (runningStatus == 0) {
+            break;
+        }
+        const auto data = reader.Take(static_cast<std::size_t>(DataByteCount(runningStatus & 0xF0)));
+        if (!data || std::any_of(data->begin(), data->end(), [](std::uint8_t byte) { return byte > 0x7F; }))
+            break;
+    }
+    return texts;
 }
 
 } // namespace music

@@ -5,6 +5,9 @@
 #include "sequencer.h"
 
 #include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace music {
@@ -40,11 +43,22 @@ struct MidiFileOutcome
 // file cannot hold. A note struck again while sounding is released once per
 // strike, so each note-on in the file has a note-off to pair with.
 //
+// A non-empty text is written as a text event (FF 01) at time 0 in the
+// tempo track, after its name; without one the file is as it always was.
+//
 // A fault comes back as a value and no bytes.
-MidiFileOutcome MakeStandardMidiFile(const std::vector<TimedMessage>& messages, int endStep, int stepMilliseconds);
+MidiFileOutcome MakeStandardMidiFile(const std::vector<TimedMessage>& messages, int endStep, int stepMilliseconds,
+                                     std::string_view text = {});
 
 // A piece of these notes as playback with these settings sends it.
-MidiFileOutcome PieceMidiFile(const std::vector<std::uint8_t>& notes, const MusicSettings& settings = {});
+MidiFileOutcome PieceMidiFile(const std::vector<std::uint8_t>& notes, const MusicSettings& settings = {},
+                              std::string_view text = {});
+
+// The text events (FF 01) of a Standard MIDI File's first track, in order,
+// as far as the track can be read: every event is walked (delta times,
+// running status, meta and sysex events), so bytes inside other events are
+// never taken for text. Nothing for bytes that are not a Standard MIDI File.
+std::vector<std::string> FirstTrackTexts(std::span<const std::uint8_t> file);
 
 // The same at the default step, for callers that treat a fault as a bug:
 // throws std::invalid_argument for an invalid message and std::length_error

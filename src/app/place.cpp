@@ -1,0 +1,449 @@
+#include "place.h"
+
+#include "place_embedding.h"
+#include "view.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QJsonValue>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <initializer_list>
+#include <limits>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+// The stable names of the scales in a place; the names the window shows may
+// change, these may not.
+constexpr std::array<std::pair<music::Scale, std::string_view>, 9> ScaleNames{{
+    {music::Scale::Major, "major"},
+    {music::Scale::NaturalMinor, "naturalMinor"},
+    {music::Scale::HarmonicMinor, "harmonicMinor"},
+    {music::Scale::Dorian, "dorian"},
+    {music::Scale::Mixolydian, "mixolydian"},
+    {music::Scale::MajorPentatonic, "majorPentatonic"},
+    {music::Scale::MinorPentatonic, "minorPentatonic"},
+    {music::Scale::Blues, "blues"},
+    {music::Scale::WholeTone, "wholeTone"},
+}};
+static_assert(ScaleNames.size() == music::Scales.size());
+
+// The deepest view a place holds: its corners written with ToString stay
+// within MaxCoordinateCharacters (33,000 bits are 9,935 digits, leaving room
+// for a sign, the point and the exponent).
+constexpr fractal::BigFloat::Bits MaxPlaceBits = 33'000;
+constexpr double BitsPerDigit = 3.3219280948873623;
+// MPFR's own reading of a decimal text rounds once more; two bits cover it.
+constexpr fractal::BigFloat::Bits ParseGuardBits = 2;
+
+constexpr int LastCell = fractal::PictureSide - 1;
+
+// The musical settings that are numbers, in the order they are written.
+struct MusicNumber
+{
+    const char* name;
+    int music::MusicSettings::*member;
+    music::SettingsFault fault;
+    int minimum;
+    int maximum;
+};
+constexpr std::array<MusicNumber, 5> MusicNumbers{{
+    {"stepMilliseconds", &music::MusicSettings::stepMilliseconds, music::SettingsFault::StepLength,
+     music::MinStepMilliseconds, music::MaxStepMilliseconds},
+    {"melodyProgram", &music::MusicSettings::melodyProgram, music::SettingsFault::MelodyProgram, 0,
+     music::ProgramCount - 1},
+    {"chordProgram", &music::MusicSettings::chordProgram, music::SettingsFault::ChordProgram, 0,
+     music::ProgramCount - 1},
+    {"melodyVolume", &music::MusicSettings::melodyVelocity, music::SettingsFault::MelodyVelocity, music::MinVelocity,
+     music::MaxVelocity},
+    {"chordVolume", &music::MusicSettings::chordVelocity, music::SettingsFault::ChordVelocity, music::MinVelocity,
+     music::MaxVelocity},
+}};
+constexpr char ViewField[] = "view";
+constexpr char IterationsField[] = "iterations";
+constexpr char LengthField[] = "length";
+constexpr char StartField[] = "start";
+constexpr char MusicField[] = "music";
+constexpr char CellXField[] = "x";
+constexpr char CellYField[] = "y";
+constexpr char KeyField[] = "key";
+constexpr char ScaleField[] = "scale";
+
+constexpr std::array<const char*, 4> CornerFields{"xMin", "xMax", "yMin", "yMax"};
+
+std::string_view NameOf(music::Scale scale)
+{
+    for (const auto& [each, name] : ScaleNames)
+        if (each == scale)
+            return name;
+    return ScaleNames.front().second;
+}
+
+std::string_view NameOfKey(int key)
+{
+    return key >= 0 && key < music::KeyCount ? music::KeyNames[static_cast<std::size_t>(key)] : music::KeyNames[0];
+}
+
+// A double view's corners in the fewest digits that read back as the same
+// doubles ("0.7", not "6.9999999999999996e-01"); a deeper view's in all the
+// digits its precision needs.
+fractal::DeepViewText CornerTexts(const fractal::DeepView& view)
+{
+    const auto doubles = view.AsView();
+    if (!doubles)
+        return view.ToText();
+    const auto shortest = [](double value) {
+        std::array<char, 32> digits{};
+        const auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+        return error == std::errc() ? std::string(digits.data(), end) : std::string();
+    };
+    return {shortest(doubles->xMin), shortest(doubles->xMax), shortest(doubles->yMin), shortest(doubles->yMax)};
+}
+
+QByteArray Quoted(std::string_view text)
+{
+    return '"' + QByteArray(text.data(), static_cast<qsizetype>(text.size())) + '"';
+}
+
+QByteArray Member(std::string_view name, const QByteArray& value)
+{
+    return Quoted(name) + ": " + value;
+}
+
+QByteArray Object(std::initializer_list<QByteArray> members)
+{
+    QByteArray text = "{";
+    for (const QByteArray& member : members)
+        text += (text.size() > 1 ? ", " : "") + member;
+    return text + '}';
+}
+
+// Reading fails at the first fault; every step returns the failure or nothing.
+using Failure = std::optional<PlaceFailure>;
+
+PlaceFailure Fault(PlaceProblem problem, std::string field = {})
+{
+    PlaceFailure failure;
+    failure.problem = problem;
+    failure.field = std::move(field);
+    return failure;
+}
+
+PlaceFailure OutOfRange(std::string field, long long minimum, long long maximum)
+{
+    PlaceFailure failure = Fault(PlaceProblem::OutOfRange, std::move(field));
+    failure.minimum = minimum;
+    failure.maximum = maximum;
+    return failure;
+}
+
+std::string Path(const std::string& parent, std::string_view name)
+{
+    return parent.empty() ? std::string(name) : parent + '.' + std::string(name);
+}
+
+// No field of the object may be other than these.
+Failure CheckUnexpected(const QJsonObject& object, const std::string& path, std::initializer_list<const char*> fields)
+{
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const QString key = it.key();
+        const auto named = [&key](const char* field) { return key == QLatin1String(field); };
+        if (std::none_of(fields.begin(), fields.end(), named))
+            return Fault(PlaceProblem::Unexpected, Path(path, key.toStdString()));
+    }
+    return std::nullopt;
+}
+
+Failure CheckMissing(const QJsonObject& object, const std::string& path, std::initializer_list<const char*> fields)
+{
+    for (const char* field : fields)
+        if (!object.contains(QLatin1String(field)))
+            return Fault(PlaceProblem::Missing, Path(path, field));
+    return std::nullopt;
+}
+
+// Exactly these fields, all of them.
+Failure CheckFields(const QJsonObject& object, const std::string& path, std::initializer_list<const char*> fields)
+{
+    if (auto failure = CheckUnexpected(object, path, fields))
+        return failure;
+    return CheckMissing(object, path, fields);
+}
+
+// An optional part of a place must be an object when it is there.
+Failure CheckObject(const QJsonValue& value, const std::string& path)
+{
+    return value.isObject() ? Failure() : Fault(PlaceProblem::NotObject, path);
+}
+
+std::optional<long long> WholeNumber(const QJsonValue& value)
+{
+    if (!value.isDouble())
+        return std::nullopt;
+    const double number = value.toDouble();
+    // Beyond this a double no longer tells whole numbers apart, and no range reaches it.
+    constexpr double Largest = 1e15;
+    if (!(std::abs(number) <= Largest) || std::trunc(number) != number)
+        return std::nullopt;
+    return static_cast<long long>(number);
+}
+
+Failure ReadWholeNumber(const QJsonValue& value, const std::string& path, int minimum, int maximum, int& target)
+{
+    const auto number = WholeNumber(value);
+    if (!number || *number < minimum || *number > maximum)
+        return OutOfRange(path, minimum, maximum);
+    target = static_cast<int>(*number);
+    return std::nullopt;
+}
+
+fractal::BigFloat::Bits BitsForCharacters(qsizetype characters)
+{
+    return std::max(fractal::BigFloat::DoubleBits,
+                    static_cast<fractal::BigFloat::Bits>(std::ceil(static_cast<double>(characters) * BitsPerDigit)) +
+                        ParseGuardBits);
+}
+
+Failure ReadView(const QJsonValue& value, fractal::DeepView& view)
+{
+    const std::string path = ViewField;
+    if (auto failure = CheckObject(value, path))
+        return failure;
+    const QJsonObject object = value.toObject();
+    if (auto failure = CheckFields(object, path, {CornerFields[0], CornerFields[1], CornerFields[2], CornerFields[3]}))
+        return failure;
+
+    std::array<std::string, CornerFields.size()> texts;
+    std::array<fractal::BigFloat, CornerFields.size()> corners;
+    for (std::size_t i = 0; i < CornerFields.size(); ++i) {
+        const QJsonValue corner = object.value(QLatin1String(CornerFields[i]));
+        const std::string field = Path(path, CornerFields[i]);
+        if (!corner.isString())
+            return Fault(PlaceProblem::NotDecimalText, field);
+        const QString text = corner.toString();
+        if (text.size() > MaxCoordinateCharacters)
+            return Fault(PlaceProblem::CoordinateTooLong, field);
+        texts[i] = text.toStdString();
+        // Read at the precision its digits hold, to see how deep the view is
+        // before rounding all four corners to that depth.
+        auto parsed = fractal::BigFloat::Parse(texts[i], BitsForCharacters(text.size()));
+        if (!parsed)
+            return Fault(PlaceProblem::NotDecimalText, field);
+        corners[i] = std::move(*parsed);
+    }
+    for (std::size_t low = 0; low < corners.size(); low += 2)
+        if (corners[low] > corners[low + 1]) {
+            PlaceFailure failure = Fault(PlaceProblem::Reversed, Path(path, CornerFields[low]));
+            failure.otherField = Path(path, CornerFields[low + 1]);
+            return failure;
+        }
+    if (fractal::RequiredPrecision(corners[0], corners[1], corners[2], corners[3]) > MaxPlaceBits)
+        return Fault(PlaceProblem::TooDeep, path);
+    auto read = fractal::DeepView::FromText({texts[0], texts[1], texts[2], texts[3]});
+    if (!read)
+        return Fault(PlaceProblem::NotDecimalText, Path(path, CornerFields[0]));
+    view = std::move(*read);
+    return std::nullopt;
+}
+
+Failure ReadStart(const QJsonValue& value, std::optional<StartCell>& start)
+{
+    const std::string path = StartField;
+    if (auto failure = CheckObject(value, path))
+        return failure;
+    const QJsonObject object = value.toObject();
+    if (auto failure = CheckFields(object, path, {CellXField, CellYField}))
+        return failure;
+    StartCell cell;
+    for (auto [field, target] : {std::pair{CellXField, &cell.x}, {CellYField, &cell.y}})
+        if (auto failure = ReadWholeNumber(object.value(QLatin1String(field)), Path(path, field), 0, LastCell, *target))
+            return failure;
+    start = cell;
+    return std::nullopt;
+}
+
+// The index of the name among the names, or the names for the message.
+template <typename Names, typename NameOfEntry>
+std::optional<std::size_t> FindName(const QJsonValue& value, const Names& names, NameOfEntry nameOf,
+                                    std::string& choices)
+{
+    const std::string text = value.isString() ? value.toString().toStdString() : std::string();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string_view name = nameOf(names[i]);
+        if (value.isString() && text == name)
+            return i;
+        choices += (i == 0 ? "" : ", ") + std::string(name);
+    }
+    return std::nullopt;
+}
+
+PlaceFailure UnknownName(std::string field, std::string choices)
+{
+    PlaceFailure failure = Fault(PlaceProblem::UnknownName, std::move(field));
+    failure.choices = std::move(choices);
+    return failure;
+}
+
+Failure ReadMusic(const QJsonValue& value, music::MusicSettings& settings)
+{
+    const std::string path = MusicField;
+    if (auto failure = CheckObject(value, path))
+        return failure;
+    const QJsonObject object = value.toObject();
+    if (auto failure = CheckFields(object, path,
+                                   {MusicNumbers[0].name, KeyField, ScaleField, MusicNumbers[1].name,
+                                    MusicNumbers[2].name, MusicNumbers[3].name, MusicNumbers[4].name}))
+        return failure;
+
+    music::MusicSettings read;
+    for (const MusicNumber& number : MusicNumbers) {
+        // Any whole number here; the ranges are the settings' own check below.
+        const auto whole = WholeNumber(object.value(QLatin1String(number.name)));
+        if (!whole || *whole < std::numeric_limits<int>::min() || *whole > std::numeric_limits<int>::max())
+            return OutOfRange(Path(path, number.name), number.minimum, number.maximum);
+        read.*number.member = static_cast<int>(*whole);
+    }
+    std::string choices;
+    const auto key = FindName(object.value(QLatin1String(KeyField)), music::KeyNames,
+                              [](std::string_view name) { return name; }, choices);
+    if (!key)
+        return UnknownName(Path(path, KeyField), choices);
+    read.key = static_cast<int>(*key);
+    choices.clear();
+    const auto scale = FindName(object.value(QLatin1String(ScaleField)), ScaleNames,
+                                [](const auto& entry) { return entry.second; }, choices);
+    if (!scale)
+        return UnknownName(Path(path, ScaleField), choices);
+    read.scale = ScaleNames[*scale].first;
+
+    const music::SettingsFault fault = music::CheckSettings(read);
+    if (fault != music::SettingsFault::None) {
+        for (const MusicNumber& number : MusicNumbers)
+            if (number.fault == fault)
+                return OutOfRange(Path(path, number.name), number.minimum, number.maximum);
+        // Names read from the tables are always in range; this guards a table that grew.
+        return Fault(PlaceProblem::UnknownName, Path(path, fault == music::SettingsFault::Key ? KeyField : ScaleField));
+    }
+    settings = read;
+    return std::nullopt;
+}
+
+PlaceReading ReadPlaceObject(const QJsonObject& object)
+{
+    const QJsonValue version = object.value(QLatin1String(PlaceVersionField));
+    if (version.isUndefined())
+        return Fault(PlaceProblem::Missing, PlaceVersionField);
+    if (WholeNumber(version) != PlaceVersion)
+        return Fault(PlaceProblem::WrongVersion, PlaceVersionField);
+    if (auto failure = CheckUnexpected(
+            object, {}, {PlaceVersionField, ViewField, IterationsField, LengthField, StartField, MusicField}))
+        return *failure;
+    if (auto failure = CheckMissing(object, {}, {ViewField, IterationsField, LengthField}))
+        return *failure;
+
+    Place place;
+    if (auto failure = ReadView(object.value(QLatin1String(ViewField)), place.view))
+        return *failure;
+    const auto number = [&object](const char* field, int minimum, int maximum, int& target) {
+        return ReadWholeNumber(object.value(QLatin1String(field)), field, minimum, maximum, target);
+    };
+    if (auto failure = number(IterationsField, MinPlaceIterations, MaxPlaceIterations, place.iterations))
+        return *failure;
+    if (auto failure = number(LengthField, MinimumLength, MaximumLength, place.length))
+        return *failure;
+    if (object.contains(QLatin1String(StartField)))
+        if (auto failure = ReadStart(object.value(QLatin1String(StartField)), place.start))
+            return *failure;
+    if (object.contains(QLatin1String(MusicField)))
+        if (auto failure = ReadMusic(object.value(QLatin1String(MusicField)), place.music))
+            return *failure;
+    return place;
+}
+
+PlaceReading TooLarge(qsizetype maximum)
+{
+    PlaceFailure failure = Fault(PlaceProblem::TooLarge);
+    failure.maximum = maximum;
+    return failure;
+}
+
+// JSON text begins with an object or an array (a place is an object; an
+// array is worth the message that says so).
+bool LooksLikeJson(const QByteArray& bytes)
+{
+    for (const char c : bytes)
+        if (c != ' ' && c != '\t' && c != '\n' && c != '\r')
+            return c == '{' || c == '[';
+    return false;
+}
+
+} // namespace
+
+QByteArray PlaceToJson(const Place& place)
+{
+    const fractal::DeepViewText corners = CornerTexts(place.view);
+    QByteArray text = "{\n";
+    const auto line = [&text](const QByteArray& member, bool last = false) {
+        text += "  " + member + (last ? "\n" : ",\n");
+    };
+    line(Member(PlaceVersionField, QByteArray::number(PlaceVersion)));
+    // Corners are digits, signs, a point and an exponent: nothing to escape.
+    const auto corner = [](std::size_t index, const std::string& digits) {
+        return Member(CornerFields[index], Quoted(digits));
+    };
+    line(Member(ViewField, Object({corner(0, corners.xMin), corner(1, corners.xMax), corner(2, corners.yMin),
+                                   corner(3, corners.yMax)})));
+    line(Member(IterationsField, QByteArray::number(place.iterations)));
+    line(Member(LengthField, QByteArray::number(place.length)));
+    if (place.start)
+        line(Member(StartField, Object({Member(CellXField, QByteArray::number(place.start->x)),
+                                        Member(CellYField, QByteArray::number(place.start->y))})));
+    const music::MusicSettings& music = place.music;
+    const auto number = [&music](const MusicNumber& field) {
+        return Member(field.name, QByteArray::number(music.*field.member));
+    };
+    line(Member(MusicField, Object({number(MusicNumbers[0]), Member(KeyField, Quoted(NameOfKey(music.key))),
+                                    Member(ScaleField, Quoted(NameOf(music.scale))), number(MusicNumbers[1]),
+                                    number(MusicNumbers[2]), number(MusicNumbers[3]), number(MusicNumbers[4])})),
+         true);
+    return text + "}\n";
+}
+
+PlaceReading ReadPlace(const QByteArray& bytes)
+{
+    if (bytes.size() > MaxPlaceBytes)
+        return TooLarge(MaxPlaceBytes);
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError) {
+        PlaceFailure failure = Fault(PlaceProblem::NotJson);
+        failure.position = error.offset;
+        return failure;
+    }
+    if (!document.isObject())
+        return Fault(PlaceProblem::NotObject);
+    return ReadPlaceObject(document.object());
+}
+
+PlaceReading ReadPlaceFromFile(const QByteArray& bytes)
+{
+    if (bytes.size() > MaxPlaceContainerBytes)
+        return TooLarge(MaxPlaceContainerBytes);
+    if (IsPng(bytes)) {
+        const auto text = PlaceTextInPng(bytes);
+        return text ? ReadPlace(*text) : PlaceReading(Fault(PlaceProblem::PngWithoutPlace));
+    }
+    if (IsStandardMidiFile(bytes)) {
+        const auto text = PlaceTextInMidi(bytes);
+        return text ? ReadPlace(*text) : PlaceReading(Fault(PlaceProblem::MidiWithoutPlace));
+    }
+    if (LooksLikeJson(bytes))
+        return ReadPlace(bytes);
+    return Fault(PlaceProblem::NotPlaceFile);
+}

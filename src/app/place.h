@@ -1,0 +1,97 @@
+#pragma once
+
+#include "deep_view.h"
+#include "length_text.h"
+#include "music_settings.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <variant>
+
+// A place: everything that makes a picture and a piece, kept as a small JSON
+// text so the user can come back to it.
+inline constexpr int PlaceVersion = 1;
+// The field that holds the version, always the first; it also tells a
+// place's JSON from any other.
+inline constexpr char PlaceVersionField[] = "velmora";
+inline constexpr int MinPlaceIterations = 1;
+inline constexpr int MaxPlaceIterations = 1'000'000;
+// Larger files are refused before they are parsed.
+inline constexpr qsizetype MaxPlaceBytes = qsizetype{1} << 20;
+// A PNG picture or a MIDI file holding a place may be larger than the place.
+inline constexpr qsizetype MaxPlaceContainerBytes = qsizetype{16} << 20;
+inline constexpr qsizetype MaxCoordinateCharacters = 10'000;
+
+// The cell of the 400 x 400 picture where a piece started.
+struct StartCell
+{
+    int x = 0;
+    int y = 0;
+
+    friend bool operator==(const StartCell&, const StartCell&) = default;
+};
+
+struct Place
+{
+    fractal::DeepView view;
+    int iterations = 100;
+    int length = DefaultLength;
+    std::optional<StartCell> start;  // once a piece was composed
+    music::MusicSettings music;
+
+    friend bool operator==(const Place&, const Place&) = default;
+};
+
+enum class PlaceProblem {
+    TooLarge,          // over MaxPlaceBytes (MaxPlaceContainerBytes for a picture or MIDI file)
+    NotJson,           // position: the byte where parsing stopped
+    NotObject,         // field: "" for the whole text
+    WrongVersion,      // "velmora" is not PlaceVersion
+    Missing,           // field
+    Unexpected,        // field: one that a place does not have
+    NotDecimalText,    // field: a coordinate that is not a decimal number in a string
+    CoordinateTooLong, // field: over MaxCoordinateCharacters
+    Reversed,          // field is greater than otherField
+    TooDeep,           // the view needs more precision than a place can write
+    OutOfRange,        // field: not a whole number from minimum to maximum
+    UnknownName,       // field: none of choices
+    PngWithoutPlace,
+    MidiWithoutPlace,
+    NotPlaceFile,      // neither a place, a PNG picture nor a MIDI file
+};
+
+// What is wrong with a place, and where: fields are named by their path,
+// such as "view.xMin" or "music.key".
+struct PlaceFailure
+{
+    PlaceProblem problem = PlaceProblem::NotPlaceFile;
+    std::string field;
+    std::string otherField;
+    long long minimum = 0;
+    long long maximum = 0;
+    long long position = 0;
+    std::string choices;  // for UnknownName: the accepted names, comma separated
+
+    friend bool operator==(const PlaceFailure&, const PlaceFailure&) = default;
+};
+
+using PlaceReading = std::variant<Place, PlaceFailure>;
+
+// The place as JSON, always in the same form: one field a line, fields in a
+// fixed order, the view's corners as decimal texts that read back exactly.
+// The musical settings are always written, so a place sounds the same even
+// if the defaults change.
+QByteArray PlaceToJson(const Place& place);
+
+// A place from its JSON, or what is wrong with it. Never throws.
+PlaceReading ReadPlace(const QByteArray& bytes);
+
+// A place from a place file, a PNG picture or a Standard MIDI File, told
+// apart by their first bytes.
+PlaceReading ReadPlaceFromFile(const QByteArray& bytes);
+
+// The failure as a sentence for the user, in the user's language.
+QString PlaceFailureMessage(const PlaceFailure& failure);

@@ -1,0 +1,86 @@
+#include "place.h"
+
+#include <QCoreApplication>
+
+// Every text is looked up in the context "Place"; lupdate needs it written out.
+namespace {
+
+constexpr qsizetype BytesPerMebibyte = qsizetype{1} << 20;
+
+QString Field(const std::string& field)
+{
+    return QString::fromStdString(field);
+}
+
+// Why the place's text is wrong, to follow "The place file is not valid: ".
+QString Reason(const PlaceFailure& failure)
+{
+    switch (failure.problem) {
+    case PlaceProblem::TooLarge:
+        return QCoreApplication::translate("Place", "it is larger than %1 MiB.")
+            .arg(failure.maximum / BytesPerMebibyte);
+    case PlaceProblem::NotJson:
+        return QCoreApplication::translate("Place", "it is not JSON text (the error is at byte %1).")
+            .arg(failure.position);
+    case PlaceProblem::NotObject:
+        if (failure.field.empty())
+            return QCoreApplication::translate("Place", "it does not hold a JSON object.");
+        return QCoreApplication::translate("Place", "the field \"%1\" must be an object in braces.")
+            .arg(Field(failure.field));
+    case PlaceProblem::WrongVersion:
+        return QCoreApplication::translate("Place",
+                                           "the field \"%1\" must be %2; the file may come from a newer Velmora.")
+            .arg(Field(failure.field))
+            .arg(PlaceVersion);
+    case PlaceProblem::Missing:
+        return QCoreApplication::translate("Place", "the field \"%1\" is missing.").arg(Field(failure.field));
+    case PlaceProblem::Unexpected:
+        return QCoreApplication::translate("Place", "the field \"%1\" is not part of a place.")
+            .arg(Field(failure.field));
+    case PlaceProblem::NotDecimalText:
+        return QCoreApplication::translate("Place",
+                                           "the field \"%1\" must be a decimal number in quotes, such as \"-0.75\".")
+            .arg(Field(failure.field));
+    case PlaceProblem::CoordinateTooLong:
+        return QCoreApplication::translate("Place", "the field \"%1\" is longer than %L2 characters.")
+            .arg(Field(failure.field))
+            .arg(MaxCoordinateCharacters);
+    case PlaceProblem::Reversed:
+        return QCoreApplication::translate("Place", "the field \"%1\" is greater than the field \"%2\".")
+            .arg(Field(failure.field), Field(failure.otherField));
+    case PlaceProblem::TooDeep:
+        return QCoreApplication::translate("Place",
+                                           "the field \"%1\" holds a view magnified further than a place can hold.")
+            .arg(Field(failure.field));
+    case PlaceProblem::OutOfRange:
+        return QCoreApplication::translate("Place", "the field \"%1\" must be a whole number from %L2 to %L3.")
+            .arg(Field(failure.field))
+            .arg(failure.minimum)
+            .arg(failure.maximum);
+    case PlaceProblem::UnknownName:
+        return QCoreApplication::translate("Place", "the field \"%1\" must be one of %2.")
+            .arg(Field(failure.field), QString::fromStdString(failure.choices));
+    case PlaceProblem::PngWithoutPlace:
+    case PlaceProblem::MidiWithoutPlace:
+    case PlaceProblem::NotPlaceFile:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+QString PlaceFailureMessage(const PlaceFailure& failure)
+{
+    switch (failure.problem) {
+    case PlaceProblem::PngWithoutPlace:
+        return QCoreApplication::translate("Place", "This PNG picture holds no Velmora place.");
+    case PlaceProblem::MidiWithoutPlace:
+        return QCoreApplication::translate("Place", "This MIDI file holds no Velmora place.");
+    case PlaceProblem::NotPlaceFile:
+        return QCoreApplication::translate("Place",
+                                           "This file is neither a Velmora place nor a PNG picture or MIDI file.");
+    default:
+        return QCoreApplication::translate("Place", "The place file is not valid: %1").arg(Reason(failure));
+    }
+}
