@@ -71,6 +71,14 @@
         <source>Drawing the picture; Escape cancels</source>
         <translation>描画中です。Escキーで取り消せます</translation>
     </message>
+    <message>
+        <source>Centre %1 %2 %3i, width %4, %5 iterations</source>
+        <translation>中心 %1 %2 %3i、幅 %4、反復 %5 回</translation>
+    </message>
+    <message>
+        <source>The place&apos;s start cell (%1, %2) is not on the outline of its picture, so nothing was opened.</source>
+        <translation>場所の開始点 (%1, %2) が画像の輪郭線上にないため、何も開きませんでした。</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -246,6 +254,38 @@ Do you want to replace the link?</source>
         <source>How many iterations decide whether a point escapes; Automatic gives deeper magnifications more</source>
         <translation>点が発散するかを何回の反復で判定するか。自動では深く拡大するほど多くなります</translation>
     </message>
+    <message>
+        <source>Open Place</source>
+        <translation>場所を開く</translation>
+    </message>
+    <message>
+        <source>Places, pictures and pieces (*.velmora *.json *.png *.mid *.midi)</source>
+        <translation>場所・画像・曲 (*.velmora *.json *.png *.mid *.midi)</translation>
+    </message>
+    <message>
+        <source>Open Place…</source>
+        <translation>場所を開く…</translation>
+    </message>
+    <message>
+        <source>Save Place…</source>
+        <translation>場所を保存…</translation>
+    </message>
+    <message>
+        <source>Save Place</source>
+        <translation>場所を保存</translation>
+    </message>
+    <message>
+        <source>Velmora places (*.velmora *.json)</source>
+        <translation>Velmoraの場所 (*.velmora *.json)</translation>
+    </message>
+    <message>
+        <source>The place could not be saved.</source>
+        <translation>場所を保存できませんでした。</translation>
+    </message>
+    <message>
+        <source>The place could not be opened.</source>
+        <translation>場所を開けませんでした。</translation>
+    </message>
 </context>
 <context>
     <name>Place</name>
@@ -316,6 +356,41 @@ Do you want to replace the link?</source>
     <message>
         <source>The place file is not valid: %1</source>
         <translation>場所ファイルが正しくありません。%1</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1 keeps no start cell, so it has no piece to write.</source>
+        <translation>%1 には開始点がないため、書き出す曲がありません。</translation>
+    </message>
+    <message>
+        <source>Turns the boundary of the Mandelbrot set into music.</source>
+        <translation>マンデルブロ集合の境界を音楽に変えます。</translation>
+    </message>
+    <message>
+        <source>Write the place&apos;s picture to &lt;file&gt; and exit.</source>
+        <translation>場所の画像を &lt;file&gt; に書き出して終了します。</translation>
+    </message>
+    <message>
+        <source>Write the place&apos;s piece to &lt;file&gt; and exit.</source>
+        <translation>場所の曲を &lt;file&gt; に書き出して終了します。</translation>
+    </message>
+    <message>
+        <source>A place to open: a place file, or a picture or piece Velmora saved.</source>
+        <translation>開く場所: 場所のファイル、またはVelmoraが保存した画像か曲。</translation>
+    </message>
+    <message>
+        <source>only one place can be opened at a time</source>
+        <translation>一度に開ける場所は一つだけです</translation>
+    </message>
+    <message>
+        <source>--picture and --midi need a place to render</source>
+        <translation>--picture と --midi には描く場所が必要です</translation>
     </message>
 </context>
 </TS>

@@ -5,10 +5,10 @@
 #include "midi_out.h"
 #include "music_tables.h"
 #include "outline.h"
+#include "place.h"
 #include "render.h"
 #include "walk.h"
 
-#include <algorithm>
 #include <QLocale>
 
 #include <algorithm>
@@ -570,10 +570,42 @@ std::optional<fractal::Cell> Controller::PieceStart() const
     return pieceStart_;
 }
 
+// The file keeps the piece's own place, so opening it plays the piece again.
 std::vector<std::uint8_t> Controller::PieceAsMidiFile() const
 {
-    const auto messages = music::PieceMessages(piece_);
-    return music::StandardMidiFile(messages, static_cast<int>(piece_.size()) + 1);
+    const QByteArray place = PlaceToJson(PiecePlace());
+    return music::PieceMidiFile(piece_, {}, std::string_view(place.constData(), std::size_t(place.size()))).bytes;
+}
+
+Place Controller::CurrentPlace() const
+{
+    Place place;
+    place.view = view_;
+    place.iterations = maxIterations_;
+    place.length = ReadLength(lengthText_.toStdString()).length;
+    if (const auto start = PieceStart()) {
+        place.start = StartCell{start->x, start->y};
+        place.length = static_cast<int>(piece_.size()) - 1;
+    }
+    return place;
+}
+
+Place Controller::PiecePlace() const
+{
+    Place place;
+    place.view = pieceView_;
+    place.iterations = pieceIterations_;
+    place.length = static_cast<int>(piece_.size()) - 1;
+    place.start = StartCell{pieceStart_.x, pieceStart_.y};
+    return place;
+}
+
+void Controller::OpenPlace(const Place& place)
+{
+    std::optional<fractal::Cell> start;
+    if (place.start)
+        start = fractal::Cell{place.start->x, place.start->y};
+    OpenView(place.view, place.iterations, place.length, start);
 }
 
 void Controller::StopMusic()

@@ -5,6 +5,7 @@
 #include "midi_out.h"
 #include "music_timer.h"
 #include "picture.h"
+#include "place.h"
 #include "render_runner.h"
 #include "sequencer.h"
 #include "view.h"
@@ -111,7 +112,14 @@ public:
     // Where that piece started, while the picture on screen is the one it
     // was composed on; a place kept now brings the piece back with it.
     std::optional<fractal::Cell> PieceStart() const;
-    // That piece as a Standard MIDI File: what playback sends, at its times.
+    // The place of the picture on screen, with the piece's start cell while
+    // the piece was composed on it; and the most recent piece's own place.
+    Place CurrentPlace() const;
+    Place PiecePlace() const;
+    // Opens a kept place as OpenView does.
+    void OpenPlace(const Place& place);
+    // That piece as a Standard MIDI File: what playback sends, at its times,
+    // with its place.
     std::vector<std::uint8_t> PieceAsMidiFile() const;
     const MusicTimer& Timer() const { return timer_; }
 

@@ -1,5 +1,6 @@
 #include "file_writing.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -25,6 +26,26 @@ int CreateTemporary(const QByteArray& target, QByteArray& name)
 }
 
 } // namespace
+
+QString WriteFailureMessage(const WriteFailure& failure)
+{
+    const QString reason = qt_error_string(failure.error);
+    switch (failure.step) {
+    case WriteFailure::Step::NotARegularFile:
+        return QCoreApplication::translate(
+            "MainWindow", "It is not a regular file (it may be a folder, a pipe or a device), so it was not replaced.");
+    case WriteFailure::Step::Write:
+        return QCoreApplication::translate("MainWindow", "Only %1 of %2 bytes could be written: %3")
+            .arg(failure.written)
+            .arg(failure.size)
+            .arg(reason);
+    case WriteFailure::Step::Open:
+    case WriteFailure::Step::Sync:
+    case WriteFailure::Step::Replace:
+        break;
+    }
+    return reason;
+}
 
 bool IsDanglingLink(const QString& path)
 {

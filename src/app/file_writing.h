@@ -36,6 +36,9 @@ using WriteCall = ssize_t (*)(int fd, const void* data, size_t size);
 std::optional<WriteFailure> WriteFileAtomically(const QString& path, const QByteArray& data,
                                                 WriteCall writeCall = nullptr);
 
+// The failure in the user's words.
+QString WriteFailureMessage(const WriteFailure& failure);
+
 // A symbolic link whose destination does not exist; file dialogs do not ask
 // before such a link is replaced.
 bool IsDanglingLink(const QString& path);

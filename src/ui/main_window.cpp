@@ -3,6 +3,8 @@
 #include "controller.h"
 #include "file_writing.h"
 #include "picture_view.h"
+#include "place.h"
+#include "place_embedding.h"
 #include "progress_bar.h"
 
 #include <QAbstractItemView>
@@ -12,6 +14,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QIcon>
 #include <QLabel>
@@ -99,6 +102,10 @@ MainWindow::MainWindow(Controller& controller, QWidget* parent)
     chooseFile_ = [this](const QString& title, const QString& suggested, const QString& filter) {
         return QFileDialog::getSaveFileName(this, title, suggested, filter);
     };
+    choosePlace_ = [this](const QString& folder) {
+        return QFileDialog::getOpenFileName(this, tr("Open Place"), folder,
+                                            tr("Places, pictures and pieces (*.velmora *.json *.png *.mid *.midi)"));
+    };
     CreateControls();
     CreateMenus();
     Connect();
@@ -179,6 +186,10 @@ void MainWindow::CreateMenus()
     exportMelody_ = file->addAction(tr("Export Melody as MIDI…"), QKeySequence(Qt::CTRL | Qt::Key_E), this,
                                     &MainWindow::ExportMelody);
     file->addSeparator();
+    openPlace_ = file->addAction(tr("Open Place…"), QKeySequence(Qt::CTRL | Qt::Key_O), this, &MainWindow::OpenPlace);
+    savePlace_ = file->addAction(tr("Save Place…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this,
+                                 &MainWindow::SavePlace);
+    file->addSeparator();
     quitAction_ = file->addAction(tr("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), &controller_, &Controller::Quit);
 
     QMenu* view = menuBar()->addMenu(tr("View"));
@@ -228,6 +239,8 @@ void MainWindow::ShowCommands()
     redraw_->setEnabled(offered.redraw);
     cancel_->setEnabled(offered.cancel);
     savePicture_->setEnabled(offered.savePicture);
+    savePlace_->setEnabled(offered.savePicture);
+    openPlace_->setEnabled(!controller_.HasQuit());
     exportMelody_->setEnabled(offered.exportMelody);
     quitAction_->setEnabled(!controller_.HasQuit());
 }
@@ -252,9 +265,46 @@ void MainWindow::SavePicture()
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     picture_->Image().save(&buffer, "PNG");
+    // The picture keeps its place, so opening it brings the view back.
     SaveAs({tr("Save Picture"), QStandardPaths::PicturesLocation, QStringLiteral("velmora.png"),
             tr("PNG images (*.png)"), tr("The picture could not be saved.")},
-           png);
+           WithPlaceInPng(png, PlaceToJson(controller_.CurrentPlace())).value_or(png));
+}
+
+void MainWindow::SavePlace()
+{
+    if (!controller_.Offered().savePicture)
+        return;
+    SaveAs({tr("Save Place"), QStandardPaths::DocumentsLocation, QStringLiteral("velmora.velmora"),
+            tr("Velmora places (*.velmora *.json)"), tr("The place could not be saved.")},
+           PlaceToJson(controller_.CurrentPlace()));
+}
+
+void MainWindow::OpenPlace()
+{
+    if (controller_.HasQuit())
+        return;
+    const QString path = choosePlace_(SuggestedPath(QStandardPaths::DocumentsLocation, {}));
+    if (!path.isEmpty())
+        OpenPlaceFile(path);
+}
+
+void MainWindow::OpenPlaceFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowMessage(tr("The place could not be opened.") + QLatin1Char('\n') + QDir::toNativeSeparators(path)
+                    + QLatin1Char('\n') + file.errorString());
+        return;
+    }
+    // One byte more than any place file may hold tells an oversized one.
+    const PlaceReading reading = ReadPlaceFromFile(file.read(MaxPlaceContainerBytes + 1));
+    if (const auto* failure = std::get_if<PlaceFailure>(&reading)) {
+        ShowMessage(tr("The place could not be opened.") + QLatin1Char('\n') + QDir::toNativeSeparators(path)
+                    + QLatin1Char('\n') + PlaceFailureMessage(*failure));
+        return;
+    }
+    controller_.OpenPlace(std::get<Place>(reading));
 }
 
 void MainWindow::ExportMelody()
@@ -283,12 +333,7 @@ void MainWindow::SaveAs(const SaveDialog& dialog, const QByteArray& data)
     const auto failure = WriteFileAtomically(path, data);
     if (!failure)
         return;
-    QString reason = qt_error_string(failure->error);
-    if (failure->step == WriteFailure::Step::NotARegularFile)
-        reason = tr("It is not a regular file (it may be a folder, a pipe or a device), so it was not replaced.");
-    else if (failure->step == WriteFailure::Step::Write)
-        reason = tr("Only %1 of %2 bytes could be written: %3").arg(failure->written).arg(failure->size).arg(reason);
-    ShowMessage(dialog.failure + QLatin1Char('\n') + shownPath + QLatin1Char('\n') + reason);
+    ShowMessage(dialog.failure + QLatin1Char('\n') + shownPath + QLatin1Char('\n') + WriteFailureMessage(*failure));
 }
 
 void MainWindow::ShowAbout()

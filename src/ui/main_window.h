@@ -39,6 +39,13 @@ public:
 
     void SavePicture();
     void ExportMelody();
+    void SavePlace();
+    void OpenPlace();
+    // Opens a place file, or a picture or piece that keeps its place.
+    void OpenPlaceFile(const QString& path);
+    // Asks which place to open; an empty answer cancels. Replaceable for tests.
+    using PlaceChooser = std::function<QString(const QString& folder)>;
+    void SetPlaceChooser(PlaceChooser chooser) { choosePlace_ = std::move(chooser); }
     void ShowAbout();
 
     QWidget* Client() const { return client_; }
@@ -58,6 +65,8 @@ public:
     QAction* ExportMelodyAction() const { return exportMelody_; }
     QAction* QuitAction() const { return quitAction_; }
     QAction* BackAction() const { return back_; }
+    QAction* OpenPlaceAction() const { return openPlace_; }
+    QAction* SavePlaceAction() const { return savePlace_; }
     QAction* RedrawAction() const { return redraw_; }
     QAction* CancelAction() const { return cancel_; }
     QLabel* StatusLine() const { return status_; }
@@ -90,6 +99,7 @@ private:
     RepaintThrottle throttle_;
     MessagePresenter presentMessage_;
     FileChooser chooseFile_;
+    PlaceChooser choosePlace_;
     QString soundFontName_;
 
     QWidget* client_ = nullptr;
@@ -109,6 +119,8 @@ private:
     QAction* exportMelody_ = nullptr;
     QAction* quitAction_ = nullptr;
     QAction* back_ = nullptr;
+    QAction* openPlace_ = nullptr;
+    QAction* savePlace_ = nullptr;
     QAction* redraw_ = nullptr;
     QAction* cancel_ = nullptr;
     QLabel* status_ = nullptr;

@@ -38,8 +38,13 @@ PictureView::PictureView(const Picture& picture, RepaintThrottle& throttle, QWid
 
 QImage PictureView::Image() const
 {
+    return PictureImage(picture_);
+}
+
+QImage PictureImage(const Picture& picture)
+{
     QImage image(Picture::Side, Picture::Side, QImage::Format_RGB32);
-    const auto& pixels = picture_.Pixels();
+    const auto& pixels = picture.Pixels();
     for (int y = 0; y < Picture::Side; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         const fractal::Colour* row = pixels.data() + static_cast<std::size_t>(y) * Picture::Side;

@@ -15,6 +15,9 @@ class RepaintThrottle;
 // device pixels whose exact position (device pixel / scale) falls there.
 QPointF CellUnder(QPointF userPosition);
 
+// The picture as an image, pixel for pixel, for saving.
+QImage PictureImage(const Picture& picture);
+
 // Shows the session's picture in a 0..400 user coordinate system, with the
 // rubber band drawn over it, and reports pointer presses and moves as the
 // cell under the pointer in the same coordinates.
