@@ -1,5 +1,4 @@
 #include "controller_rig.h"
-#include "outline.h"
 #include "render.h"
 
 #include <QSignalSpy>
@@ -67,22 +66,11 @@ TEST(ViewHistory, BackCancelsAPendingFirstCorner)
 
 TEST(ViewHistory, BackIsOfferedWhereverAViewIsOnScreenAndDrawForgetsTheHistory)
 {
-    // From the outline, while choosing a start point, and after a piece:
-    // Back draws the view before the magnification, in colour.
+    // From the outline and while choosing a start point, Back draws the
+    // view before the magnification, in colour.
     const std::pair<const char*, std::function<void(Controller&)>> places[] = {
         {"traced", [](Controller& c) { c.Trace(); }},
         {"choosing a start point", [](Controller& c) { c.Trace(); c.Compose(); }},
-        {"after a piece", [](Controller& c) {
-             c.SetLengthText(QStringLiteral("8"));
-             c.Trace();
-             c.Compose();
-             const fractal::OutlineGrid outline = c.Outline();
-             for (int x = 0; x < fractal::PictureSide && c.CurrentState() != State::Playing; ++x)
-                 for (int y = 0; y < fractal::PictureSide && c.CurrentState() != State::Playing; ++y)
-                     if (outline.At(x, y) == fractal::OutlineWhite)
-                         c.Press(float(x), float(y));
-             c.StopMusic();
-         }},
     };
     for (const auto& [place, reach] : places) {
         ControllerRig rig;

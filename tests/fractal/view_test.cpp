@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <random>
 
 namespace {
 
@@ -57,25 +55,6 @@ TEST(Magnify, TheSquareHoldsTheDraggedBoxAndGrowsAwayFromTheFirstCornerInEveryDi
     };
     for (const Case& c : cases)
         EXPECT_EQ(fractal::Magnify(c.first, c.second), c.expected) << c.drag;
-
-    // A drag down and to the right gives, bit for bit, what squaring the
-    // corners as they were dragged always gave.
-    std::mt19937 random(7);
-    std::uniform_real_distribution<double> coordinate(-2.0, 2.0);
-    for (int i = 0; i < 1000; ++i) {
-        const PlanePoint a{coordinate(random), coordinate(random)};
-        const PlanePoint b{coordinate(random), coordinate(random)};
-        const PlanePoint first{std::min(a.x, b.x), std::min(a.y, b.y)};
-        const PlanePoint second{std::max(a.x, b.x), std::max(a.y, b.y)};
-        View dragged{first.x, second.x, first.y, second.y};
-        const double w = second.x - first.x;
-        const double h = second.y - first.y;
-        if (h < w)
-            dragged.yMax = first.y + w;
-        else if (h > w)
-            dragged.xMax = first.x + h;
-        ASSERT_EQ(fractal::Magnify(first, second), dragged) << "drag " << i;
-    }
 }
 
 TEST(Magnify, ACollapsedViewRendersOneColourEverywhere)

@@ -8,10 +8,7 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <numbers>
 #include <vector>
 
@@ -147,37 +144,6 @@ TEST(SoftSynth, WithoutItsSoundFontIsUnloadedAndHarmless)
     synth.Send(music::NoteOn(72, 127, 0));
     synth.SilenceAll();
     synth.RestoreEffects();
-}
-
-// A copy of the General MIDI SoundFont whose sample data is all zeros: it
-// loads like any other and sounds like nothing.
-std::filesystem::path SilencedSoundFont()
-{
-    std::ifstream in(music::DefaultSoundFontPath, std::ios::binary);
-    std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
-    const auto at = std::search(bytes.begin(), bytes.end(), "smpl", "smpl" + 4);
-    EXPECT_NE(at, bytes.end()) << "the SoundFont has a sample chunk";
-    if (at != bytes.end()) {
-        std::uint32_t size = 0;
-        std::memcpy(&size, &*(at + 4), sizeof size);
-        std::fill_n(at + 8, std::min<std::size_t>(size, bytes.end() - at - 8), '\0');
-    }
-    const auto path = std::filesystem::temp_directory_path() / "velmora-silenced.sf2";
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return path;
-}
-
-TEST_F(SoftSynthTest, TellsASoundFontThatCanSoundFromOneWhoseSamplesAreSilent)
-{
-    synth.Send(music::ProgramChange(88, 0));
-    EXPECT_TRUE(synth.CanSound(0));
-    EXPECT_LT(Rms(Render(synth, 4410)), 1e-4) << "the check leaves nothing sounding";
-
-    const auto path = SilencedSoundFont();
-    SoftSynth silenced(path.string());
-    EXPECT_TRUE(silenced.IsLoaded());
-    EXPECT_FALSE(silenced.CanSound(0));
-    std::filesystem::remove(path);
 }
 
 TEST(FluidSynthOutput, ASoundFontThatNeverArrivesBlocksNeitherOpeningNorShutdown)

@@ -17,21 +17,12 @@
 // Input through the real widgets, as a user gives it.
 namespace window_driver {
 
-// ByHand: position() exact and the scene's position the same, as events
-// built by hand (and by QTest) are. AsQt: as Qt 6.4 delivers a device pixel's
-// position at a scale factor such as 2 or 1.5, position() rounded to whole
-// points and only scenePosition(), in the window's points, exact.
-enum class Delivery { ByHand, AsQt };
-
 // Built directly: QTest's integer points cannot carry sub-pixel positions.
 inline void SendPointer(QWidget* widget, QEvent::Type type, QPointF position, Qt::MouseButton button,
-                        Qt::KeyboardModifiers modifiers = Qt::NoModifier, Delivery delivery = Delivery::ByHand)
+                        Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton;
-    const bool asQt = delivery == Delivery::AsQt;
-    QMouseEvent event(type, asQt ? QPointF(position.toPoint()) : position,
-                      asQt ? widget->mapTo(widget->window(), position) : position, widget->mapToGlobal(position), button,
-                      held, modifiers);
+    QMouseEvent event(type, position, widget->mapToGlobal(position), button, held, modifiers);
     QApplication::sendEvent(widget, &event);
 }
 
