@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QSettings>
 
 #ifndef VELMORA_UI_LANGUAGE
 #define VELMORA_UI_LANGUAGE "English"
@@ -20,7 +21,10 @@ int main(int argc, char* argv[])
     music::FluidSynthOutput output;
     ThreadedRenderRunner renderer;
     Controller controller(output, renderer);
+    // ~/.config/Velmora/Velmora.conf; a fresh installation has none and starts with the defaults.
+    QSettings preferences(QStringLiteral("Velmora"), QStringLiteral("Velmora"));
     MainWindow window(controller);
+    window.RememberIn(preferences);
     window.SetSoundFontName(QString::fromStdString(output.SoundFontPath()));
     window.show();
     return application.exec();

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "music_settings.h"
+#include "output_choice.h"
 #include "repaint_throttle.h"
 
 #include <QMainWindow>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class Controller;
 class PictureView;
@@ -14,6 +18,9 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QProgressDialog;
+class QSettings;
 class QPushButton;
 
 // The program's only window: its controls at their designed places. Every
@@ -27,6 +34,8 @@ public:
     static constexpr int ClientHeight = 497;
 
     explicit MainWindow(Controller& controller, QWidget* parent = nullptr);
+    // Stops an audio export still running; its file is not left behind.
+    ~MainWindow() override;
 
     // Shows a modal message; replaceable so tests can read messages and go on.
     using MessagePresenter = std::function<void(const QString& text)>;
@@ -40,6 +49,15 @@ public:
     void SavePicture();
     void ExportMelody();
     void ShowAbout();
+    // Renders the most recent completed piece to a sound file off the window's thread.
+    void ExportAudio();
+    void ShowMusicSettings();
+    void ApplyMusicSettings(const music::MusicSettings& settings);
+    void ChooseOutput(const OutputChoice& choice);
+    // Reads the musical settings and the output from the store, and writes
+    // every later change there; without a store nothing is remembered.
+    void RememberIn(QSettings& store);
+    bool IsExportingAudio() const { return audioJob_ != nullptr; }
 
     QWidget* Client() const { return client_; }
     QPushButton* DrawButton() const { return draw_; }
@@ -62,6 +80,11 @@ public:
     QAction* CancelAction() const { return cancel_; }
     QLabel* StatusLine() const { return status_; }
     QAction* AboutAction() const { return about_; }
+    QAction* ExportAudioAction() const { return exportAudio_; }
+    QAction* MusicSettingsAction() const { return musicSettings_; }
+    QAction* RestoreDefaultsAction() const { return restoreDefaults_; }
+    QMenu* OutputMenu() const { return outputMenu_; }
+    QProgressDialog* AudioExportProgress() const { return audioProgress_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -84,6 +107,9 @@ private:
     void ShowRubberBand();
     void ShowPlayhead();
     void ShowMessage(const QString& text);
+    void CreateMusicMenu();
+    void ShowOutputs(const std::vector<OutputChoice>& outputs);
+    void FollowAudioExport();
 
     Controller& controller_;
     RepaintThrottle throttle_;
@@ -112,4 +138,14 @@ private:
     QAction* cancel_ = nullptr;
     QLabel* status_ = nullptr;
     QAction* about_ = nullptr;
+    QAction* exportAudio_ = nullptr;
+    QAction* musicSettings_ = nullptr;
+    QAction* restoreDefaults_ = nullptr;
+    QMenu* outputMenu_ = nullptr;
+    QSettings* preferences_ = nullptr;
+
+    struct AudioExportJob;
+    std::unique_ptr<AudioExportJob> audioJob_;
+    QProgressDialog* audioProgress_ = nullptr;
+    QTimer audioPoll_;
 };
