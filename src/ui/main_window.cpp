@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QLayout>
@@ -446,11 +447,25 @@ void MainWindow::ExportAudio()
                     tr("FLAC files (*.flac);;WAV files (*.wav);;Ogg Vorbis files (*.ogg)"));
     if (path.isEmpty())
         return;
+    // As for the other files: only a regular file is replaced, and a link that leads nowhere after asking.
+    const QString shownPath = QDir::toNativeSeparators(path);
+    const QFileInfo existing(path);
+    if (existing.exists() && !existing.isFile()) {
+        ShowMessage(tr("The audio could not be exported.") + QLatin1Char('\n') + shownPath + QLatin1Char('\n')
+                    + tr("It is not a regular file (it may be a folder, a pipe or a device), so it was not replaced."));
+        return;
+    }
+    if (IsDanglingLink(path)
+        && QMessageBox::question(this, tr("Export Audio"),
+                                 tr("%1 is a link to a file that does not exist.\nDo you want to replace the link?")
+                                     .arg(shownPath))
+               != QMessageBox::Yes)
+        return;
     audioJob_ = std::make_unique<AudioExportJob>();
     AudioExportJob* job = audioJob_.get();
     job->path = path;
     job->soundFont = QString::fromStdString(controller_.SoundFontPath());
-    audioProgress_ = new QProgressDialog(tr("Rendering the piece to %1…").arg(QDir::toNativeSeparators(path)),
+    audioProgress_ = new QProgressDialog(tr("Rendering the piece to %1…").arg(shownPath),
                                          tr("Cancel"), 0, AudioProgressSteps, this);
     audioProgress_->setWindowTitle(tr("Export Audio"));
     // Not modal: the piece that plays can still be stopped.
