@@ -443,7 +443,6 @@ void Controller::Tick()
         emit statusChanged(StatusText());
     }
     SetProgress(sequencer_.Progress());
-    // Last, so a tick that arrives while the message is open finds the piece in order.
     ReportLostPort();
 }
 
@@ -537,10 +536,14 @@ ExternalOutput* Controller::OpenExternalOutput()
     return nullptr;
 }
 
+// Told after the tick has returned: a modal message shown inside a tick
+// would hold back the timer's next one, and the piece with it.
 void Controller::ReportLostPort()
 {
-    if (external_ && pieceOutput_ == external_.get() && external_->TakePortLost())
-        emit messageRequested(tr("The MIDI port %1 went away. The piece plays on silently; the next piece plays on "
-                                 "the built-in synthesizer unless the port is back.")
-                                  .arg(QString::fromStdString(external_->SoundSource())));
+    if (!external_ || pieceOutput_ != external_.get() || !external_->TakePortLost())
+        return;
+    const QString text = tr("The MIDI port %1 went away. The piece plays on silently; the next piece plays on "
+                            "the built-in synthesizer unless the port is back.")
+                             .arg(QString::fromStdString(external_->SoundSource()));
+    QTimer::singleShot(0, this, [this, text] { emit messageRequested(text); });
 }

@@ -4,6 +4,7 @@
 #include "preferences.h"
 #include "reference_music.h"
 
+#include <QCoreApplication>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -176,8 +177,11 @@ TEST(MusicChoices, AnExternalPortHearsThePieceAndALostPortFallsBackToTheBuiltInS
     c.Press(398, 0);
     c.Tick();
     port.lost = port.lossToReport = true;
+    c.Tick();
+    EXPECT_EQ(rig.messages.size(), 2u) << "not told inside the tick, where a modal message holds back the timer";
     while (c.CurrentState() == State::Playing)
         c.Tick();
+    QCoreApplication::processEvents();  // the loss is told once the tick has returned
     ASSERT_EQ(rig.messages.size(), 3u) << "another request for a start point, then the loss once";
     EXPECT_TRUE(rig.messages[2].contains(QStringLiteral("went away"))) << rig.messages[2].toStdString();
 
