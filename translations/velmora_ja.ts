@@ -76,6 +76,14 @@
         <translation>中心 %1 %2 %3i、幅 %4、反復 %5 回</translation>
     </message>
     <message>
+        <source>The MIDI output %1 cannot be reached, so this piece plays on the built-in synthesizer.</source>
+        <translation>MIDI出力 %1 に接続できないため、この曲は内蔵シンセサイザーで演奏します。</translation>
+    </message>
+    <message>
+        <source>The MIDI port %1 went away. The piece plays on silently; the next piece plays on the built-in synthesizer unless the port is back.</source>
+        <translation>MIDIポート %1 がなくなりました。この曲は音を出さずに続きます。ポートが戻らなければ、次の曲は内蔵シンセサイザーで演奏します。</translation>
+    </message>
+    <message>
         <source>The place&apos;s start cell (%1, %2) is not on the outline of its picture, so nothing was opened.</source>
         <translation>場所の開始点 (%1, %2) が画像の輪郭線上にないため、何も開きませんでした。</translation>
     </message>
@@ -285,6 +293,161 @@ Do you want to replace the link?</source>
     <message>
         <source>The place could not be opened.</source>
         <translation>場所を開けませんでした。</translation>
+    </message>
+    <message>
+        <source>Built-in synthesizer</source>
+        <translation>内蔵シンセサイザー</translation>
+    </message>
+    <message>
+        <source>Own port “%1” for other programs</source>
+        <translation>他のプログラムが接続する自前のポート「%1」</translation>
+    </message>
+    <message>
+        <source>Choose a file name ending in .wav, .flac or .ogg.</source>
+        <translation>末尾が .wav、.flac、.ogg のいずれかのファイル名を選んでください。</translation>
+    </message>
+    <message>
+        <source>The piece&apos;s step length is out of range.</source>
+        <translation>曲のステップの長さが範囲外です。</translation>
+    </message>
+    <message>
+        <source>The SoundFont %1 could not be loaded.</source>
+        <translation>SoundFont %1 を読み込めませんでした。</translation>
+    </message>
+    <message>
+        <source>The synthesizer could not be started.</source>
+        <translation>シンセサイザーを起動できませんでした。</translation>
+    </message>
+    <message>
+        <source>No file could be created in that folder.</source>
+        <translation>そのフォルダーにファイルを作成できませんでした。</translation>
+    </message>
+    <message>
+        <source>The sound could not be written.</source>
+        <translation>音声を書き込めませんでした。</translation>
+    </message>
+    <message>
+        <source>Export Audio…</source>
+        <translation>オーディオを書き出す…</translation>
+    </message>
+    <message>
+        <source>Music</source>
+        <translation>音楽</translation>
+    </message>
+    <message>
+        <source>Settings…</source>
+        <translation>設定…</translation>
+    </message>
+    <message>
+        <source>Restore Defaults</source>
+        <translation>初期設定に戻す</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>出力先</translation>
+    </message>
+    <message>
+        <source>%1 (not found)</source>
+        <translation>%1(見つかりません)</translation>
+    </message>
+    <message>
+        <source>Export Audio</source>
+        <translation>オーディオを書き出す</translation>
+    </message>
+    <message>
+        <source>FLAC files (*.flac);;WAV files (*.wav);;Ogg Vorbis files (*.ogg)</source>
+        <translation>FLACファイル (*.flac);;WAVファイル (*.wav);;Ogg Vorbisファイル (*.ogg)</translation>
+    </message>
+    <message>
+        <source>The audio could not be exported.</source>
+        <translation>オーディオを書き出せませんでした。</translation>
+    </message>
+    <message>
+        <source>Rendering the piece to %1…</source>
+        <translation>曲を %1 に書き出しています…</translation>
+    </message>
+</context>
+<context>
+    <name>MusicSettingsDialog</name>
+    <message>
+        <source>Major</source>
+        <translation>長音階(メジャー)</translation>
+    </message>
+    <message>
+        <source>Natural minor</source>
+        <translation>自然短音階</translation>
+    </message>
+    <message>
+        <source>Harmonic minor</source>
+        <translation>和声短音階</translation>
+    </message>
+    <message>
+        <source>Dorian</source>
+        <translation>ドリア旋法</translation>
+    </message>
+    <message>
+        <source>Mixolydian</source>
+        <translation>ミクソリディア旋法</translation>
+    </message>
+    <message>
+        <source>Major pentatonic</source>
+        <translation>メジャー・ペンタトニック</translation>
+    </message>
+    <message>
+        <source>Minor pentatonic</source>
+        <translation>マイナー・ペンタトニック</translation>
+    </message>
+    <message>
+        <source>Blues</source>
+        <translation>ブルース</translation>
+    </message>
+    <message>
+        <source>Whole tone</source>
+        <translation>全音音階</translation>
+    </message>
+    <message>
+        <source>Music Settings</source>
+        <translation>音楽の設定</translation>
+    </message>
+    <message>
+        <source> ms</source>
+        <translation> ミリ秒</translation>
+    </message>
+    <message>
+        <source>Step length</source>
+        <translation>1ステップの長さ</translation>
+    </message>
+    <message>
+        <source>Key</source>
+        <translation>調</translation>
+    </message>
+    <message>
+        <source>Scale</source>
+        <translation>音階</translation>
+    </message>
+    <message>
+        <source>Melody instrument</source>
+        <translation>メロディの楽器</translation>
+    </message>
+    <message>
+        <source>Melody volume</source>
+        <translation>メロディの音量</translation>
+    </message>
+    <message>
+        <source>Chord instrument</source>
+        <translation>和音の楽器</translation>
+    </message>
+    <message>
+        <source>Chord volume</source>
+        <translation>和音の音量</translation>
+    </message>
+    <message>
+        <source>A change takes effect with the next piece.</source>
+        <translation>変更は次の曲から有効になります。</translation>
+    </message>
+    <message>
+        <source>%1 beats a minute</source>
+        <translation>1分間に%1拍</translation>
     </message>
 </context>
 <context>

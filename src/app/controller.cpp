@@ -1,5 +1,6 @@
 #include "controller.h"
 
+#include "fluid_synth_output.h"
 #include "length_text.h"
 #include "midi_file.h"
 #include "midi_out.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <limits>
 
@@ -470,15 +472,18 @@ void Controller::MissStart(const QString& message)
     SetState(*Row().afterMiss);
 }
 
+// A piece keeps the settings and the output it started with.
 void Controller::StartPlayback()
 {
+    pieceSettings_ = settings_;
     for (std::uint8_t& byte : melody_)
-        byte = music::DirectionToNote(byte);
-    sequencer_.Start(melody_);
+        byte = music::DirectionToNote(byte, pieceSettings_);
+    sequencer_.Start(melody_, pieceSettings_);
     piece_ = melody_;
 
     // Without an output the piece still runs its course, silently.
-    switch (music::OpenOutput(output_)) {
+    pieceOutput_ = OpenExternalOutput();
+    switch (pieceOutput_ ? music::OpenOutcome::Opened : music::OpenOutput(output_)) {
     case music::OpenOutcome::Opened:
         break;
     case music::OpenOutcome::NoDevice:
@@ -495,9 +500,12 @@ void Controller::StartPlayback()
         ReportSilence(music::MidiOut::Readiness::SilentInstruments);
         break;
     }
-    for (const music::MidiMessage& message : music::PieceStartMessages())
-        output_.Send(message);
+    if (!pieceOutput_)
+        pieceOutput_ = &output_;
+    for (const music::MidiMessage& message : music::PieceStartMessages(pieceSettings_))
+        pieceOutput_->Send(message);
     SetState(*Row().afterPress);
+    timer_.SetInterval(std::chrono::milliseconds(pieceSettings_.stepMilliseconds));
     timer_.SetEnabled(true);
     emit playheadChanged();
 }
@@ -544,7 +552,7 @@ void Controller::Tick()
         return;
     const music::Sequencer::Step step = sequencer_.Tick();
     for (const music::MidiMessage& message : step.messages)
-        output_.Send(message);
+        pieceOutput_->Send(message);
     if (step.ended) {
         EndPlayback();
     } else {
@@ -552,6 +560,7 @@ void Controller::Tick()
         emit statusChanged(StatusText());
     }
     SetProgress(sequencer_.Progress());
+    ReportLostPort();
 }
 
 std::optional<fractal::Cell> Controller::Playhead() const
@@ -574,7 +583,8 @@ std::optional<fractal::Cell> Controller::PieceStart() const
 std::vector<std::uint8_t> Controller::PieceAsMidiFile() const
 {
     const QByteArray place = PlaceToJson(PiecePlace());
-    return music::PieceMidiFile(piece_, {}, std::string_view(place.constData(), std::size_t(place.size()))).bytes;
+    return music::PieceMidiFile(piece_, pieceSettings_, std::string_view(place.constData(), std::size_t(place.size())))
+        .bytes;
 }
 
 Place Controller::CurrentPlace() const
@@ -583,9 +593,11 @@ Place Controller::CurrentPlace() const
     place.view = view_;
     place.iterations = maxIterations_;
     place.length = ReadLength(lengthText_.toStdString()).length;
+    place.music = settings_;
     if (const auto start = PieceStart()) {
         place.start = StartCell{start->x, start->y};
         place.length = static_cast<int>(piece_.size()) - 1;
+        place.music = pieceSettings_;
     }
     return place;
 }
@@ -597,6 +609,7 @@ Place Controller::PiecePlace() const
     place.iterations = pieceIterations_;
     place.length = static_cast<int>(piece_.size()) - 1;
     place.start = StartCell{pieceStart_.x, pieceStart_.y};
+    place.music = pieceSettings_;
     return place;
 }
 
@@ -605,6 +618,8 @@ void Controller::OpenPlace(const Place& place)
     std::optional<fractal::Cell> start;
     if (place.start)
         start = fractal::Cell{place.start->x, place.start->y};
+    // The piece sounds as it did when it was kept.
+    SetMusicSettings(place.music);
     OpenView(place.view, place.iterations, place.length, start);
 }
 
@@ -619,7 +634,7 @@ void Controller::EndPlayback()
 {
     timer_.SetEnabled(false);
     readinessCheck_.stop();
-    music::CloseOutput(output_);
+    music::CloseOutput(pieceOutput_ ? *pieceOutput_ : output_);
     SetState(*Row().afterStop);
     emit playheadChanged();
 }
@@ -630,6 +645,8 @@ void Controller::Shutdown()
     timer_.SetEnabled(false);
     readinessCheck_.stop();
     music::CloseOutput(output_);
+    if (external_)
+        music::CloseOutput(*external_);
     quit_ = true;
     emit commandsChanged();
 }
@@ -646,4 +663,50 @@ void Controller::WindowClosing()
 {
     if (!quit_)
         Shutdown();
+}
+
+music::SettingsFault Controller::SetMusicSettings(const music::MusicSettings& settings)
+{
+    const music::SettingsFault fault = music::CheckSettings(settings);
+    if (fault == music::SettingsFault::None)
+        settings_ = settings;
+    return fault;
+}
+
+std::string Controller::SoundFontPath() const
+{
+    const std::string source = output_.SoundSource();
+    return source.empty() ? std::string(music::DefaultSoundFontPath) : source;
+}
+
+// The chosen output to another program, open; nothing for the built-in
+// synthesizer, or when the port cannot be reached, which the user is told.
+ExternalOutput* Controller::OpenExternalOutput()
+{
+    if (outputChoice_.kind == OutputChoice::Kind::BuiltIn)
+        return nullptr;
+    if (!external_ || externalChoice_ != outputChoice_) {
+        external_ = makeExternal_ ? makeExternal_(outputChoice_) : nullptr;
+        externalChoice_ = outputChoice_;
+    }
+    if (external_ && music::OpenOutput(*external_) == music::OpenOutcome::Opened)
+        return external_.get();
+    const QString name = outputChoice_.kind == OutputChoice::Kind::Port ? QString::fromStdString(outputChoice_.port)
+                                                                        : QString::fromLatin1(music::VirtualPortName);
+    emit messageRequested(tr("The MIDI output %1 cannot be reached, so this piece plays on the built-in "
+                             "synthesizer.")
+                              .arg(name));
+    return nullptr;
+}
+
+// Told after the tick has returned: a modal message shown inside a tick
+// would hold back the timer's next one, and the piece with it.
+void Controller::ReportLostPort()
+{
+    if (!external_ || pieceOutput_ != external_.get() || !external_->TakePortLost())
+        return;
+    const QString text = tr("The MIDI port %1 went away. The piece plays on silently; the next piece plays on "
+                            "the built-in synthesizer unless the port is back.")
+                             .arg(QString::fromStdString(external_->SoundSource()));
+    QTimer::singleShot(0, this, [this, text] { emit messageRequested(text); });
 }

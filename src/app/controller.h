@@ -3,7 +3,9 @@
 #include "command_table.h"
 #include "grid.h"
 #include "midi_out.h"
+#include "music_settings.h"
 #include "music_timer.h"
+#include "output_choice.h"
 #include "picture.h"
 #include "place.h"
 #include "render_runner.h"
@@ -16,6 +18,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -123,6 +126,20 @@ public:
     std::vector<std::uint8_t> PieceAsMidiFile() const;
     const MusicTimer& Timer() const { return timer_; }
 
+    // The settings the next piece starts with; a piece keeps those it started
+    // with. Invalid settings are refused, and the fault says which field.
+    music::SettingsFault SetMusicSettings(const music::MusicSettings& settings);
+    const music::MusicSettings& MusicSettings() const { return settings_; }
+    // The settings of the most recent completed piece, which it is exported with.
+    const music::MusicSettings& PieceSettings() const { return pieceSettings_; }
+    // The SoundFont of the built-in synthesizer, for rendering a piece to a file.
+    std::string SoundFontPath() const;
+
+    // Where the next piece plays; a piece keeps the output it started on.
+    void SetOutputChoice(const OutputChoice& choice) { outputChoice_ = choice; }
+    const OutputChoice& CurrentOutputChoice() const { return outputChoice_; }
+    void SetExternalOutputFactory(ExternalOutputFactory factory) { makeExternal_ = std::move(factory); }
+
 signals:
     void pictureChanged();
     void progressChanged(float value);
@@ -159,6 +176,8 @@ private:
     void ReportSilence(music::MidiOut::Readiness readiness);
     void EndPlayback();
     void Shutdown();
+    ExternalOutput* OpenExternalOutput();
+    void ReportLostPort();
 
     music::MidiOut& output_;
     RenderRunner& renderer_;
@@ -187,6 +206,16 @@ private:
     music::Sequencer sequencer_;
     MusicTimer timer_;
     QTimer readinessCheck_;
+
+    music::MusicSettings settings_;
+    music::MusicSettings pieceSettings_;
+    OutputChoice outputChoice_;
+    ExternalOutputFactory makeExternal_ = MakeRtMidiOutput;
+    // The output made for the choice it was made for, kept while the choice stays.
+    std::unique_ptr<ExternalOutput> external_;
+    OutputChoice externalChoice_;
+    // The output the current or last piece played on: output_ or external_.
+    music::MidiOut* pieceOutput_ = nullptr;
 
     // What a render replaced, for Cancel to bring back, and where it leads.
     struct BeforeRender

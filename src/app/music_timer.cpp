@@ -19,6 +19,7 @@ void MusicTimer::SetEnabled(bool enabled)
         timer_.stop();
         return;
     }
+    interval_ = nextInterval_;
     start_ = Clock::now();
     ticksDelivered_ = 0;
     ScheduleNext();
@@ -27,7 +28,7 @@ void MusicTimer::SetEnabled(bool enabled)
 void MusicTimer::ScheduleNext()
 {
     using namespace std::chrono;
-    const auto due = start_ + Interval * (ticksDelivered_ + 1);
+    const auto due = start_ + interval_ * (ticksDelivered_ + 1);
     const auto remaining = floor<milliseconds>(due - Clock::now());
     timer_.start(std::max(remaining, milliseconds(0)));
 }
@@ -38,7 +39,7 @@ void MusicTimer::Fire()
         return;
     // The timer counts whole milliseconds and is set to wake up to one early;
     // the last fraction is waited out here so the tick lands on its slot.
-    const auto due = start_ + Interval * (ticksDelivered_ + 1);
+    const auto due = start_ + interval_ * (ticksDelivered_ + 1);
     if (Clock::now() < due - std::chrono::milliseconds(1)) {
         ScheduleNext();
         return;

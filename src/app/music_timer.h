@@ -7,17 +7,22 @@
 
 #include <chrono>
 
-// A repeating 200 ms timer whose ticks arrive on the window's thread and
-// keep to a schedule anchored at the moment it was enabled: tick k is due
-// k intervals after that, so one late tick does not delay the ones after it.
+// A repeating timer, one tick a step (200 ms unless set otherwise), whose
+// ticks arrive on the window's thread and keep to a schedule anchored at the
+// moment it was enabled: tick k is due k intervals after that, so one late
+// tick does not delay the ones after it.
 class MusicTimer : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr std::chrono::milliseconds Interval{music::StepMilliseconds};
+    static constexpr std::chrono::milliseconds DefaultInterval{music::StepMilliseconds};
 
     explicit MusicTimer(QObject* parent = nullptr);
+
+    // Takes effect when the timer is next enabled, so a running schedule keeps its slots.
+    void SetInterval(std::chrono::milliseconds interval) { nextInterval_ = interval; }
+    std::chrono::milliseconds Interval() const { return enabled_ ? interval_ : nextInterval_; }
 
     void SetEnabled(bool enabled);
     bool IsEnabled() const { return enabled_; }
@@ -34,5 +39,7 @@ private:
     QTimer timer_;
     Clock::time_point start_;
     long long ticksDelivered_ = 0;
+    std::chrono::milliseconds interval_ = DefaultInterval;
+    std::chrono::milliseconds nextInterval_ = DefaultInterval;
     bool enabled_ = false;
 };

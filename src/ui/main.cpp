@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLocale>
+#include <QSettings>
 
 #include <cstdio>
 #include <memory>
@@ -161,7 +162,10 @@ int main(int argc, char* argv[])
     music::FluidSynthOutput output;
     ThreadedRenderRunner renderer;
     Controller controller(output, renderer);
+    // ~/.config/Velmora/Velmora.conf; a fresh installation has none and starts with the defaults.
+    QSettings preferences(QStringLiteral("Velmora"), QStringLiteral("Velmora"));
     MainWindow window(controller);
+    window.RememberIn(preferences);
     window.SetSoundFontName(QString::fromStdString(output.SoundSource()));
     window.show();
     if (!places.isEmpty())

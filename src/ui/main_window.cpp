@@ -1,14 +1,18 @@
 #include "main_window.h"
 
 #include "controller.h"
+#include "audio_export.h"
 #include "file_writing.h"
+#include "music_settings_dialog.h"
 #include "picture_view.h"
 #include "place.h"
 #include "place_embedding.h"
+#include "preferences.h"
 #include "progress_bar.h"
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QBuffer>
 #include <QCloseEvent>
@@ -16,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QLayout>
@@ -23,10 +28,17 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <thread>
 
 #ifndef VELMORA_VERSION
 #define VELMORA_VERSION "unknown"
@@ -92,7 +104,62 @@ QString SuggestedPath(QStandardPaths::StandardLocation location, const QString& 
     return QDir(folder).filePath(name);
 }
 
+QString OutputName(const OutputChoice& choice)
+{
+    switch (choice.kind) {
+    case OutputChoice::Kind::BuiltIn:
+        return MainWindow::tr("Built-in synthesizer");
+    case OutputChoice::Kind::OwnPort:
+        return MainWindow::tr("Own port “%1” for other programs").arg(QString::fromLatin1(music::VirtualPortName));
+    case OutputChoice::Kind::Port:
+        break;
+    }
+    return QStringLiteral("%1 (%2)").arg(QString::fromStdString(choice.port),
+                                         choice.api == music::ExternalMidiApi::Jack ? QStringLiteral("JACK")
+                                                                                    : QStringLiteral("ALSA"));
+}
+
+QString AudioFaultText(music::AudioExportFault fault, const QString& soundFont)
+{
+    switch (fault) {
+    case music::AudioExportFault::None:
+    case music::AudioExportFault::Cancelled:
+        break;
+    case music::AudioExportFault::UnknownFormat:
+        return MainWindow::tr("Choose a file name ending in .wav, .flac or .ogg.");
+    case music::AudioExportFault::InvalidStepLength:
+        return MainWindow::tr("The piece's step length is out of range.");
+    case music::AudioExportFault::NoSoundFont:
+        return MainWindow::tr("The SoundFont %1 could not be loaded.").arg(soundFont);
+    case music::AudioExportFault::NoSynthesizer:
+        return MainWindow::tr("The synthesizer could not be started.");
+    case music::AudioExportFault::CannotCreate:
+        return MainWindow::tr("No file could be created in that folder.");
+    case music::AudioExportFault::WriteFailed:
+        return MainWindow::tr("The sound could not be written.");
+    }
+    return {};
+}
+
+// How often the progress dialog looks at the worker's progress.
+constexpr int AudioPollMilliseconds = 50;
+constexpr int AudioProgressSteps = 1000;
+
 } // namespace
+
+// Shared with the worker thread, which it outlives: the thread is its last
+// member, so it is stopped and joined before the rest goes.
+struct MainWindow::AudioExportJob
+{
+    QString path;
+    QString soundFont;
+    std::atomic<double> fraction{0.0};
+    std::atomic<bool> finished{false};
+    music::AudioExportOutcome outcome;
+    std::jthread worker;
+};
+
+MainWindow::~MainWindow() = default;
 
 MainWindow::MainWindow(Controller& controller, QWidget* parent)
     : QMainWindow(parent)
@@ -185,6 +252,8 @@ void MainWindow::CreateMenus()
                                    &MainWindow::SavePicture);
     exportMelody_ = file->addAction(tr("Export Melody as MIDI…"), QKeySequence(Qt::CTRL | Qt::Key_E), this,
                                     &MainWindow::ExportMelody);
+    exportAudio_ = file->addAction(tr("Export Audio…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), this,
+                                   &MainWindow::ExportAudio);
     file->addSeparator();
     openPlace_ = file->addAction(tr("Open Place…"), QKeySequence(Qt::CTRL | Qt::Key_O), this, &MainWindow::OpenPlace);
     savePlace_ = file->addAction(tr("Save Place…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this,
@@ -197,6 +266,7 @@ void MainWindow::CreateMenus()
     redraw_ = view->addAction(tr("Redraw"), QKeySequence(Qt::Key_F5), &controller_, &Controller::Redraw);
     cancel_ = view->addAction(tr("Cancel"), QKeySequence(Qt::Key_Escape), &controller_, &Controller::Cancel);
 
+    CreateMusicMenu();
     QMenu* help = menuBar()->addMenu(tr("Help"));
     about_ = help->addAction(tr("About Velmora"), this, &MainWindow::ShowAbout);
 }
@@ -242,6 +312,7 @@ void MainWindow::ShowCommands()
     savePlace_->setEnabled(offered.savePicture);
     openPlace_->setEnabled(!controller_.HasQuit());
     exportMelody_->setEnabled(offered.exportMelody);
+    exportAudio_->setEnabled(offered.exportMelody && !audioJob_);
     quitAction_->setEnabled(!controller_.HasQuit());
 }
 
@@ -358,4 +429,139 @@ void MainWindow::closeEvent(QCloseEvent* event)
 {
     controller_.WindowClosing();
     event->accept();
+}
+
+void MainWindow::CreateMusicMenu()
+{
+    QMenu* music = menuBar()->addMenu(tr("Music"));
+    musicSettings_ = music->addAction(tr("Settings…"), this, &MainWindow::ShowMusicSettings);
+    restoreDefaults_ = music->addAction(tr("Restore Defaults"), this,
+                                        [this] { ApplyMusicSettings(music::MusicSettings{}); });
+    music->addSeparator();
+    outputMenu_ = music->addMenu(tr("Output"));
+    // The ports of other programs come and go: listed afresh each time.
+    connect(outputMenu_, &QMenu::aboutToShow, this, [this] { ShowOutputs(AvailableOutputs()); });
+    ShowOutputs({BuiltInOutput});
+    audioPoll_.setInterval(AudioPollMilliseconds);
+    connect(&audioPoll_, &QTimer::timeout, this, &MainWindow::FollowAudioExport);
+}
+
+void MainWindow::RememberIn(QSettings& store)
+{
+    preferences_ = &store;
+    controller_.SetMusicSettings(LoadMusicSettings(store));
+    controller_.SetOutputChoice(LoadOutputChoice(store));
+}
+
+void MainWindow::ShowMusicSettings()
+{
+    MusicSettingsDialog dialog(controller_.MusicSettings(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        ApplyMusicSettings(dialog.Settings());
+}
+
+void MainWindow::ApplyMusicSettings(const music::MusicSettings& settings)
+{
+    if (controller_.SetMusicSettings(settings) == music::SettingsFault::None && preferences_)
+        SaveMusicSettings(*preferences_, settings);
+}
+
+void MainWindow::ChooseOutput(const OutputChoice& choice)
+{
+    controller_.SetOutputChoice(choice);
+    if (preferences_)
+        SaveOutputChoice(*preferences_, choice);
+}
+
+void MainWindow::ShowOutputs(const std::vector<OutputChoice>& outputs)
+{
+    outputMenu_->clear();
+    qDeleteAll(outputMenu_->findChildren<QActionGroup*>());
+    const OutputChoice chosen = controller_.CurrentOutputChoice();
+    auto* group = new QActionGroup(outputMenu_);
+    const auto add = [&](const OutputChoice& choice, const QString& name) {
+        QAction* action = outputMenu_->addAction(name);
+        action->setCheckable(true);
+        action->setChecked(choice == chosen);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, choice] { ChooseOutput(choice); });
+    };
+    for (const OutputChoice& choice : outputs)
+        add(choice, OutputName(choice));
+    // A remembered port that is not there now stays chosen, and says so.
+    if (std::find(outputs.begin(), outputs.end(), chosen) == outputs.end())
+        add(chosen, tr("%1 (not found)").arg(OutputName(chosen)));
+}
+
+void MainWindow::ExportAudio()
+{
+    if (!controller_.Offered().exportMelody || audioJob_)
+        return;
+    const QString path =
+        chooseFile_(tr("Export Audio"), SuggestedPath(QStandardPaths::MusicLocation, QStringLiteral("velmora.flac")),
+                    tr("FLAC files (*.flac);;WAV files (*.wav);;Ogg Vorbis files (*.ogg)"));
+    if (path.isEmpty())
+        return;
+    // As for the other files: only a regular file is replaced, and a link that leads nowhere after asking.
+    const QString shownPath = QDir::toNativeSeparators(path);
+    const QFileInfo existing(path);
+    if (existing.exists() && !existing.isFile()) {
+        ShowMessage(tr("The audio could not be exported.") + QLatin1Char('\n') + shownPath + QLatin1Char('\n')
+                    + tr("It is not a regular file (it may be a folder, a pipe or a device), so it was not replaced."));
+        return;
+    }
+    if (IsDanglingLink(path)
+        && QMessageBox::question(this, tr("Export Audio"),
+                                 tr("%1 is a link to a file that does not exist.\nDo you want to replace the link?")
+                                     .arg(shownPath))
+               != QMessageBox::Yes)
+        return;
+    audioJob_ = std::make_unique<AudioExportJob>();
+    AudioExportJob* job = audioJob_.get();
+    job->path = path;
+    job->soundFont = QString::fromStdString(controller_.SoundFontPath());
+    audioProgress_ = new QProgressDialog(tr("Rendering the piece to %1…").arg(shownPath),
+                                         tr("Cancel"), 0, AudioProgressSteps, this);
+    audioProgress_->setWindowTitle(tr("Export Audio"));
+    // Not modal: the piece that plays can still be stopped.
+    audioProgress_->setWindowModality(Qt::NonModal);
+    audioProgress_->setAutoReset(false);
+    audioProgress_->setAutoClose(false);
+    audioProgress_->setMinimumDuration(0);
+    audioProgress_->setValue(0);
+    connect(audioProgress_, &QProgressDialog::canceled, this, [job] { job->worker.request_stop(); });
+    job->worker = std::jthread([job, notes = controller_.Piece(), settings = controller_.PieceSettings(),
+                                soundFont = controller_.SoundFontPath(),
+                                target = std::filesystem::path(path.toStdString())](std::stop_token stop) {
+        job->outcome = music::ExportPieceAudio(
+            notes, settings, soundFont, target, [job](double fraction) { job->fraction = fraction; }, stop);
+        job->finished = true;
+    });
+    audioPoll_.start();
+    ShowCommands();
+}
+
+void MainWindow::FollowAudioExport()
+{
+    if (!audioJob_)
+        return;
+    if (!audioJob_->finished) {
+        if (!audioProgress_->wasCanceled())
+            audioProgress_->setValue(static_cast<int>(audioJob_->fraction * AudioProgressSteps));
+        return;
+    }
+    audioPoll_.stop();
+    const std::unique_ptr<AudioExportJob> job = std::move(audioJob_);
+    job->worker.join();
+    audioProgress_->deleteLater();
+    audioProgress_ = nullptr;
+    ShowCommands();
+    const QString reason = AudioFaultText(job->outcome.fault, job->soundFont);
+    if (reason.isEmpty())
+        return;
+    QString text = tr("The audio could not be exported.") + QLatin1Char('\n') + QDir::toNativeSeparators(job->path)
+                   + QLatin1Char('\n') + reason;
+    if (!job->outcome.detail.empty())
+        text += QLatin1Char('\n') + QString::fromStdString(job->outcome.detail);
+    ShowMessage(text);
 }

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "music_settings.h"
+#include "output_choice.h"
 #include "repaint_throttle.h"
 
 #include <QMainWindow>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class Controller;
 class PictureView;
@@ -14,6 +18,9 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QProgressDialog;
+class QSettings;
 class QPushButton;
 
 // The program's only window: its controls at their designed places. Every
@@ -27,6 +34,8 @@ public:
     static constexpr int ClientHeight = 497;
 
     explicit MainWindow(Controller& controller, QWidget* parent = nullptr);
+    // Stops an audio export still running; its file is not left behind.
+    ~MainWindow() override;
 
     // Shows a modal message; replaceable so tests can read messages and go on.
     using MessagePresenter = std::function<void(const QString& text)>;
@@ -47,6 +56,15 @@ public:
     using PlaceChooser = std::function<QString(const QString& folder)>;
     void SetPlaceChooser(PlaceChooser chooser) { choosePlace_ = std::move(chooser); }
     void ShowAbout();
+    // Renders the most recent completed piece to a sound file off the window's thread.
+    void ExportAudio();
+    void ShowMusicSettings();
+    void ApplyMusicSettings(const music::MusicSettings& settings);
+    void ChooseOutput(const OutputChoice& choice);
+    // Reads the musical settings and the output from the store, and writes
+    // every later change there; without a store nothing is remembered.
+    void RememberIn(QSettings& store);
+    bool IsExportingAudio() const { return audioJob_ != nullptr; }
 
     QWidget* Client() const { return client_; }
     QPushButton* DrawButton() const { return draw_; }
@@ -72,6 +90,11 @@ public:
     QLabel* StatusLine() const { return status_; }
     QLabel* ViewReadout() const { return readout_; }
     QAction* AboutAction() const { return about_; }
+    QAction* ExportAudioAction() const { return exportAudio_; }
+    QAction* MusicSettingsAction() const { return musicSettings_; }
+    QAction* RestoreDefaultsAction() const { return restoreDefaults_; }
+    QMenu* OutputMenu() const { return outputMenu_; }
+    QProgressDialog* AudioExportProgress() const { return audioProgress_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -94,6 +117,9 @@ private:
     void ShowRubberBand();
     void ShowPlayhead();
     void ShowMessage(const QString& text);
+    void CreateMusicMenu();
+    void ShowOutputs(const std::vector<OutputChoice>& outputs);
+    void FollowAudioExport();
 
     Controller& controller_;
     RepaintThrottle throttle_;
@@ -126,4 +152,14 @@ private:
     QLabel* status_ = nullptr;
     QLabel* readout_ = nullptr;
     QAction* about_ = nullptr;
+    QAction* exportAudio_ = nullptr;
+    QAction* musicSettings_ = nullptr;
+    QAction* restoreDefaults_ = nullptr;
+    QMenu* outputMenu_ = nullptr;
+    QSettings* preferences_ = nullptr;
+
+    struct AudioExportJob;
+    std::unique_ptr<AudioExportJob> audioJob_;
+    QProgressDialog* audioProgress_ = nullptr;
+    QTimer audioPoll_;
 };

@@ -63,6 +63,9 @@ has_relation() {  # FIELD_TEXT ERE DESCRIPTION
 }
 has_relation "$depends" '^libqt6widgets6( \(|$)' "Depends lacks libqt6widgets6: $(field Depends)"
 has_relation "$depends" '^libfluidsynth[0-9]+( \(|$)' "Depends lacks libfluidsynth: $(field Depends)"
+# Export Audio and the output to other programs.
+has_relation "$depends" '^libsndfile1( \(|$)' "Depends lacks libsndfile1: $(field Depends)"
+has_relation "$depends" '^librtmidi[0-9]+( \(|$)' "Depends lacks librtmidi: $(field Depends)"
 has_relation "$depends" '^fluid-soundfont-gm \| timgm6mb-soundfont$' \
   "Depends lacks 'fluid-soundfont-gm | timgm6mb-soundfont': $(field Depends)"
 has_relation "$(relations Recommends)" '^fonts-vlgothic$' "Recommends lacks fonts-vlgothic: '$(field Recommends)'"

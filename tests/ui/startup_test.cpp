@@ -97,7 +97,11 @@ TEST_F(StartupWindow, ControlsSitAtTheirDesignedPlacesWithTheirCaptions)
         {window.QuitAction()->text(), "Quit", "終了"},
         {menus.value(1) ? menus.value(1)->text() : QString(), "View", "表示"},
         {window.BackAction()->text(), "Back", "戻る"},
-        {menus.value(2) ? menus.value(2)->text() : QString(), "Help", "ヘルプ"},
+        {window.ExportAudioAction()->text(), "Export Audio…", "オーディオを書き出す…"},
+        {menus.value(2) ? menus.value(2)->text() : QString(), "Music", "音楽"},
+        {window.MusicSettingsAction()->text(), "Settings…", "設定…"},
+        // Help stays the last menu, after the Music menu.
+        {menus.isEmpty() ? QString() : menus.last()->text(), "Help", "ヘルプ"},
         {window.AboutAction()->text(), "About Velmora", "Velmoraについて"},
     };
     for (const MenuText& m : menuTexts)

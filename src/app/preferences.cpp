@@ -1,0 +1,129 @@
+#include "preferences.h"
+
+#include <QSettings>
+#include <QString>
+
+#include <algorithm>
+
+namespace {
+
+// A value no field accepts, for one that is missing or not a number.
+constexpr int Unreadable = -1;
+
+constexpr auto StepKey = "music/stepMilliseconds";
+constexpr auto KeyKey = "music/key";
+constexpr auto ScaleKey = "music/scale";
+constexpr auto MelodyProgramKey = "music/melodyProgram";
+constexpr auto ChordProgramKey = "music/chordProgram";
+constexpr auto MelodyVelocityKey = "music/melodyVelocity";
+constexpr auto ChordVelocityKey = "music/chordVelocity";
+constexpr auto OutputKindKey = "output/kind";
+constexpr auto OutputApiKey = "output/api";
+constexpr auto OutputPortKey = "output/port";
+
+constexpr auto BuiltInName = "built-in";
+constexpr auto OwnPortName = "own port";
+constexpr auto PortName = "port";
+constexpr auto JackName = "JACK";
+constexpr auto AlsaName = "ALSA";
+
+int ReadInt(const QSettings& store, const char* key)
+{
+    bool ok = false;
+    const int value = store.value(QLatin1String(key)).toInt(&ok);
+    return ok ? value : Unreadable;
+}
+
+// Stored by name, which stays readable in the file and survives a reordering.
+music::Scale ReadScale(const QSettings& store)
+{
+    const QString name = store.value(QLatin1String(ScaleKey)).toString();
+    const auto found = std::find_if(music::Scales.begin(), music::Scales.end(), [&name](const music::ScaleShape& s) {
+        return name == QLatin1String(s.name.data(), static_cast<qsizetype>(s.name.size()));
+    });
+    return found == music::Scales.end() ? static_cast<music::Scale>(Unreadable) : found->scale;
+}
+
+} // namespace
+
+music::MusicSettings LoadMusicSettings(const QSettings& store)
+{
+    music::MusicSettings settings{
+        .stepMilliseconds = ReadInt(store, StepKey),
+        .key = ReadInt(store, KeyKey),
+        .scale = ReadScale(store),
+        .melodyProgram = ReadInt(store, MelodyProgramKey),
+        .chordProgram = ReadInt(store, ChordProgramKey),
+        .melodyVelocity = ReadInt(store, MelodyVelocityKey),
+        .chordVelocity = ReadInt(store, ChordVelocityKey),
+    };
+    // Each faulty field in turn takes its default, the others are kept.
+    const music::MusicSettings defaults;
+    for (auto fault = music::CheckSettings(settings); fault != music::SettingsFault::None;
+         fault = music::CheckSettings(settings)) {
+        switch (fault) {
+        case music::SettingsFault::None:
+            break;
+        case music::SettingsFault::StepLength:
+            settings.stepMilliseconds = defaults.stepMilliseconds;
+            break;
+        case music::SettingsFault::Key:
+            settings.key = defaults.key;
+            break;
+        case music::SettingsFault::Scale:
+            settings.scale = defaults.scale;
+            break;
+        case music::SettingsFault::MelodyProgram:
+            settings.melodyProgram = defaults.melodyProgram;
+            break;
+        case music::SettingsFault::ChordProgram:
+            settings.chordProgram = defaults.chordProgram;
+            break;
+        case music::SettingsFault::MelodyVelocity:
+            settings.melodyVelocity = defaults.melodyVelocity;
+            break;
+        case music::SettingsFault::ChordVelocity:
+            settings.chordVelocity = defaults.chordVelocity;
+            break;
+        }
+    }
+    return settings;
+}
+
+void SaveMusicSettings(QSettings& store, const music::MusicSettings& settings)
+{
+    store.setValue(QLatin1String(StepKey), settings.stepMilliseconds);
+    store.setValue(QLatin1String(KeyKey), settings.key);
+    const auto shape = music::ShapeOf(settings.scale);
+    store.setValue(QLatin1String(ScaleKey),
+                   shape ? QString::fromLatin1(shape->name.data(), static_cast<qsizetype>(shape->name.size())) : QString());
+    store.setValue(QLatin1String(MelodyProgramKey), settings.melodyProgram);
+    store.setValue(QLatin1String(ChordProgramKey), settings.chordProgram);
+    store.setValue(QLatin1String(MelodyVelocityKey), settings.melodyVelocity);
+    store.setValue(QLatin1String(ChordVelocityKey), settings.chordVelocity);
+}
+
+OutputChoice LoadOutputChoice(const QSettings& store)
+{
+    const QString kind = store.value(QLatin1String(OutputKindKey)).toString();
+    const music::ExternalMidiApi api = store.value(QLatin1String(OutputApiKey)).toString() == QLatin1String(JackName)
+                                           ? music::ExternalMidiApi::Jack
+                                           : music::ExternalMidiApi::AlsaSequencer;
+    const std::string port = store.value(QLatin1String(OutputPortKey)).toString().toStdString();
+    if (kind == QLatin1String(OwnPortName))
+        return OwnPortOutput;
+    if (kind == QLatin1String(PortName) && !port.empty())
+        return {OutputChoice::Kind::Port, api, port};
+    return BuiltInOutput;
+}
+
+void SaveOutputChoice(QSettings& store, const OutputChoice& choice)
+{
+    const char* kind = choice.kind == OutputChoice::Kind::OwnPort ? OwnPortName
+                       : choice.kind == OutputChoice::Kind::Port  ? PortName
+                                                                  : BuiltInName;
+    store.setValue(QLatin1String(OutputKindKey), QLatin1String(kind));
+    store.setValue(QLatin1String(OutputApiKey),
+                   QLatin1String(choice.api == music::ExternalMidiApi::Jack ? JackName : AlsaName));
+    store.setValue(QLatin1String(OutputPortKey), QString::fromStdString(choice.port));
+}
