@@ -13,6 +13,7 @@
 
 #include "preperiodic_point.h"
 #include "perturbation.h"
+#include "reference_render.h"
 #include "render.h"
 
 #include <benchmark/benchmark.h>
@@ -52,33 +53,8 @@ void PerIteration(benchmark::State& state, std::int64_t iterations)
         static_cast<double>(iterations), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-// The plain double loop, one pixel and every one of its iterations at a
-// time, on a shallow view. (fractal::Render skips the iterations of orbits
-// it sees repeat, so its time per counted iteration is no measure of work.)
-fractal::ColourGrid PlainDoubleLoop(const fractal::View& view, int limit)
-{
-    fractal::ColourGrid grid;
-    for (int x = 0; x < fractal::PictureSide; ++x) {
-        for (int y = 0; y < fractal::PictureSide; ++y) {
-            const double cx = x * view.XStep() + view.xMin;
-            const double cy = y * view.YStep() + view.yMin;
-            double zx = 0.0;
-            double zy = 0.0;
-            for (int n = 0; n <= limit; ++n) {
-                const double nx = zx * zx - zy * zy + cx;
-                const double ny = 2.0 * zx * zy + cy;
-                if (nx * nx + ny * ny > 4.0) {
-                    grid.Set(x, y, fractal::ColourOf(n));
-                    break;
-                }
-                zx = nx;
-                zy = ny;
-            }
-        }
-    }
-    return grid;
-}
-
+// The plain double loop on a shallow view, what each deep iteration is
+// measured against.
 void BM_DoubleLoop(benchmark::State& state)
 {
     const fractal::View& view = fractal::DefaultView;
@@ -90,7 +66,7 @@ void BM_DoubleLoop(benchmark::State& state)
         }
     }
     for (auto _ : state)
-        benchmark::DoNotOptimize(PlainDoubleLoop(view, Limit));
+        benchmark::DoNotOptimize(ReferenceRender(view, Limit));
     PerIteration(state, iterations);
 }
 BENCHMARK(BM_DoubleLoop)->Unit(benchmark::kMillisecond)->Iterations(2);

@@ -1,6 +1,7 @@
 #include "main_window.h"
 #include "paint_counter.h"
 #include "parallel_render.h"
+#include "reference_render.h"
 #include "picture_view.h"
 #include "render.h"
 #include "session.h"
@@ -88,36 +89,6 @@ void BM_EscapeCountLoop(benchmark::State& state)
     state.counters["never_escaping"] = static_cast<double>(neverEscaping);
 }
 BENCHMARK(BM_EscapeCountLoop)->ArgName("MaxIterations")->Arg(10)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
-
-// The renderer as it was, one pixel at a time on one thread, written out
-// here so the comparison stays put whatever the library does.
-int ReferenceEscapeCount(double cx, double cy, int maxIterations)
-{
-    double zx = 0.0;
-    double zy = 0.0;
-    for (int n = 0; n <= maxIterations; ++n) {
-        const double nx = zx * zx - zy * zy + cx;
-        const double ny = 2.0 * zx * zy + cy;
-        if (nx * nx + ny * ny > 4.0)
-            return n;
-        zx = nx;
-        zy = ny;
-    }
-    return fractal::NotEscaped;
-}
-
-fractal::ColourGrid ReferenceRender(const fractal::View& view, int maxIterations)
-{
-    fractal::ColourGrid grid;
-    const double xStep = view.XStep();
-    const double yStep = view.YStep();
-    for (int x = 0; x < fractal::PictureSide; ++x) {
-        const double cx = x * xStep + view.xMin;
-        for (int y = 0; y < fractal::PictureSide; ++y)
-            grid.Set(x, y, fractal::ColourOf(ReferenceEscapeCount(cx, y * yStep + view.yMin, maxIterations)));
-    }
-    return grid;
-}
 
 // The whole picture on every core with the fastest vectors, assembled.
 fractal::ColourGrid ParallelRender(const fractal::View& view, int maxIterations)

@@ -11,6 +11,7 @@
 #include "paint_counter.h"
 #include "picture_view.h"
 #include "recording_midi_out.h"
+#include "reference_render.h"
 #include "render.h"
 
 #include <QApplication>
@@ -66,22 +67,8 @@ void Settle(int milliseconds)
 double ScalarLoopMs(const fractal::View& view, int maxIterations)
 {
     const auto start = Clock::now();
-    long escaped = 0;
-    for (int x = 0; x < fractal::PictureSide; ++x)
-        for (int y = 0; y < fractal::PictureSide; ++y) {
-            double zx = 0, zy = 0;
-            const double cx = x * view.XStep() + view.xMin, cy = y * view.YStep() + view.yMin;
-            for (int n = 0; n <= maxIterations; ++n) {
-                const double nx = zx * zx - zy * zy + cx, ny = 2.0 * zx * zy + cy;
-                if (nx * nx + ny * ny > 4.0) {
-                    ++escaped;
-                    break;
-                }
-                zx = nx;
-                zy = ny;
-            }
-        }
-    volatile long sink = escaped;
+    const fractal::ColourGrid grid = ReferenceRender(view, maxIterations);
+    volatile fractal::Colour sink = grid.At(0, 0);
     (void)sink;
     return Milliseconds(Clock::now() - start);
 }

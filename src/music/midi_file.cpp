@@ -19,6 +19,7 @@ constexpr std::uint16_t TicksPerQuarterNote = 480;
 constexpr std::uint64_t TicksPerStep = 192;
 constexpr std::uint32_t MicrosecondsPerQuarterNotePerStepMillisecond = 2500;
 static_assert(TicksPerQuarterNote * 1000 / TicksPerStep == MicrosecondsPerQuarterNotePerStepMillisecond);
+static_assert(double(TicksPerQuarterNote) / TicksPerStep == StepsPerBeat);
 // Set Tempo holds three bytes.
 static_assert(std::uint64_t{MaxStepMilliseconds} * MicrosecondsPerQuarterNotePerStepMillisecond < (1u << 24));
 

@@ -32,6 +32,8 @@ struct MidiFileOutcome
 // then one track per channel that occurs, in channel order ("Melody" for
 // channel 0, "Chords" for channel 1, "Channel N" for any other 0-based N).
 //
+// A beat, as the file's tempo counts it, is a quarter note: 2.5 steps.
+inline constexpr double StepsPerBeat = 2.5;
 // One step is 192 ticks at 480 ticks per quarter note, and the tempo is set
 // so that a step lasts stepMilliseconds (200 ms: 120 beats a minute).
 //

@@ -1,10 +1,13 @@
 #include "music_settings_dialog.h"
 
+#include "midi_file.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -108,7 +111,9 @@ MusicSettingsDialog::MusicSettingsDialog(const music::MusicSettings& settings, Q
 
 void MusicSettingsDialog::ShowBeats(int stepMilliseconds)
 {
-    beats_->setText(tr("%1 beats a minute").arg(MillisecondsPerMinute / stepMilliseconds));
+    // The tempo the MIDI export and any DAW show: 120 at 200 ms a step.
+    const double beatMilliseconds = stepMilliseconds * music::StepsPerBeat;
+    beats_->setText(tr("%1 beats a minute").arg(QLocale().toString(MillisecondsPerMinute / beatMilliseconds, 'g', 4)));
 }
 
 music::MusicSettings MusicSettingsDialog::Settings() const
