@@ -12,8 +12,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 "Velmora draws an escape-time picture of the Mandelbrot set, magnifies any
 region of it chosen with two clicks and extracts the outline of the set.
 From a point clicked on the outline it walks along the outline and plays
-the direction of every step as a note of the C-major scale, with a chord
-every eight steps, through the FluidSynth General MIDI synthesizer.")
+the direction of every step as a note of a chosen scale, with a chord
+every eight steps, through the FluidSynth General MIDI synthesizer or any
+MIDI port. Places, pictures and pieces can be kept and opened again.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 # Directories the staging install creates implicitly would otherwise follow
