@@ -109,6 +109,13 @@ struct ControllerRig
         controller.Compose();
         controller.Press(398, 0);
     }
+
+    // Ticks until the piece has ended by itself.
+    void PlayToEnd()
+    {
+        while (controller.CurrentState() == State::Playing)
+            controller.Tick();
+    }
 };
 
 } // namespace app_test

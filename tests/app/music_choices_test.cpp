@@ -66,8 +66,7 @@ TEST(MusicChoices, ASettingChangedWhilePlayingTakesEffectWithTheNextPiece)
 {
     ControllerRig defaults;
     defaults.StartPiece();
-    while (defaults.controller.CurrentState() == State::Playing)
-        defaults.controller.Tick();
+    defaults.PlayToEnd();
 
     ControllerRig rig;
     Controller& c = rig.controller;
@@ -75,8 +74,7 @@ TEST(MusicChoices, ASettingChangedWhilePlayingTakesEffectWithTheNextPiece)
     ASSERT_EQ(c.SetMusicSettings(DDorianPianoOverStrings), music::SettingsFault::None);
     EXPECT_EQ(c.SetMusicSettings({.stepMilliseconds = 20}), music::SettingsFault::StepLength);
     EXPECT_EQ(c.MusicSettings(), DDorianPianoOverStrings) << "a refused change keeps the settings";
-    while (c.CurrentState() == State::Playing)
-        c.Tick();
+    rig.PlayToEnd();
     EXPECT_EQ(rig.output.Heard(), defaults.output.Heard()) << "the playing piece keeps the settings it started with";
     EXPECT_EQ(c.Timer().Interval(), 200ms);
 
@@ -157,8 +155,7 @@ TEST(MusicChoices, AnExternalPortHearsThePieceAndALostPortFallsBackToTheBuiltInS
 {
     ControllerRig builtIn;
     builtIn.StartPiece();
-    while (builtIn.controller.CurrentState() == State::Playing)
-        builtIn.controller.Tick();
+    builtIn.PlayToEnd();
 
     PortState port;
     ControllerRig rig;
@@ -166,8 +163,7 @@ TEST(MusicChoices, AnExternalPortHearsThePieceAndALostPortFallsBackToTheBuiltInS
     c.SetExternalOutputFactory([&port](const OutputChoice&) { return std::make_unique<FakePort>(port); });
     c.SetOutputChoice({OutputChoice::Kind::Port, music::ExternalMidiApi::AlsaSequencer, "Synth"});
     rig.StartPiece();
-    while (c.CurrentState() == State::Playing)
-        c.Tick();
+    rig.PlayToEnd();
     EXPECT_EQ(reference::CallsOf(port.heard.Calls()), reference::CallsOf(builtIn.output.Calls()))
         << "the port gets the built-in synthesizer's stream, silenced and closed at the end";
     EXPECT_TRUE(rig.output.Heard().empty());
@@ -179,8 +175,7 @@ TEST(MusicChoices, AnExternalPortHearsThePieceAndALostPortFallsBackToTheBuiltInS
     port.lost = port.lossToReport = true;
     c.Tick();
     EXPECT_EQ(rig.messages.size(), 2u) << "not told inside the tick, where a modal message holds back the timer";
-    while (c.CurrentState() == State::Playing)
-        c.Tick();
+    rig.PlayToEnd();
     QCoreApplication::processEvents();  // the loss is told once the tick has returned
     ASSERT_EQ(rig.messages.size(), 3u) << "another request for a start point, then the loss once";
     EXPECT_TRUE(rig.messages[2].contains(QStringLiteral("went away"))) << rig.messages[2].toStdString();
