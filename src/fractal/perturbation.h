@@ -74,9 +74,9 @@ private:
 };
 
 // The escape-time picture of any view, column by column from the left.
-// Where doubles are enough and the limit fits the double loop, this is
-// Render's picture, bit for bit; elsewhere it is rendered by perturbation
-// around one reference orbit. nullopt when stopped.
+// Where doubles are enough this is Render's picture, bit for bit; elsewhere
+// it is rendered by perturbation around one reference orbit. nullopt when
+// stopped.
 std::optional<ColourGrid> RenderDeep(const DeepView& view, int maxIterations, const ColumnDone& columnDone = {},
                                      std::stop_token stop = {});
 
