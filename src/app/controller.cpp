@@ -16,13 +16,8 @@
 #include <array>
 #include <chrono>
 #include <cmath>
-#include <limits>
 
 namespace {
-
-// The accuracy list's entries; the last, Automatic, follows the view.
-constexpr std::array<int, Controller::AccuracyCount - 1> IterationsByAccuracy{10,     50,      100,      1'000,
-                                                                              10'000, 100'000, 1'000'000};
 constexpr fractal::Colour WalkRed = 0x000000FF;
 // The readout's centre has at most this many decimals; the place keeps all.
 constexpr int ReadoutMostDecimals = 16;

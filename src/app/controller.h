@@ -8,6 +8,7 @@
 #include "output_choice.h"
 #include "picture.h"
 #include "place.h"
+#include "render.h"
 #include "render_runner.h"
 #include "sequencer.h"
 #include "view.h"
@@ -17,6 +18,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -27,7 +29,7 @@
 // keep their detail.
 inline constexpr int AutomaticBaseIterations = 100;
 inline constexpr int AutomaticIterationsPerDecade = 300;
-inline constexpr int AutomaticMostIterations = 1'000'000;
+inline constexpr int AutomaticMostIterations = fractal::MostIterations;
 int AutomaticIterations(const fractal::DeepView& view);
 
 // The red line from the first corner of a magnification to the pointer.
@@ -50,6 +52,11 @@ public:
     // Low, Medium, High, 1,000 to 1,000,000 iterations, and Automatic.
     static constexpr int AccuracyCount = 8;
     static constexpr int AutomaticAccuracy = AccuracyCount - 1;
+    // The iterations of each entry before Automatic, which follows the view.
+    static constexpr std::array<int, AccuracyCount - 1> IterationsByAccuracy{
+        10, 50, 100, 1'000, 10'000, 100'000, fractal::MostIterations};
+    // The first entry named by its count rather than a word.
+    static constexpr int FirstCountedAccuracy = 3;
     // How long an output that is still getting ready may stay silent before
     // the user is told why.
     static constexpr int ReadinessPatienceMilliseconds = 1500;

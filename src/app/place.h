@@ -1,6 +1,7 @@
 #pragma once
 
 #include "deep_view.h"
+#include "render.h"
 #include "length_text.h"
 #include "music_settings.h"
 
@@ -18,7 +19,7 @@ inline constexpr int PlaceVersion = 1;
 // place's JSON from any other.
 inline constexpr char PlaceVersionField[] = "velmora";
 inline constexpr int MinPlaceIterations = 1;
-inline constexpr int MaxPlaceIterations = 1'000'000;
+inline constexpr int MaxPlaceIterations = fractal::MostIterations;
 // Larger files are refused before they are parsed.
 inline constexpr qsizetype MaxPlaceBytes = qsizetype{1} << 20;
 // A PNG picture or a MIDI file holding a place may be larger than the place.

@@ -10,9 +10,6 @@
 
 namespace fractal {
 
-// The most iterations the program asks of any view.
-inline constexpr int MaxDeepIterations = 1'000'000;
-
 // mantissa * 2^exponent with 0.5 <= |mantissa| < 1, or a zero mantissa with
 // ZeroExponent: the offsets of pixels from the centre of a view 1e-1000 wide
 // are far below the smallest double.

@@ -14,6 +14,8 @@ inline constexpr std::array<Colour, 7> EscapeColours{
 };
 
 inline constexpr int NotEscaped = -1;
+// The most iterations the program asks of any view.
+inline constexpr int MostIterations = 1'000'000;
 
 // The count of iterations that stayed within radius 2 before the one that
 // left it, or NotEscaped. The test is on the new z, strictly greater than 4,

@@ -213,8 +213,8 @@ void MainWindow::CreateControls()
     accuracy_->addItem(tr("Low"));
     accuracy_->addItem(tr("Medium"));
     accuracy_->addItem(tr("High"));
-    for (const int iterations : {1'000, 10'000, 100'000, 1'000'000})
-        accuracy_->addItem(QLocale().toString(iterations));
+    for (int i = Controller::FirstCountedAccuracy; i < Controller::AutomaticAccuracy; ++i)
+        accuracy_->addItem(QLocale().toString(Controller::IterationsByAccuracy[static_cast<std::size_t>(i)]));
     accuracy_->addItem(tr("Automatic"));
     accuracy_->setCurrentIndex(1);
 
