@@ -35,7 +35,7 @@ InstructionSet FastestInstructionSet()
 bool CountEscapes(const View& view, int maxIterations, ColumnRange columns, std::span<int> counts,
                   InstructionSet instructions, std::stop_token stop)
 {
-    // The sample points of Render: cell index times step, plus the corner.
+    // The sample points of ToPlane: cell index times step, plus the corner.
     const double xStep = view.XStep();
     const double yStep = view.YStep();
     std::vector<double> columnReals(static_cast<std::size_t>(columns.columnCount));

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <limits>
 #include <utility>
 
 // Every pixel is iterated as its difference dz from the reference orbit Z:
@@ -321,7 +319,7 @@ bool PerturbationPlan::RenderColumns(int firstColumn, int endColumn, int maxIter
                 return false;
             const int count = EscapeCount(x, y, maxIterations);
             if (count != NotEscaped)
-                grid.Set(x, y, EscapeColours[static_cast<std::size_t>(count % EscapeColours.size())]);
+                grid.Set(x, y, ColourOf(count));
         }
         if (columnDone)
             columnDone(x, grid);

@@ -64,7 +64,7 @@ struct Expected
     std::vector<fractal::View> history;
     fractal::PlanePoint corner;
     int accuracy = 1;
-    std::int16_t maxIterations = 0;
+    int maxIterations = 0;
     RubberBand band;
     float progress = 0.0f;
     e2e::LengthCase length{"400", 400, true};

@@ -72,26 +72,6 @@ TEST(DeepView, DoublesSufficeDownToTheDocumentedWidth)
     }
 }
 
-// The magnification rule in plain doubles: a drag to the lower right is
-// the existing Magnify; others order the corners and grow the short side
-// away from the first corner.
-View DoubleMagnify(PlanePoint first, PlanePoint second)
-{
-    if (first.x <= second.x && first.y <= second.y)
-        return fractal::Magnify(first, second);
-    View view{std::min(first.x, second.x), std::max(first.x, second.x), std::min(first.y, second.y),
-              std::max(first.y, second.y)};
-    const double w = view.xMax - view.xMin;
-    const double h = view.yMax - view.yMin;
-    const bool down = first.y <= second.y;
-    const bool right = first.x <= second.x;
-    if (h < w)
-        down ? view.yMax = view.yMin + w : view.yMin = view.yMax - w;
-    else if (h > w)
-        right ? view.xMax = view.xMin + h : view.xMin = view.xMax - h;
-    return view;
-}
-
 TEST(DeepView, MagnifyingWithinDoublesGivesTheDoubleViewsBitForBit)
 {
     struct Drag
@@ -111,7 +91,7 @@ TEST(DeepView, MagnifyingWithinDoublesGivesTheDoubleViewsBitForBit)
             for (const Drag& d : sequence) {
                 const fractal::DeepPoint first = fractal::ToPlane(view, d.x1, d.y1);
                 const fractal::DeepPoint second = fractal::ToPlane(view, d.x2, d.y2);
-                const View next = DoubleMagnify(fractal::ToPlane(expected, d.x1, d.y1), fractal::ToPlane(expected, d.x2, d.y2));
+                const View next = fractal::Magnify(fractal::ToPlane(expected, d.x1, d.y1), fractal::ToPlane(expected, d.x2, d.y2));
                 view = fractal::Magnify(first, second);
                 if (!view.AsView())
                     break;

@@ -59,7 +59,7 @@ void ExpectOutlineOf(const ColourGrid& colours, const OutlineGrid& outline)
 
 TEST(TraceOutline, TheDefaultViewGetsAClosedFrameApartFromTheSetAtEveryLimit)
 {
-    for (const std::int16_t limit : {10, 50, 100}) {
+    for (const int limit : {10, 50, 100}) {
         SCOPED_TRACE("limit " + std::to_string(limit));
         const ColourGrid colours = fractal::Render(fractal::DefaultView, limit);
         const OutlineGrid outline = fractal::TraceOutline(colours);
