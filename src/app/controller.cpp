@@ -16,6 +16,7 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <utility>
 
 namespace {
 constexpr fractal::Colour WalkRed = 0x000000FF;
@@ -268,10 +269,10 @@ void Controller::Cancel()
 {
     if (!Offered().cancel)
         return;
-    if (state_ == State::Rendering) {
+    if (Row().cancelRestoresPrevious) {
         CancelRender();
-        if (opening_)
-            RestoreBeforeOpening();
+        if (auto opening = std::exchange(opening_, std::nullopt))
+            RestoreBeforeOpening(std::move(*opening));
         return;
     }
     ShowTracedOutline();
@@ -286,9 +287,7 @@ void Controller::OpenView(const fractal::DeepView& view, int iterations, int len
         Cancel();
     if (state_ == State::Playing)
         EndPlayback();
-    beforeOpening_ = {lengthText_, outline_, tracedOutline_, hasPicture_};
-    opening_ = true;
-    openingStart_ = start;
+    opening_ = Opening{lengthText_, outline_, tracedOutline_, hasPicture_, start};
     lengthText_ = QString::number(length);
     emit lengthTextChanged(lengthText_);
     StartRender(view, {}, true, State::Drawn, iterations);
@@ -298,37 +297,34 @@ void Controller::OpenView(const fractal::DeepView& view, int iterations, int len
 // and walked from that cell, exactly as when it was kept.
 void Controller::FinishOpening()
 {
-    opening_ = false;
-    if (!openingStart_)
+    Opening opening = std::move(*opening_);
+    opening_.reset();
+    if (!opening.start)
         return;
-    const fractal::Cell start = *openingStart_;
-    openingStart_.reset();
+    const fractal::Cell start = *opening.start;
     Trace();
-    ShowTracedOutline();
-    SetState(State::ChoosingStart);
     if (!fractal::InsidePicture(start.x, start.y) || outline_.At(start.x, start.y) != fractal::OutlineWhite) {
         CancelRender();
-        RestoreBeforeOpening();
+        RestoreBeforeOpening(std::move(opening));
         emit messageRequested(tr("The place's start cell (%1, %2) is not on the outline of its picture, so "
                                  "nothing was opened.")
                                   .arg(start.x)
                                   .arg(start.y));
         return;
     }
+    SetState(State::ChoosingStart);
     ChooseStartPoint(float(start.x), float(start.y));
 }
 
 // CancelRender has brought back the view and picture; the rest an opening
 // changed comes back here.
-void Controller::RestoreBeforeOpening()
+void Controller::RestoreBeforeOpening(Opening opening)
 {
-    opening_ = false;
-    openingStart_.reset();
-    lengthText_ = beforeOpening_.lengthText;
+    lengthText_ = opening.lengthText;
     emit lengthTextChanged(lengthText_);
-    outline_ = beforeOpening_.outline;
-    tracedOutline_ = beforeOpening_.tracedOutline;
-    hasPicture_ = beforeOpening_.hasPicture;
+    outline_ = std::move(opening.outline);
+    tracedOutline_ = std::move(opening.tracedOutline);
+    hasPicture_ = opening.hasPicture;
     emit commandsChanged();
     emit viewChanged();
 }
@@ -447,16 +443,14 @@ void Controller::ChooseStartPoint(float x, float y)
         emit pictureChanged();
     });
     melody_ = walk.directions;
-    if (walk.completed) {
-        pieceStart_ = *start;
-        pieceView_ = view_;
-        pieceIterations_ = maxIterations_;
-    }
     if (!walk.completed) {
         MissStart(tr("The walk ran out of outline before the piece was complete. Click another point on the "
                      "outline, or draw a new picture."));
         return;
     }
+    pieceStart_ = *start;
+    pieceView_ = view_;
+    pieceIterations_ = maxIterations_;
     StartPlayback();
 }
 
@@ -584,16 +578,14 @@ std::vector<std::uint8_t> Controller::PieceAsMidiFile() const
 
 Place Controller::CurrentPlace() const
 {
+    // The picture on screen is its piece's: the piece's place is the whole of it.
+    if (PieceStart())
+        return PiecePlace();
     Place place;
     place.view = view_;
     place.iterations = maxIterations_;
     place.length = ReadLength(lengthText_.toStdString()).length;
     place.music = settings_;
-    if (const auto start = PieceStart()) {
-        place.start = StartCell{start->x, start->y};
-        place.length = static_cast<int>(piece_.size()) - 1;
-        place.music = pieceSettings_;
-    }
     return place;
 }
 

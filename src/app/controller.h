@@ -170,7 +170,6 @@ private:
     void StartRender(const fractal::DeepView& view, std::vector<fractal::DeepView> history, bool hideBand,
                      State after, std::optional<int> iterations = std::nullopt);
     void FinishOpening();
-    void RestoreBeforeOpening();
     void CancelRender();
     void SetFirstCorner(float x, float y);
     void CompleteMagnification(float x, float y);
@@ -238,17 +237,18 @@ private:
     };
     BeforeRender beforeRender_;
     State renderTarget_ = State::Ready;
-    // What opening a view changed besides the render's own, and its start.
-    struct BeforeOpening
+    // While a view is being opened: what it changed besides the render's
+    // own, and the start cell to play from once it is drawn.
+    struct Opening
     {
         QString lengthText;
         fractal::OutlineGrid outline;
         fractal::OutlineGrid tracedOutline;
         bool hasPicture = false;
+        std::optional<fractal::Cell> start;
     };
-    BeforeOpening beforeOpening_;
-    bool opening_ = false;
-    std::optional<fractal::Cell> openingStart_;
+    std::optional<Opening> opening_;
+    void RestoreBeforeOpening(Opening opening);
     // Where the most recent completed walk started, on which view and at
     // how many iterations, so a kept place can play it again.
     fractal::Cell pieceStart_;
