@@ -393,18 +393,26 @@ void MainWindow::SaveAs(const SaveDialog& dialog, const QByteArray& data)
     const QString path = chooseFile_(dialog.title, SuggestedPath(dialog.folder, dialog.suggestedName), dialog.filter);
     if (path.isEmpty())
         return;
-    const QString shownPath = QDir::toNativeSeparators(path);
-    // The dialog asks before it replaces a file, but not a link that leads nowhere.
-    if (IsDanglingLink(path)
-        && QMessageBox::question(this, dialog.title,
-                                 tr("%1 is a link to a file that does not exist.\nDo you want to replace the link?")
-                                     .arg(shownPath))
-               != QMessageBox::Yes)
+    if (!ConfirmDanglingLink(dialog.title, path))
         return;
-    const auto failure = WriteFileAtomically(path, data);
-    if (!failure)
-        return;
-    ShowMessage(dialog.failure + QLatin1Char('\n') + shownPath + QLatin1Char('\n') + WriteFailureMessage(*failure));
+    if (const auto failure = WriteFileAtomically(path, data))
+        ShowWriteFailure(dialog.failure, path, *failure);
+}
+
+// The file dialog asks before it replaces a file, but not a link that leads nowhere.
+bool MainWindow::ConfirmDanglingLink(const QString& title, const QString& path)
+{
+    return !IsDanglingLink(path)
+           || QMessageBox::question(this, title,
+                                    tr("%1 is a link to a file that does not exist.\nDo you want to replace the link?")
+                                        .arg(QDir::toNativeSeparators(path)))
+                  == QMessageBox::Yes;
+}
+
+void MainWindow::ShowWriteFailure(const QString& failure, const QString& path, const WriteFailure& reason)
+{
+    ShowMessage(failure + QLatin1Char('\n') + QDir::toNativeSeparators(path) + QLatin1Char('\n')
+                + WriteFailureMessage(reason));
 }
 
 void MainWindow::ShowAbout()
@@ -506,15 +514,10 @@ void MainWindow::ExportAudio()
     const QString shownPath = QDir::toNativeSeparators(path);
     const QFileInfo existing(path);
     if (existing.exists() && !existing.isFile()) {
-        ShowMessage(tr("The audio could not be exported.") + QLatin1Char('\n') + shownPath + QLatin1Char('\n')
-                    + tr("It is not a regular file (it may be a folder, a pipe or a device), so it was not replaced."));
+        ShowWriteFailure(tr("The audio could not be exported."), path, {WriteFailure::Step::NotARegularFile});
         return;
     }
-    if (IsDanglingLink(path)
-        && QMessageBox::question(this, tr("Export Audio"),
-                                 tr("%1 is a link to a file that does not exist.\nDo you want to replace the link?")
-                                     .arg(shownPath))
-               != QMessageBox::Yes)
+    if (!ConfirmDanglingLink(tr("Export Audio"), path))
         return;
     audioJob_ = std::make_unique<AudioExportJob>();
     AudioExportJob* job = audioJob_.get();

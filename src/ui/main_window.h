@@ -12,6 +12,7 @@
 #include <memory>
 
 class Controller;
+struct WriteFailure;
 class PictureView;
 class ProgressBar;
 class QAction;
@@ -113,6 +114,9 @@ private:
     };
     // Asks where to save, then writes the file whole or reports why it could not.
     void SaveAs(const SaveDialog& dialog, const QByteArray& data);
+    // False when the user would rather not replace a link that leads nowhere.
+    bool ConfirmDanglingLink(const QString& title, const QString& path);
+    void ShowWriteFailure(const QString& failure, const QString& path, const WriteFailure& reason);
     void ShowCommands();
     void ShowRubberBand();
     void ShowPlayhead();
