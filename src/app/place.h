@@ -96,3 +96,7 @@ PlaceReading ReadPlaceFromFile(const QByteArray& bytes);
 
 // The failure as a sentence for the user, in the user's language.
 QString PlaceFailureMessage(const PlaceFailure& failure);
+
+// The place in the file at path (a place file, a PNG or a MIDI file), or why
+// there is none, in the user's words.
+std::variant<Place, QString> ReadPlaceAt(const QString& path);

@@ -1,6 +1,7 @@
 #include "place.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 // Every text is looked up in the context "Place"; lupdate needs it written out.
 namespace {
@@ -83,4 +84,16 @@ QString PlaceFailureMessage(const PlaceFailure& failure)
     default:
         return QCoreApplication::translate("Place", "The place file is not valid: %1").arg(Reason(failure));
     }
+}
+
+std::variant<Place, QString> ReadPlaceAt(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    // One byte more than any place file may hold tells an oversized one.
+    const PlaceReading reading = ReadPlaceFromFile(file.read(MaxPlaceContainerBytes + 1));
+    if (const auto* failure = std::get_if<PlaceFailure>(&reading))
+        return PlaceFailureMessage(*failure);
+    return std::get<Place>(reading);
 }

@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QCommandLineParser>
-#include <QFile>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QSettings>
@@ -60,25 +59,12 @@ int Fail(const QString& message)
     return 1;
 }
 
-// The place in a place file, a PNG picture or a MIDI file, or why not.
-std::variant<Place, QString> ReadPlaceAt(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QCoreApplication::translate("main", "%1: %2").arg(path, file.errorString());
-    // One byte more than any place file may hold tells an oversized one.
-    const PlaceReading reading = ReadPlaceFromFile(file.read(MaxPlaceContainerBytes + 1));
-    if (const auto* failure = std::get_if<PlaceFailure>(&reading))
-        return QCoreApplication::translate("main", "%1: %2").arg(path, PlaceFailureMessage(*failure));
-    return std::get<Place>(reading);
-}
-
 // Renders the place, and its piece, into files, as the window would save them.
 int WriteFiles(const QString& placePath, const QString& picturePath, const QString& midiPath)
 {
     const auto read = ReadPlaceAt(placePath);
     if (const auto* error = std::get_if<QString>(&read))
-        return Fail(*error);
+        return Fail(QCoreApplication::translate("main", "%1: %2").arg(placePath, *error));
     const Place& place = std::get<Place>(read);
     if (!midiPath.isEmpty() && !place.start)
         return Fail(QCoreApplication::translate("main", "%1 keeps no start cell, so it has no piece to write.")

@@ -18,7 +18,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
@@ -362,20 +361,13 @@ void MainWindow::OpenPlace()
 
 void MainWindow::OpenPlaceFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const auto read = ReadPlaceAt(path);
+    if (const auto* reason = std::get_if<QString>(&read)) {
         ShowMessage(tr("The place could not be opened.") + QLatin1Char('\n') + QDir::toNativeSeparators(path)
-                    + QLatin1Char('\n') + file.errorString());
+                    + QLatin1Char('\n') + *reason);
         return;
     }
-    // One byte more than any place file may hold tells an oversized one.
-    const PlaceReading reading = ReadPlaceFromFile(file.read(MaxPlaceContainerBytes + 1));
-    if (const auto* failure = std::get_if<PlaceFailure>(&reading)) {
-        ShowMessage(tr("The place could not be opened.") + QLatin1Char('\n') + QDir::toNativeSeparators(path)
-                    + QLatin1Char('\n') + PlaceFailureMessage(*failure));
-        return;
-    }
-    controller_.OpenPlace(std::get<Place>(reading));
+    controller_.OpenPlace(std::get<Place>(read));
 }
 
 void MainWindow::ExportMelody()

@@ -15,11 +15,6 @@ namespace {
 const QColor PlayheadColour(255, 255, 0);
 constexpr int PlayheadRadius = 2;  // a ring of 5 x 5 cells
 
-QRgb ToQRgb(fractal::Colour colour)
-{
-    return qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-}
-
 } // namespace
 
 QPointF CellUnder(QPointF userPosition)
@@ -41,17 +36,22 @@ QImage PictureView::Image() const
     return PictureImage(picture_);
 }
 
+namespace {
+
+// The picture's 0x00BBGGRR words lie in memory as R, G, B and an unused
+// byte, which is what QImage calls RGBX8888: shown as they are, with no copy.
+QImage PictureImageView(const Picture& picture)
+{
+    static_assert(std::endian::native == std::endian::little);
+    return QImage(reinterpret_cast<const uchar*>(picture.Pixels().data()), Picture::Side, Picture::Side,
+                  QImage::Format_RGBX8888);
+}
+
+} // namespace
+
 QImage PictureImage(const Picture& picture)
 {
-    QImage image(Picture::Side, Picture::Side, QImage::Format_RGB32);
-    const auto& pixels = picture.Pixels();
-    for (int y = 0; y < Picture::Side; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        const fractal::Colour* row = pixels.data() + static_cast<std::size_t>(y) * Picture::Side;
-        for (int x = 0; x < Picture::Side; ++x)
-            line[x] = ToQRgb(row[x]);
-    }
-    return image;
+    return PictureImageView(picture).convertToFormat(QImage::Format_RGB32);
 }
 
 void PictureView::PictureChanged()
@@ -85,12 +85,7 @@ void PictureView::paintEvent(QPaintEvent*)
     QPainter painter(this);
     // Nearest-neighbour scaling keeps every cell a crisp square on HiDPI screens.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    // The picture's 0x00BBGGRR words lie in memory as R, G, B and an unused
-    // byte: shown as they are, with no copy on every paint.
-    static_assert(std::endian::native == std::endian::little);
-    const QImage shown(reinterpret_cast<const uchar*>(picture_.Pixels().data()), Picture::Side, Picture::Side,
-                       QImage::Format_RGBX8888);
-    painter.drawImage(rect(), shown);
+    painter.drawImage(rect(), PictureImageView(picture_));
     painter.scale(double(width()) / Picture::Side, double(height()) / Picture::Side);
     if (rubberBandVisible_) {
         painter.setPen(QPen(QColor(255, 0, 0), 0));
