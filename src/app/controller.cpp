@@ -21,7 +21,7 @@
 namespace {
 constexpr fractal::Colour WalkRed = 0x000000FF;
 // The readout's centre has at most this many decimals; the place keeps all.
-constexpr int ReadoutMostDecimals = 16;
+constexpr int ReadoutMostDecimals = 12;
 
 float ColumnProgress(int x)
 {

@@ -4,49 +4,18 @@
 #include "perturbation.h"
 #include "render.h"
 
-#include <algorithm>
-#include <atomic>
-
 #include <QMetaObject>
 
 namespace {
 
+// Deep columns cost more: smaller blocks keep both cores busy to the end.
 constexpr int DeepColumnsPerBlock = 4;
 
-// A deep view's picture in column blocks on every core, each block handed
-// to blockDone as Render colours it.
-fractal::RenderOutcome RenderDeepInParallel(const fractal::DeepView& view, int maxIterations,
-                                            const fractal::BlockDone& blockDone, std::stop_token stop)
+fractal::ParallelRenderOptions DeepOptions()
 {
-    std::optional<fractal::ReferenceOrbit> orbit = fractal::ComputeReferenceOrbit(view, maxIterations, stop);
-    if (!orbit)
-        return fractal::RenderOutcome::Stopped;
-    const fractal::PerturbationPlan plan(view, std::move(*orbit));
-    std::atomic<int> nextColumn{0};
-    std::atomic<bool> stopped{false};
-    const auto work = [&] {
-        fractal::ColourGrid grid;
-        for (int first = nextColumn.fetch_add(DeepColumnsPerBlock); first < fractal::PictureSide;
-             first = nextColumn.fetch_add(DeepColumnsPerBlock)) {
-            const int end = std::min(first + DeepColumnsPerBlock, fractal::PictureSide);
-            if (!plan.RenderColumns(first, end, maxIterations, grid, {}, stop)) {
-                stopped = true;
-                return;
-            }
-            fractal::ColumnBlock block{{first, end - first}, {}};
-            block.colours.reserve(static_cast<std::size_t>(block.columns.PixelCount()));
-            for (int x = first; x < end; ++x)
-                for (int y = 0; y < fractal::PictureSide; ++y)
-                    block.colours.push_back(grid.At(x, y));
-            blockDone(std::move(block));
-        }
-    };
-    {
-        std::vector<std::jthread> workers;
-        for (unsigned i = 0; i < std::max(1U, std::thread::hardware_concurrency()); ++i)
-            workers.emplace_back(work);
-    }
-    return stopped ? fractal::RenderOutcome::Stopped : fractal::RenderOutcome::Completed;
+    fractal::ParallelRenderOptions options;
+    options.columnsPerBlock = DeepColumnsPerBlock;
+    return options;
 }
 
 } // namespace
@@ -74,7 +43,7 @@ void ThreadedRenderRunner::Start(const fractal::DeepView& view, int maxIteration
         };
         const std::optional<fractal::View> shallow = view.AsView();
         const auto outcome = shallow ? fractal::RenderInParallel(*shallow, maxIterations, blockDone, stop)
-                                     : RenderDeepInParallel(view, maxIterations, blockDone, stop);
+                                     : fractal::RenderDeepInParallel(view, maxIterations, blockDone, stop, DeepOptions());
         const bool completed = outcome == fractal::RenderOutcome::Completed;
         QMetaObject::invokeMethod(this, [this, render, completed] { Finish(render, completed); }, Qt::QueuedConnection);
     });

@@ -1,9 +1,11 @@
 #include "parallel_render.h"
 
+#include "perturbation.h"
 #include "render.h"
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <thread>
 
 namespace fractal {
@@ -15,10 +17,14 @@ void ColumnBlock::CopyInto(ColourGrid& grid) const
             grid.Set(columns.firstColumn + i, y, colours[static_cast<std::size_t>(i * PictureSide + y)]);
 }
 
-RenderOutcome RenderInParallel(const View& view, int maxIterations, const BlockDone& blockDone, std::stop_token stop,
-                               const ParallelRenderOptions& options)
+namespace {
+
+// Fills one block's colours, column by column, each top to bottom; false
+// when stopped.
+using BlockJob = std::function<bool(ColumnRange columns, std::vector<Colour>& colours)>;
+
+RenderOutcome RenderBlocks(const ParallelRenderOptions& options, const BlockJob& job, const BlockDone& blockDone)
 {
-    const InstructionSet instructions = options.instructions.value_or(FastestInstructionSet());
     const int columnsPerBlock = std::clamp(options.columnsPerBlock, 1, PictureSide);
     const int blockCount = (PictureSide + columnsPerBlock - 1) / columnsPerBlock;
     const int cores = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
@@ -29,17 +35,13 @@ RenderOutcome RenderInParallel(const View& view, int maxIterations, const BlockD
     std::atomic<int> nextBlock{0};
     std::atomic<bool> stopped{false};
     const auto work = [&] {
-        std::vector<int> counts;
         for (int block = nextBlock++; block < blockCount; block = nextBlock++) {
             const int first = block * columnsPerBlock;
-            const ColumnRange columns{first, std::min(columnsPerBlock, PictureSide - first)};
-            counts.resize(static_cast<std::size_t>(columns.PixelCount()));
-            if (!CountEscapes(view, maxIterations, columns, counts, instructions, stop)) {
+            ColumnBlock done{{first, std::min(columnsPerBlock, PictureSide - first)}, {}};
+            if (!job(done.columns, done.colours)) {
                 stopped = true;
                 return;
             }
-            ColumnBlock done{columns, std::vector<Colour>(counts.size())};
-            std::transform(counts.begin(), counts.end(), done.colours.begin(), ColourOf);
             if (blockDone)
                 blockDone(std::move(done));
         }
@@ -51,6 +53,48 @@ RenderOutcome RenderInParallel(const View& view, int maxIterations, const BlockD
             workers.emplace_back(work);
     }
     return stopped ? RenderOutcome::Stopped : RenderOutcome::Completed;
+}
+
+} // namespace
+
+RenderOutcome RenderInParallel(const View& view, int maxIterations, const BlockDone& blockDone, std::stop_token stop,
+                               const ParallelRenderOptions& options)
+{
+    const InstructionSet instructions = options.instructions.value_or(FastestInstructionSet());
+    return RenderBlocks(
+        options,
+        [&](ColumnRange columns, std::vector<Colour>& colours) {
+            std::vector<int> counts(static_cast<std::size_t>(columns.PixelCount()));
+            if (!CountEscapes(view, maxIterations, columns, counts, instructions, stop))
+                return false;
+            colours.resize(counts.size());
+            std::transform(counts.begin(), counts.end(), colours.begin(), ColourOf);
+            return true;
+        },
+        blockDone);
+}
+
+RenderOutcome RenderDeepInParallel(const DeepView& view, int maxIterations, const BlockDone& blockDone,
+                                   std::stop_token stop, const ParallelRenderOptions& options)
+{
+    std::optional<ReferenceOrbit> orbit = ComputeReferenceOrbit(view, maxIterations, stop);
+    if (!orbit)
+        return RenderOutcome::Stopped;
+    const PerturbationPlan plan(view, std::move(*orbit));
+    return RenderBlocks(
+        options,
+        [&](ColumnRange columns, std::vector<Colour>& colours) {
+            colours.reserve(static_cast<std::size_t>(columns.PixelCount()));
+            for (int x = columns.firstColumn; x < columns.firstColumn + columns.columnCount; ++x) {
+                for (int y = 0; y < PictureSide; ++y) {
+                    if (stop.stop_requested())
+                        return false;
+                    colours.push_back(ColourOf(plan.EscapeCount(x, y, maxIterations)));
+                }
+            }
+            return true;
+        },
+        blockDone);
 }
 
 } // namespace fractal

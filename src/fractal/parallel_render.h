@@ -1,5 +1,6 @@
 #pragma once
 
+#include "deep_view.h"
 #include "escape_counts.h"
 #include "grid.h"
 
@@ -40,5 +41,10 @@ enum class RenderOutcome { Completed, Stopped };
 // requested (Stopped, and some blocks are never handed over).
 RenderOutcome RenderInParallel(const View& view, int maxIterations, const BlockDone& blockDone, std::stop_token stop,
                                const ParallelRenderOptions& options = {});
+
+// The same for a view too deep for doubles, rendered by perturbation around
+// one reference orbit computed first; the instruction set is not used.
+RenderOutcome RenderDeepInParallel(const DeepView& view, int maxIterations, const BlockDone& blockDone,
+                                   std::stop_token stop, const ParallelRenderOptions& options = {});
 
 } // namespace fractal
