@@ -68,10 +68,6 @@
         <translation>MIDIデバイスを使用できません．</translation>
     </message>
     <message>
-        <source>Drawing the picture; Escape cancels</source>
-        <translation>描画中です。Escキーで取り消せます</translation>
-    </message>
-    <message>
         <source>Centre %1 %2 %3i, width %4, %5 iterations</source>
         <translation>中心 %1 %2 %3i、幅 %4、反復 %5 回</translation>
     </message>
@@ -86,6 +82,10 @@
     <message>
         <source>The place&apos;s start cell (%1, %2) is not on the outline of its picture, so nothing was opened.</source>
         <translation>場所の開始点 (%1, %2) が画像の輪郭線上にないため、何も開きませんでした。</translation>
+    </message>
+    <message>
+        <source>Drawing the picture; Cancel brings back the one before</source>
+        <translation>描画中です。取り消すと前の画像に戻ります</translation>
     </message>
 </context>
 <context>

@@ -91,7 +91,7 @@ QString Controller::StatusText() const
     case State::Played:
         return tr("Compose again for another start point, or draw a new picture");
     case State::Rendering:
-        return tr("Drawing the picture; Escape cancels");
+        return tr("Drawing the picture; Cancel brings back the one before");
     }
     return {};
 }
