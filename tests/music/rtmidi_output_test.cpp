@@ -75,9 +75,27 @@ struct JackRecorder
     ~JackRecorder() { jack_client_close(client); }
 
     std::string PortName() const { return jack_port_name(port); }
-    // What has arrived after some sixty periods of the server.
-    Messages Received()
+    // A new connection reaches the server's graph a few periods later;
+    // what is sent before then is lost on the way.
+    bool WaitForConnection() const
     {
+        for (auto waited = 0ms; waited < 5s; waited += 10ms, std::this_thread::sleep_for(10ms)) {
+            if (jack_port_connected(port) > 0) {
+                std::this_thread::sleep_for(100ms);
+                return true;
+            }
+        }
+        return false;
+    }
+    // What has arrived once count messages have, or after a few seconds on
+    // a busy machine; and some sixty periods more for any that should not.
+    Messages Received(std::size_t count)
+    {
+        for (auto waited = 0ms; waited < 5s; waited += 10ms, std::this_thread::sleep_for(10ms)) {
+            const std::lock_guard lock(mutex);
+            if (received.size() >= count)
+                break;
+        }
         std::this_thread::sleep_for(300ms);
         const std::lock_guard lock(mutex);
         return received;
@@ -105,21 +123,23 @@ TEST(JackOutput, SendsThePieceToAChosenPortOrItsOwnSilencesAtCloseAndReportsAPor
         music::RtMidiOutput output(ExternalMidiApi::Jack, ownPort ? std::nullopt : std::optional(recorder.PortName()));
         ASSERT_EQ(music::OpenOutput(output), music::OpenOutcome::Opened);
         ASSERT_TRUE(!ownPort || jack_connect(recorder.client, "Velmora:Velmora", recorder.PortName().c_str()) == 0);
+        ASSERT_TRUE(recorder.WaitForConnection());
         for (const MidiMessage& message : piece)
             output.Send(message);
         music::CloseOutput(output);
         // All notes off, then all sound off, on the melody's and the chords' channels.
         Messages expected = piece;
         expected.insert(expected.end(), {{0xB0, 123, 0}, {0xB0, 120, 0}, {0xB1, 123, 0}, {0xB1, 120, 0}});
-        EXPECT_EQ(recorder.Received(), expected);
+        EXPECT_EQ(recorder.Received(expected.size()), expected);
         EXPECT_FALSE(output.TakePortLost());
     }
 
     auto leaving = std::make_unique<JackRecorder>();
     music::RtMidiOutput output(ExternalMidiApi::Jack, leaving->PortName());
     ASSERT_EQ(music::OpenOutput(output), music::OpenOutcome::Opened);
+    ASSERT_TRUE(leaving->WaitForConnection());
     output.Send(music::NoteOn(72, 127, 0));
-    EXPECT_EQ(leaving->Received(), Messages{music::NoteOn(72, 127, 0)});
+    EXPECT_EQ(leaving->Received(1), Messages{music::NoteOn(72, 127, 0)});
     leaving.reset();  // the program quits
     std::this_thread::sleep_for(200ms);
     for (const MidiMessage& message : piece)
