@@ -2,10 +2,12 @@
 
 #include "music_tables.h"
 
+#include <jack/jack.h>
 #include <rtmidi/RtMidi.h>
 
 #include <array>
 #include <regex>
+#include <thread>
 
 namespace music {
 
@@ -19,6 +21,13 @@ constexpr std::chrono::milliseconds PortCheckInterval{100};
 constexpr std::array<std::uint8_t, 2> PieceChannels{MelodyChannel, ChordChannel};
 
 constexpr std::uint8_t ChannelPressureKind = 0xD0;
+
+// The library hands what is sent to the JACK server in its next process
+// cycle, and what crosses in the cycle its port is removed is lost: the
+// closing silence, above all. A few whole cycles let it through; the
+// patience bounds the wait on a stalled server.
+constexpr int CyclesToSettle = 3;
+constexpr std::chrono::milliseconds SettlePatience{1000};
 
 RtMidi::Api ToRtMidi(ExternalMidiApi api)
 {
@@ -83,6 +92,47 @@ int ByteCount(const MidiMessage& message)
 }
 
 } // namespace
+
+// Counts the JACK server's process cycles, through a client of its own with
+// no ports: the library's client offers no way to see them.
+class RtMidiOutput::ServerCycles
+{
+public:
+    static std::unique_ptr<ServerCycles> Start()
+    {
+        auto cycles = std::unique_ptr<ServerCycles>(new ServerCycles);
+        cycles->client_ = jack_client_open("Velmora timing", JackNoStartServer, nullptr);
+        if (!cycles->client_)
+            return nullptr;
+        jack_set_process_callback(cycles->client_, [](jack_nframes_t, void* self) {
+            static_cast<ServerCycles*>(self)->count_.fetch_add(1, std::memory_order_release);
+            return 0;
+        }, cycles.get());
+        if (jack_activate(cycles->client_) != 0)
+            return nullptr;
+        return cycles;
+    }
+    ~ServerCycles()
+    {
+        if (client_)
+            jack_client_close(client_);
+    }
+
+    // Returns once `count` more cycles have begun, or after the patience.
+    void Await(int count, std::chrono::milliseconds patience) const
+    {
+        const std::uint64_t until = count_.load(std::memory_order_acquire) + static_cast<std::uint64_t>(count);
+        const auto deadline = std::chrono::steady_clock::now() + patience;
+        while (count_.load(std::memory_order_acquire) < until && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
+private:
+    ServerCycles() = default;
+
+    jack_client_t* client_ = nullptr;
+    std::atomic<std::uint64_t> count_{0};
+};
 
 std::optional<std::vector<std::string>> ListMidiInputPorts(ExternalMidiApi api)
 {
@@ -161,6 +211,8 @@ bool RtMidiOutput::Open()
     }
     open_ = true;
     lost_ = false;
+    if (api_ == ExternalMidiApi::Jack)
+        cycles_ = ServerCycles::Start();
     lastCheck_ = std::chrono::steady_clock::now();
     return true;
 }
@@ -216,6 +268,9 @@ void RtMidiOutput::Close()
 {
     if (!open_)
         return;
+    if (cycles_ && !lost_)
+        cycles_->Await(CyclesToSettle, SettlePatience);
+    cycles_.reset();
     midi_->closePort();
     midi_.reset();
     open_ = false;

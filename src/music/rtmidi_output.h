@@ -53,6 +53,8 @@ public:
     bool TakePortLost();
 
 private:
+    class ServerCycles;
+
     bool Connected();
     std::optional<unsigned> FindPort();
     bool PortStillThere();
@@ -62,6 +64,7 @@ private:
     ExternalMidiApi api_;
     std::optional<std::string> portName_;
     std::unique_ptr<RtMidiOut> midi_;
+    std::unique_ptr<ServerCycles> cycles_;  // JACK only, while open
     bool open_ = false;
     bool lost_ = false;
     std::atomic<bool> failed_{false};  // set by the library's error callback
