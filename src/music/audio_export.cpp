@@ -1,6 +1,7 @@
 #include "audio_export.h"
 
-#include <fluidsynth.h>
+#include "soft_synth.h"
+
 #include <sndfile.h>
 
 #include <fcntl.h>
@@ -24,6 +25,7 @@ constexpr std::int64_t ChunkFrames = AudioSampleRate;
 constexpr unsigned MaxLanes = 4;
 constexpr int KeysPerChannel = 128;
 constexpr mode_t ReadableFileMode = 0644;
+static_assert(AudioSampleRate == SynthSampleRate, "the file's rate is the synthesizer's");
 
 struct FormatName
 {
@@ -55,56 +57,6 @@ std::string ErrnoText()
     return std::strerror(errno);
 }
 
-// The synthesizer and its settings, released together.
-struct Synthesizer
-{
-    Synthesizer()
-    {
-        settings = new_fluid_settings();
-        if (!settings)
-            return;
-        fluid_settings_setnum(settings, "synth.sample-rate", AudioSampleRate);
-        // The same loudness as live playback.
-        fluid_settings_setnum(settings, "synth.gain", 0.5);
-        // Only the samples of the presets a piece uses are read from the SoundFont.
-        fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
-        synth = new_fluid_synth(settings);
-    }
-    ~Synthesizer()
-    {
-        if (synth)
-            delete_fluid_synth(synth);
-        if (settings)
-            delete_fluid_settings(settings);
-    }
-    Synthesizer(const Synthesizer&) = delete;
-    Synthesizer& operator=(const Synthesizer&) = delete;
-
-    void Play(const MidiMessage& message) const
-    {
-        const int channel = message.Channel();
-        switch (message.Kind()) {
-        case NoteOnKind:
-            fluid_synth_noteon(synth, channel, message.data1, message.data2);
-            break;
-        case NoteOffKind:
-            fluid_synth_noteoff(synth, channel, message.data1);
-            break;
-        case ProgramChangeKind:
-            fluid_synth_program_change(synth, channel, message.data1);
-            break;
-        case ControlChangeKind:
-            fluid_synth_cc(synth, channel, message.data1, message.data2);
-            break;
-        default:
-            break;
-        }
-    }
-
-    fluid_settings_t* settings = nullptr;
-    fluid_synth_t* synth = nullptr;
-};
-
 // What the synthesizers play, at its frame; a message or the release of every note.
 struct FrameEvent
 {
@@ -122,22 +74,21 @@ struct FrameEvent
 class Ensemble
 {
 public:
-    Ensemble(unsigned lanes, const std::vector<FrameEvent>& events) : events_(events)
+    Ensemble(unsigned lanes, const std::vector<FrameEvent>& events, const std::string& soundFontPath)
+        : events_(events)
     {
         for (unsigned i = 0; i < lanes; ++i)
-            lanes_.push_back(std::make_unique<Lane>());
+            lanes_.push_back(std::make_unique<Lane>(soundFontPath));
     }
 
     bool Started() const
     {
-        return std::all_of(lanes_.begin(), lanes_.end(), [](const auto& lane) { return lane->synth.synth != nullptr; });
+        return std::all_of(lanes_.begin(), lanes_.end(), [](const auto& lane) { return lane->synth.IsStarted(); });
     }
 
-    bool Load(const std::string& soundFontPath) const
+    bool Loaded() const
     {
-        return std::all_of(lanes_.begin(), lanes_.end(), [&](const auto& lane) {
-            return fluid_synth_sfload(lane->synth.synth, soundFontPath.c_str(), 1) != FLUID_FAILED;
-        });
+        return std::all_of(lanes_.begin(), lanes_.end(), [](const auto& lane) { return lane->synth.IsLoaded(); });
     }
 
     // The frames up to end, as interleaved stereo with the lanes mixed; the
@@ -160,7 +111,9 @@ public:
 private:
     struct Lane
     {
-        Synthesizer synth;
+        explicit Lane(const std::string& soundFontPath) : synth(soundFontPath) {}
+
+        SoftSynth synth;
         std::vector<float> buffer;
         std::int64_t rendered = 0;
         std::size_t nextEvent = 0;
@@ -181,9 +134,7 @@ private:
         lane.buffer.resize(static_cast<std::size_t>(end - start) * AudioChannels);
         auto renderTo = [&](std::int64_t frame) {
             float* into = lane.buffer.data() + (lane.rendered - start) * AudioChannels;
-            // Left samples at even places, right at odd.
-            fluid_synth_write_float(lane.synth.synth, static_cast<int>(frame - lane.rendered), into, 0, AudioChannels,
-                                    into, 1, AudioChannels);
+            lane.synth.RenderInterleaved(into, static_cast<int>(frame - lane.rendered));
             lane.rendered = frame;
         };
         for (; lane.nextEvent < events_.size() && events_[lane.nextEvent].frame < end; ++lane.nextEvent) {
@@ -191,9 +142,9 @@ private:
             if (event.frame > lane.rendered)
                 renderTo(event.frame);
             if (event.releaseAll)
-                fluid_synth_all_notes_off(lane.synth.synth, -1);
+                lane.synth.ReleaseAll();
             else if (Owns(index, event.message))
-                lane.synth.Play(event.message);
+                lane.synth.Send(event.message);
         }
         if (end > lane.rendered)
             renderTo(end);
@@ -315,10 +266,10 @@ AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int en
     // What live playback silences at once is released here, so it rings out as in the MIDI file.
     events.push_back({releaseFrame, {}, true});
 
-    Ensemble ensemble(std::clamp(std::thread::hardware_concurrency(), 1u, MaxLanes), events);
+    Ensemble ensemble(std::clamp(std::thread::hardware_concurrency(), 1u, MaxLanes), events, soundFontPath);
     if (!ensemble.Started())
         return {AudioExportFault::NoSynthesizer, {}};
-    if (!ensemble.Load(soundFontPath))
+    if (!ensemble.Loaded())
         return {AudioExportFault::NoSoundFont, soundFontPath};
 
     TemporaryFile temporary(target);

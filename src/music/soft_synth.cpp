@@ -38,7 +38,7 @@ SoftSynth::SoftSynth(const std::string& soundFontPath)
 {
     QuietLibraries();
     settings_ = new_fluid_settings();
-    fluid_settings_setnum(settings_, "synth.sample-rate", 44100.0);
+    fluid_settings_setnum(settings_, "synth.sample-rate", SynthSampleRate);
     fluid_settings_setnum(settings_, "synth.gain", 0.5);
     // Small periods keep a note within a few tens of milliseconds of its message.
     fluid_settings_setint(settings_, "audio.period-size", 256);
@@ -64,7 +64,7 @@ SoftSynth::~SoftSynth()
 
 int SoftSynth::SampleRate() const
 {
-    double rate = 44100.0;
+    double rate = SynthSampleRate;
     fluid_settings_getnum(settings_, "synth.sample-rate", &rate);
     return static_cast<int>(rate);
 }
@@ -89,6 +89,12 @@ void SoftSynth::Send(const MidiMessage& message)
     default:
         break;
     }
+}
+
+void SoftSynth::ReleaseAll()
+{
+    if (synth_)
+        fluid_synth_all_notes_off(synth_, -1);
 }
 
 void SoftSynth::SilenceAll()
@@ -165,6 +171,12 @@ void SoftSynth::Render(float* left, float* right, int frames)
 {
     if (synth_)
         fluid_synth_write_float(synth_, frames, left, 0, 1, right, 0, 1);
+}
+
+void SoftSynth::RenderInterleaved(float* stereo, int frames)
+{
+    if (synth_)
+        fluid_synth_write_float(synth_, frames, stereo, 0, 2, stereo, 1, 2);
 }
 
 } // namespace music

@@ -11,6 +11,8 @@ typedef struct _fluid_audio_driver_t fluid_audio_driver_t;
 
 namespace music {
 
+inline constexpr int SynthSampleRate = 44100;
+
 // A General MIDI software synthesizer: loaded once with its SoundFont, then
 // played by MIDI messages, either through the desktop's sound output or
 // rendered offline.
@@ -22,6 +24,7 @@ public:
     SoftSynth(const SoftSynth&) = delete;
     SoftSynth& operator=(const SoftSynth&) = delete;
 
+    bool IsStarted() const { return synth_ != nullptr; }
     bool IsLoaded() const { return soundFont_ >= 0; }
     // Whether a note on the channel is heard: a SoundFont can load and still
     // hold samples that make no sound. Renders offline, so only while no
@@ -31,6 +34,8 @@ public:
 
     // Note-on, note-off and program change are played; other messages are ignored.
     void Send(const MidiMessage& message);
+    // Every held note is let go and rings out as its instrument does.
+    void ReleaseAll();
     // Every voice on every channel stops at once, and the effects with them.
     void SilenceAll();
     // Brings the effects back after SilenceAll; only while no audio runs.
@@ -42,6 +47,8 @@ public:
 
     // Offline rendering, for a machine with no sound device.
     void Render(float* left, float* right, int frames);
+    // The same into one buffer, left and right samples in turn.
+    void RenderInterleaved(float* stereo, int frames);
 
 private:
     fluid_settings_t* settings_ = nullptr;
