@@ -1,5 +1,7 @@
 #pragma once
 
+#include "file_replacement.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -7,32 +9,13 @@
 
 #include <optional>
 
-// Why a file could not be written: the step that failed and the system's
-// error number, for the window to put into words.
-struct WriteFailure
-{
-    enum class Step
-    {
-        NotARegularFile,  // something else (a folder, a FIFO, a device) is in the way
-        Open,             // the temporary file could not be created, or the file is not writable
-        Write,            // written bytes of size reached the temporary file
-        Sync,             // the data could not be flushed to the disk
-        Replace,          // the complete temporary file could not be renamed into place
-    };
-    Step step;
-    int error = 0;  // errno of the failed call
-    qint64 written = 0;
-    qint64 size = 0;
-};
+// Why a file could not be written, for the window to put into words.
+using WriteFailure = music::FileFailure;
 
 // write(2), replaceable so a test can make the disk fail.
 using WriteCall = ssize_t (*)(int fd, const void* data, size_t size);
 
-// Writes data to path through a temporary file in the same folder that is
-// written, synced to the disk and only then renamed into place, so a failure
-// (a folder that cannot be written, a full disk) leaves the old file as it
-// was and no partial file behind. A link to a regular file is written
-// through; a link that leads nowhere is itself replaced.
+// Writes data to path as a music::FileReplacement does: whole, or not at all.
 std::optional<WriteFailure> WriteFileAtomically(const QString& path, const QByteArray& data,
                                                 WriteCall writeCall = nullptr);
 

@@ -1,17 +1,13 @@
 #include "audio_export.h"
 
+#include "file_replacement.h"
 #include "soft_synth.h"
 
 #include <sndfile.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -24,7 +20,6 @@ namespace {
 constexpr std::int64_t ChunkFrames = AudioSampleRate;
 constexpr unsigned MaxLanes = 4;
 constexpr int KeysPerChannel = 128;
-constexpr mode_t ReadableFileMode = 0644;
 static_assert(AudioSampleRate == SynthSampleRate, "the file's rate is the synthesizer's");
 
 struct FormatName
@@ -52,9 +47,10 @@ int SndfileFormat(AudioFormat format)
     return 0;
 }
 
-std::string ErrnoText()
+// The system's words; nothing where no call failed (the target is not a file).
+std::string ErrorText(const FileFailure& failure)
 {
-    return std::strerror(errno);
+    return failure.error != 0 ? std::strerror(failure.error) : std::string{};
 }
 
 // What the synthesizers play, at its frame; a message or the release of every note.
@@ -154,55 +150,6 @@ private:
     std::vector<std::unique_ptr<Lane>> lanes_;
 };
 
-// A temporary file beside the target that disappears unless it is kept.
-class TemporaryFile
-{
-public:
-    explicit TemporaryFile(const std::filesystem::path& target)
-    {
-        const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-        std::string name = ".";
-        name += target.filename().string();
-        name += ".XXXXXX";
-        std::string pattern = (folder / name).string();
-        fd_ = mkstemp(pattern.data());
-        if (fd_ >= 0)
-            path_ = pattern;
-    }
-    ~TemporaryFile()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-        if (!path_.empty())
-            unlink(path_.c_str());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    int Descriptor() const { return fd_; }
-
-    // Flushes to disk, closes and renames over the target; an empty text means success.
-    std::string MoveTo(const std::filesystem::path& target)
-    {
-        // mkstemp makes the file private; a sound file is for others to read too.
-        fchmod(fd_, ReadableFileMode);
-        if (fsync(fd_) != 0)
-            return ErrnoText();
-        const int closed = close(fd_);
-        fd_ = -1;
-        if (closed != 0)
-            return ErrnoText();
-        if (rename(path_.c_str(), target.c_str()) != 0)
-            return ErrnoText();
-        path_.clear();
-        return {};
-    }
-
-private:
-    int fd_ = -1;
-    std::string path_;
-};
-
 struct SoundFile
 {
     SNDFILE* file = nullptr;
@@ -272,15 +219,15 @@ AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int en
     if (!ensemble.Loaded())
         return {AudioExportFault::NoSoundFont, soundFontPath};
 
-    TemporaryFile temporary(target);
-    if (temporary.Descriptor() < 0)
-        return {AudioExportFault::CannotCreate, ErrnoText()};
+    FileReplacement file(target.string());
+    if (const auto& failure = file.Failure())
+        return {AudioExportFault::CannotCreate, ErrorText(*failure)};
     SF_INFO info{};
     info.samplerate = AudioSampleRate;
     info.channels = AudioChannels;
     info.format = SndfileFormat(*format);
     SoundFile sound;
-    sound.file = sf_open_fd(temporary.Descriptor(), SFM_WRITE, &info, SF_FALSE);
+    sound.file = sf_open_fd(file.Descriptor(), SFM_WRITE, &info, SF_FALSE);
     if (!sound.file)
         return {AudioExportFault::CannotCreate, sf_strerror(nullptr)};
     // Loud chords clip rather than wrap around in the integer formats.
@@ -318,8 +265,8 @@ AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int en
 
     if (std::string error = sound.Close(); !error.empty())
         return {AudioExportFault::WriteFailed, error};
-    if (std::string error = temporary.MoveTo(target); !error.empty())
-        return {AudioExportFault::WriteFailed, error};
+    if (const auto failure = file.Commit())
+        return {AudioExportFault::WriteFailed, ErrorText(*failure)};
     return {};
 }
 

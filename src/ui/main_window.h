@@ -1,5 +1,6 @@
 #pragma once
 
+#include "file_replacement.h"
 #include "music_settings.h"
 #include "output_choice.h"
 #include "repaint_throttle.h"
@@ -12,7 +13,6 @@
 #include <memory>
 
 class Controller;
-struct WriteFailure;
 class PictureView;
 class ProgressBar;
 class QAction;
@@ -116,7 +116,7 @@ private:
     void SaveAs(const SaveDialog& dialog, const QByteArray& data);
     // False when the user would rather not replace a link that leads nowhere.
     bool ConfirmDanglingLink(const QString& title, const QString& path);
-    void ShowWriteFailure(const QString& failure, const QString& path, const WriteFailure& reason);
+    void ShowWriteFailure(const QString& failure, const QString& path, const music::FileFailure& reason);
     void ShowCommands();
     void ShowRubberBand();
     void ShowPlayhead();
