@@ -1,7 +1,7 @@
 #include "main_window.h"
 
 #include "controller.h"
-#include "audio_export.h"
+#include "audio_export_task.h"
 #include "file_writing.h"
 #include "music_settings_dialog.h"
 #include "picture_view.h"
@@ -35,9 +35,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <atomic>
-#include <filesystem>
-#include <thread>
 
 #ifndef VELMORA_VERSION
 #define VELMORA_VERSION "unknown"
@@ -118,45 +115,11 @@ QString OutputName(const OutputChoice& choice)
                                                                                     : QStringLiteral("ALSA"));
 }
 
-QString AudioFaultText(music::AudioExportFault fault, const QString& soundFont)
-{
-    switch (fault) {
-    case music::AudioExportFault::None:
-    case music::AudioExportFault::Cancelled:
-        break;
-    case music::AudioExportFault::UnknownFormat:
-        return MainWindow::tr("Choose a file name ending in .wav, .flac or .ogg.");
-    case music::AudioExportFault::InvalidStepLength:
-        return MainWindow::tr("The piece's step length is out of range.");
-    case music::AudioExportFault::NoSoundFont:
-        return MainWindow::tr("The SoundFont %1 could not be loaded.").arg(soundFont);
-    case music::AudioExportFault::NoSynthesizer:
-        return MainWindow::tr("The synthesizer could not be started.");
-    case music::AudioExportFault::CannotCreate:
-        return MainWindow::tr("No file could be created in that folder.");
-    case music::AudioExportFault::WriteFailed:
-        return MainWindow::tr("The sound could not be written.");
-    }
-    return {};
-}
-
 // How often the progress dialog looks at the worker's progress.
 constexpr int AudioPollMilliseconds = 50;
 constexpr int AudioProgressSteps = 1000;
 
 } // namespace
-
-// Shared with the worker thread, which it outlives: the thread is its last
-// member, so it is stopped and joined before the rest goes.
-struct MainWindow::AudioExportJob
-{
-    QString path;
-    QString soundFont;
-    std::atomic<double> fraction{0.0};
-    std::atomic<bool> finished{false};
-    music::AudioExportOutcome outcome;
-    std::jthread worker;
-};
 
 MainWindow::~MainWindow() = default;
 
@@ -311,7 +274,7 @@ void MainWindow::ShowCommands()
     savePlace_->setEnabled(offered.savePicture);
     openPlace_->setEnabled(!controller_.HasQuit());
     exportMelody_->setEnabled(offered.exportMelody);
-    exportAudio_->setEnabled(offered.exportMelody && !audioJob_);
+    exportAudio_->setEnabled(offered.exportMelody && !audioExport_);
     quitAction_->setEnabled(!controller_.HasQuit());
 }
 
@@ -495,7 +458,7 @@ void MainWindow::ShowOutputs(const std::vector<OutputChoice>& outputs)
 
 void MainWindow::ExportAudio()
 {
-    if (!controller_.Offered().exportMelody || audioJob_)
+    if (!controller_.Offered().exportMelody || audioExport_)
         return;
     const QString path =
         chooseFile_(tr("Export Audio"), SuggestedPath(QStandardPaths::MusicLocation, QStringLiteral("velmora.flac")),
@@ -511,10 +474,8 @@ void MainWindow::ExportAudio()
     }
     if (!ConfirmDanglingLink(tr("Export Audio"), path))
         return;
-    audioJob_ = std::make_unique<AudioExportJob>();
-    AudioExportJob* job = audioJob_.get();
-    job->path = path;
-    job->soundFont = QString::fromStdString(controller_.SoundFontPath());
+    audioExport_ = std::make_unique<AudioExportTask>(controller_.Piece(), controller_.PieceSettings(),
+                                                  controller_.SoundFontPath(), path);
     audioProgress_ = new QProgressDialog(tr("Rendering the piece to %1…").arg(shownPath),
                                          tr("Cancel"), 0, AudioProgressSteps, this);
     audioProgress_->setWindowTitle(tr("Export Audio"));
@@ -524,39 +485,25 @@ void MainWindow::ExportAudio()
     audioProgress_->setAutoClose(false);
     audioProgress_->setMinimumDuration(0);
     audioProgress_->setValue(0);
-    connect(audioProgress_, &QProgressDialog::canceled, this, [job] { job->worker.request_stop(); });
-    job->worker = std::jthread([job, notes = controller_.Piece(), settings = controller_.PieceSettings(),
-                                soundFont = controller_.SoundFontPath(),
-                                target = std::filesystem::path(path.toStdString())](std::stop_token stop) {
-        job->outcome = music::ExportPieceAudio(
-            notes, settings, soundFont, target, [job](double fraction) { job->fraction = fraction; }, stop);
-        job->finished = true;
-    });
+    connect(audioProgress_, &QProgressDialog::canceled, this, [task = audioExport_.get()] { task->Cancel(); });
     audioPoll_.start();
     ShowCommands();
 }
 
 void MainWindow::FollowAudioExport()
 {
-    if (!audioJob_)
+    if (!audioExport_)
         return;
-    if (!audioJob_->finished) {
+    if (!audioExport_->Finished()) {
         if (!audioProgress_->wasCanceled())
-            audioProgress_->setValue(static_cast<int>(audioJob_->fraction * AudioProgressSteps));
+            audioProgress_->setValue(static_cast<int>(audioExport_->Fraction() * AudioProgressSteps));
         return;
     }
     audioPoll_.stop();
-    const std::unique_ptr<AudioExportJob> job = std::move(audioJob_);
-    job->worker.join();
+    const std::unique_ptr<AudioExportTask> task = std::move(audioExport_);
     audioProgress_->deleteLater();
     audioProgress_ = nullptr;
     ShowCommands();
-    const QString reason = AudioFaultText(job->outcome.fault, job->soundFont);
-    if (reason.isEmpty())
-        return;
-    QString text = tr("The audio could not be exported.") + QLatin1Char('\n') + QDir::toNativeSeparators(job->path)
-                   + QLatin1Char('\n') + reason;
-    if (!job->outcome.detail.empty())
-        text += QLatin1Char('\n') + QString::fromStdString(job->outcome.detail);
-    ShowMessage(text);
+    if (const QString failure = task->FailureMessage(); !failure.isEmpty())
+        ShowMessage(failure);
 }

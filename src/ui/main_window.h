@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+class AudioExportTask;
 class Controller;
 class PictureView;
 class ProgressBar;
@@ -65,7 +66,6 @@ public:
     // Reads the musical settings and the output from the store, and writes
     // every later change there; without a store nothing is remembered.
     void RememberIn(QSettings& store);
-    bool IsExportingAudio() const { return audioJob_ != nullptr; }
 
     QWidget* Client() const { return client_; }
     QPushButton* DrawButton() const { return draw_; }
@@ -95,7 +95,6 @@ public:
     QAction* MusicSettingsAction() const { return musicSettings_; }
     QAction* RestoreDefaultsAction() const { return restoreDefaults_; }
     QMenu* OutputMenu() const { return outputMenu_; }
-    QProgressDialog* AudioExportProgress() const { return audioProgress_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -162,8 +161,7 @@ private:
     QMenu* outputMenu_ = nullptr;
     QSettings* preferences_ = nullptr;
 
-    struct AudioExportJob;
-    std::unique_ptr<AudioExportJob> audioJob_;
+    std::unique_ptr<AudioExportTask> audioExport_;
     QProgressDialog* audioProgress_ = nullptr;
     QTimer audioPoll_;
 };

@@ -1,3 +1,4 @@
+#include "audio_export_task.h"
 #include "controller_rig.h"
 #include "file_writing.h"
 #include "midi_file_reading.h"
@@ -191,3 +192,11 @@ TEST(MusicChoices, AnExternalPortHearsThePieceAndALostPortFallsBackToTheBuiltInS
 }
 
 } // namespace
+
+TEST(MusicChoices, AFailedAudioExportSaysWhereAndWhy)
+{
+    AudioExportTask task(std::vector<std::uint8_t>(9, 60), {}, "/nowhere/sound.sf2", QStringLiteral("/nowhere/piece.wav"));
+    ASSERT_TRUE(QTest::qWaitFor([&task] { return task.Finished(); }, 10000));
+    EXPECT_EQ(task.FailureMessage(), QStringLiteral("The audio could not be exported.\n/nowhere/piece.wav\n"
+                                                    "The SoundFont /nowhere/sound.sf2 could not be loaded."));
+}

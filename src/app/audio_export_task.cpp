@@ -1,0 +1,59 @@
+#include "audio_export_task.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <filesystem>
+
+namespace {
+
+QString FaultText(music::AudioExportFault fault, const QString& soundFont)
+{
+    switch (fault) {
+    case music::AudioExportFault::None:
+    case music::AudioExportFault::Cancelled:
+        break;
+    case music::AudioExportFault::UnknownFormat:
+        return QCoreApplication::translate("MainWindow", "Choose a file name ending in .wav, .flac or .ogg.");
+    case music::AudioExportFault::InvalidStepLength:
+        return QCoreApplication::translate("MainWindow", "The piece's step length is out of range.");
+    case music::AudioExportFault::NoSoundFont:
+        return QCoreApplication::translate("MainWindow", "The SoundFont %1 could not be loaded.").arg(soundFont);
+    case music::AudioExportFault::NoSynthesizer:
+        return QCoreApplication::translate("MainWindow", "The synthesizer could not be started.");
+    case music::AudioExportFault::CannotCreate:
+        return QCoreApplication::translate("MainWindow", "No file could be created in that folder.");
+    case music::AudioExportFault::WriteFailed:
+        return QCoreApplication::translate("MainWindow", "The sound could not be written.");
+    }
+    return {};
+}
+
+} // namespace
+
+AudioExportTask::AudioExportTask(std::vector<std::uint8_t> notes, const music::MusicSettings& settings,
+                                 std::string soundFontPath, const QString& path)
+    : path_(path), soundFontPath_(std::move(soundFontPath))
+{
+    worker_ = std::jthread([this, notes = std::move(notes), settings,
+                            target = std::filesystem::path(path.toStdString())](std::stop_token stop) {
+        outcome_ = music::ExportPieceAudio(
+            notes, settings, soundFontPath_, target, [this](double fraction) { fraction_ = fraction; }, stop);
+        finished_ = true;
+    });
+}
+
+QString AudioExportTask::FailureMessage() const
+{
+    if (!finished_)
+        return {};
+    const QString reason = FaultText(outcome_.fault, QString::fromStdString(soundFontPath_));
+    if (reason.isEmpty())
+        return {};
+    QString text = QCoreApplication::translate("MainWindow", "The audio could not be exported.") + QLatin1Char('\n')
+                   + QDir::toNativeSeparators(path_) + QLatin1Char('\n') + reason;
+    // The system's words, where there are any; a SoundFont's detail is its path, named already.
+    if (!outcome_.detail.empty() && outcome_.fault != music::AudioExportFault::NoSoundFont)
+        text += QLatin1Char('\n') + QString::fromStdString(outcome_.detail);
+    return text;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "audio_export.h"
+
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+// A piece rendered to a sound file on a thread of its own, so that the
+// window, and a piece that plays, carry on meanwhile. Whoever started it
+// follows Fraction() until Finished(); destroying it stops the work.
+class AudioExportTask
+{
+public:
+    AudioExportTask(std::vector<std::uint8_t> notes, const music::MusicSettings& settings, std::string soundFontPath,
+                    const QString& path);
+    AudioExportTask(const AudioExportTask&) = delete;
+    AudioExportTask& operator=(const AudioExportTask&) = delete;
+
+    double Fraction() const { return fraction_; }
+    bool Finished() const { return finished_; }
+    void Cancel() { worker_.request_stop(); }
+    // Once finished: what went wrong, in the user's words; nothing when the
+    // file was written or the export was cancelled.
+    QString FailureMessage() const;
+
+private:
+    QString path_;
+    std::string soundFontPath_;
+    std::atomic<double> fraction_{0.0};
+    std::atomic<bool> finished_{false};
+    music::AudioExportOutcome outcome_;
+    // Last, so that it is stopped and joined before what it writes to goes.
+    std::jthread worker_;
+};
