@@ -19,21 +19,6 @@
 
 namespace {
 
-// The stable names of the scales in a place; the names the window shows may
-// change, these may not.
-constexpr std::array<std::pair<music::Scale, std::string_view>, 9> ScaleNames{{
-    {music::Scale::Major, "major"},
-    {music::Scale::NaturalMinor, "naturalMinor"},
-    {music::Scale::HarmonicMinor, "harmonicMinor"},
-    {music::Scale::Dorian, "dorian"},
-    {music::Scale::Mixolydian, "mixolydian"},
-    {music::Scale::MajorPentatonic, "majorPentatonic"},
-    {music::Scale::MinorPentatonic, "minorPentatonic"},
-    {music::Scale::Blues, "blues"},
-    {music::Scale::WholeTone, "wholeTone"},
-}};
-static_assert(ScaleNames.size() == music::Scales.size());
-
 // The deepest view a place holds: its corners written with ToString stay
 // within MaxCoordinateCharacters (33,000 bits are 9,935 digits, leaving room
 // for a sign, the point and the exponent).
@@ -79,10 +64,8 @@ constexpr std::array<const char*, 4> CornerFields{"xMin", "xMax", "yMin", "yMax"
 
 std::string_view NameOf(music::Scale scale)
 {
-    for (const auto& [each, name] : ScaleNames)
-        if (each == scale)
-            return name;
-    return ScaleNames.front().second;
+    const auto shape = music::ShapeOf(scale);
+    return shape ? shape->id : music::Scales.front().id;
 }
 
 std::string_view NameOfKey(int key)
@@ -316,11 +299,11 @@ Failure ReadMusic(const QJsonValue& value, music::MusicSettings& settings)
         return UnknownName(Path(path, KeyField), choices);
     read.key = static_cast<int>(*key);
     choices.clear();
-    const auto scale = FindName(object.value(QLatin1String(ScaleField)), ScaleNames,
-                                [](const auto& entry) { return entry.second; }, choices);
+    const auto scale = FindName(object.value(QLatin1String(ScaleField)), music::Scales,
+                                [](const music::ScaleShape& shape) { return shape.id; }, choices);
     if (!scale)
         return UnknownName(Path(path, ScaleField), choices);
-    read.scale = ScaleNames[*scale].first;
+    read.scale = music::Scales[*scale].scale;
 
     const music::SettingsFault fault = music::CheckSettings(read);
     if (fault != music::SettingsFault::None) {

@@ -34,12 +34,12 @@ int ReadInt(const QSettings& store, const char* key)
     return ok ? value : Unreadable;
 }
 
-// Stored by name, which stays readable in the file and survives a reordering.
+// Stored by its id, which stays readable in the file and survives a reordering.
 music::Scale ReadScale(const QSettings& store)
 {
     const QString name = store.value(QLatin1String(ScaleKey)).toString();
     const auto found = std::find_if(music::Scales.begin(), music::Scales.end(), [&name](const music::ScaleShape& s) {
-        return name == QLatin1String(s.name.data(), static_cast<qsizetype>(s.name.size()));
+        return name == QLatin1String(s.id.data(), static_cast<qsizetype>(s.id.size()));
     });
     return found == music::Scales.end() ? static_cast<music::Scale>(Unreadable) : found->scale;
 }
@@ -96,7 +96,7 @@ void SaveMusicSettings(QSettings& store, const music::MusicSettings& settings)
     store.setValue(QLatin1String(KeyKey), settings.key);
     const auto shape = music::ShapeOf(settings.scale);
     store.setValue(QLatin1String(ScaleKey),
-                   shape ? QString::fromLatin1(shape->name.data(), static_cast<qsizetype>(shape->name.size())) : QString());
+                   shape ? QString::fromLatin1(shape->id.data(), static_cast<qsizetype>(shape->id.size())) : QString());
     store.setValue(QLatin1String(MelodyProgramKey), settings.melodyProgram);
     store.setValue(QLatin1String(ChordProgramKey), settings.chordProgram);
     store.setValue(QLatin1String(MelodyVelocityKey), settings.melodyVelocity);

@@ -20,25 +20,26 @@ enum class Scale {
 };
 
 // The pitch classes of a scale in semitones above its tonic, lowest first;
-// only the first `size` entries count.
+// only the first `size` entries count. The id names the scale in stored
+// settings and in places: the names the window shows may change, it may not.
 struct ScaleShape
 {
     Scale scale;
-    std::string_view name;
+    std::string_view id;
     int size;
     std::array<std::uint8_t, 7> semitones;
 };
 
 inline constexpr std::array<ScaleShape, 9> Scales{{
-    {Scale::Major, "Major", 7, {0, 2, 4, 5, 7, 9, 11}},
-    {Scale::NaturalMinor, "Natural minor", 7, {0, 2, 3, 5, 7, 8, 10}},
-    {Scale::HarmonicMinor, "Harmonic minor", 7, {0, 2, 3, 5, 7, 8, 11}},
-    {Scale::Dorian, "Dorian", 7, {0, 2, 3, 5, 7, 9, 10}},
-    {Scale::Mixolydian, "Mixolydian", 7, {0, 2, 4, 5, 7, 9, 10}},
-    {Scale::MajorPentatonic, "Major pentatonic", 5, {0, 2, 4, 7, 9}},
-    {Scale::MinorPentatonic, "Minor pentatonic", 5, {0, 3, 5, 7, 10}},
-    {Scale::Blues, "Blues", 6, {0, 3, 5, 6, 7, 10}},
-    {Scale::WholeTone, "Whole tone", 6, {0, 2, 4, 6, 8, 10}},
+    {Scale::Major, "major", 7, {0, 2, 4, 5, 7, 9, 11}},
+    {Scale::NaturalMinor, "naturalMinor", 7, {0, 2, 3, 5, 7, 8, 10}},
+    {Scale::HarmonicMinor, "harmonicMinor", 7, {0, 2, 3, 5, 7, 8, 11}},
+    {Scale::Dorian, "dorian", 7, {0, 2, 3, 5, 7, 9, 10}},
+    {Scale::Mixolydian, "mixolydian", 7, {0, 2, 4, 5, 7, 9, 10}},
+    {Scale::MajorPentatonic, "majorPentatonic", 5, {0, 2, 4, 7, 9}},
+    {Scale::MinorPentatonic, "minorPentatonic", 5, {0, 3, 5, 7, 10}},
+    {Scale::Blues, "blues", 6, {0, 3, 5, 6, 7, 10}},
+    {Scale::WholeTone, "wholeTone", 6, {0, 2, 4, 6, 8, 10}},
 }};
 
 // The shape of a scale, or nothing for a value outside the enumeration.

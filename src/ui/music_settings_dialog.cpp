@@ -17,7 +17,7 @@ namespace {
 
 constexpr int MillisecondsPerMinute = 60'000;
 
-// The scales' names for the user, in the order of music::Scales.
+// The scales' names for the user, by their music::Scale value.
 constexpr std::array<const char*, music::Scales.size()> ScaleNames{
     QT_TRANSLATE_NOOP("MusicSettingsDialog", "Major"),
     QT_TRANSLATE_NOOP("MusicSettingsDialog", "Natural minor"),
@@ -29,12 +29,6 @@ constexpr std::array<const char*, music::Scales.size()> ScaleNames{
     QT_TRANSLATE_NOOP("MusicSettingsDialog", "Blues"),
     QT_TRANSLATE_NOOP("MusicSettingsDialog", "Whole tone"),
 };
-static_assert([] {
-    for (std::size_t i = 0; i < ScaleNames.size(); ++i)
-        if (std::string_view(ScaleNames[i]) != music::Scales[i].name)
-            return false;
-    return true;
-}());
 
 QString FromView(std::string_view text)
 {
@@ -82,7 +76,7 @@ MusicSettingsDialog::MusicSettingsDialog(const music::MusicSettings& settings, Q
     key_->setCurrentIndex(settings.key);
     scale_ = new QComboBox;
     for (std::size_t i = 0; i < music::Scales.size(); ++i) {
-        scale_->addItem(tr(ScaleNames[i]));
+        scale_->addItem(tr(ScaleNames[static_cast<std::size_t>(music::Scales[i].scale)]));
         if (music::Scales[i].scale == settings.scale)
             scale_->setCurrentIndex(static_cast<int>(i));
     }
