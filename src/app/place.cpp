@@ -29,26 +29,26 @@ constexpr fractal::BigFloat::Bits ParseGuardBits = 2;
 
 constexpr int LastCell = fractal::PictureSide - 1;
 
-// The musical settings that are numbers, in the order they are written.
+constexpr music::NumberSetting NumberSettingFor(music::SettingsFault fault)
+{
+    for (const music::NumberSetting& number : music::NumberSettings)
+        if (number.fault == fault)
+            return number;
+    return music::NumberSettings.front();
+}
+
+// The musical settings that a place writes as numbers, in the order they are written.
 struct MusicNumber
 {
     const char* name;
-    int music::MusicSettings::*member;
-    music::SettingsFault fault;
-    int minimum;
-    int maximum;
+    music::NumberSetting setting;
 };
 constexpr std::array<MusicNumber, 5> MusicNumbers{{
-    {"stepMilliseconds", &music::MusicSettings::stepMilliseconds, music::SettingsFault::StepLength,
-     music::MinStepMilliseconds, music::MaxStepMilliseconds},
-    {"melodyProgram", &music::MusicSettings::melodyProgram, music::SettingsFault::MelodyProgram, 0,
-     music::ProgramCount - 1},
-    {"chordProgram", &music::MusicSettings::chordProgram, music::SettingsFault::ChordProgram, 0,
-     music::ProgramCount - 1},
-    {"melodyVolume", &music::MusicSettings::melodyVelocity, music::SettingsFault::MelodyVelocity, music::MinVelocity,
-     music::MaxVelocity},
-    {"chordVolume", &music::MusicSettings::chordVelocity, music::SettingsFault::ChordVelocity, music::MinVelocity,
-     music::MaxVelocity},
+    {"stepMilliseconds", NumberSettingFor(music::SettingsFault::StepLength)},
+    {"melodyProgram", NumberSettingFor(music::SettingsFault::MelodyProgram)},
+    {"chordProgram", NumberSettingFor(music::SettingsFault::ChordProgram)},
+    {"melodyVolume", NumberSettingFor(music::SettingsFault::MelodyVelocity)},
+    {"chordVolume", NumberSettingFor(music::SettingsFault::ChordVelocity)},
 }};
 constexpr char ViewField[] = "view";
 constexpr char IterationsField[] = "iterations";
@@ -289,8 +289,8 @@ Failure ReadMusic(const QJsonValue& value, music::MusicSettings& settings)
         // Any whole number here; the ranges are the settings' own check below.
         const auto whole = WholeNumber(object.value(QLatin1String(number.name)));
         if (!whole || *whole < std::numeric_limits<int>::min() || *whole > std::numeric_limits<int>::max())
-            return OutOfRange(Path(path, number.name), number.minimum, number.maximum);
-        read.*number.member = static_cast<int>(*whole);
+            return OutOfRange(Path(path, number.name), number.setting.minimum, number.setting.maximum);
+        read.*number.setting.member = static_cast<int>(*whole);
     }
     std::string choices;
     const auto key = FindName(object.value(QLatin1String(KeyField)), music::KeyNames,
@@ -308,8 +308,8 @@ Failure ReadMusic(const QJsonValue& value, music::MusicSettings& settings)
     const music::SettingsFault fault = music::CheckSettings(read);
     if (fault != music::SettingsFault::None) {
         for (const MusicNumber& number : MusicNumbers)
-            if (number.fault == fault)
-                return OutOfRange(Path(path, number.name), number.minimum, number.maximum);
+            if (number.setting.fault == fault)
+                return OutOfRange(Path(path, number.name), number.setting.minimum, number.setting.maximum);
         // Names read from the tables are always in range; this guards a table that grew.
         return Fault(PlaceProblem::UnknownName, Path(path, fault == music::SettingsFault::Key ? KeyField : ScaleField));
     }
@@ -389,7 +389,7 @@ QByteArray PlaceToJson(const Place& place)
                                         Member(CellYField, QByteArray::number(place.start->y))})));
     const music::MusicSettings& music = place.music;
     const auto number = [&music](const MusicNumber& field) {
-        return Member(field.name, QByteArray::number(music.*field.member));
+        return Member(field.name, QByteArray::number(music.*field.setting.member));
     };
     line(Member(MusicField, Object({number(MusicNumbers[0]), Member(KeyField, Quoted(NameOfKey(music.key))),
                                     Member(ScaleField, Quoted(NameOf(music.scale))), number(MusicNumbers[1]),

@@ -57,36 +57,15 @@ music::MusicSettings LoadMusicSettings(const QSettings& store)
         .melodyVelocity = ReadInt(store, MelodyVelocityKey),
         .chordVelocity = ReadInt(store, ChordVelocityKey),
     };
-    // Each faulty field in turn takes its default, the others are kept.
+    // Each faulty field takes its default, the others are kept.
     const music::MusicSettings defaults;
-    for (auto fault = music::CheckSettings(settings); fault != music::SettingsFault::None;
-         fault = music::CheckSettings(settings)) {
-        switch (fault) {
-        case music::SettingsFault::None:
-            break;
-        case music::SettingsFault::StepLength:
-            settings.stepMilliseconds = defaults.stepMilliseconds;
-            break;
-        case music::SettingsFault::Key:
-            settings.key = defaults.key;
-            break;
-        case music::SettingsFault::Scale:
-            settings.scale = defaults.scale;
-            break;
-        case music::SettingsFault::MelodyProgram:
-            settings.melodyProgram = defaults.melodyProgram;
-            break;
-        case music::SettingsFault::ChordProgram:
-            settings.chordProgram = defaults.chordProgram;
-            break;
-        case music::SettingsFault::MelodyVelocity:
-            settings.melodyVelocity = defaults.melodyVelocity;
-            break;
-        case music::SettingsFault::ChordVelocity:
-            settings.chordVelocity = defaults.chordVelocity;
-            break;
-        }
+    for (const music::NumberSetting& number : music::NumberSettings) {
+        const int value = settings.*number.member;
+        if (value < number.minimum || value > number.maximum)
+            settings.*number.member = defaults.*number.member;
     }
+    if (!music::ShapeOf(settings.scale))
+        settings.scale = defaults.scale;
     return settings;
 }
 

@@ -21,20 +21,11 @@ std::optional<ScaleShape> ShapeOf(Scale scale)
 
 SettingsFault CheckSettings(const MusicSettings& settings)
 {
-    if (!Within(settings.stepMilliseconds, MinStepMilliseconds, MaxStepMilliseconds))
-        return SettingsFault::StepLength;
-    if (!Within(settings.key, 0, KeyCount - 1))
-        return SettingsFault::Key;
+    for (const NumberSetting& number : NumberSettings)
+        if (!Within(settings.*number.member, number.minimum, number.maximum))
+            return number.fault;
     if (!ShapeOf(settings.scale))
         return SettingsFault::Scale;
-    if (!Within(settings.melodyProgram, 0, ProgramCount - 1))
-        return SettingsFault::MelodyProgram;
-    if (!Within(settings.chordProgram, 0, ProgramCount - 1))
-        return SettingsFault::ChordProgram;
-    if (!Within(settings.melodyVelocity, MinVelocity, MaxVelocity))
-        return SettingsFault::MelodyVelocity;
-    if (!Within(settings.chordVelocity, MinVelocity, MaxVelocity))
-        return SettingsFault::ChordVelocity;
     return SettingsFault::None;
 }
 

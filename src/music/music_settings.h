@@ -119,6 +119,25 @@ enum class SettingsFault {
     ChordVelocity,
 };
 
+// The settings that are whole numbers, each with its range and the fault
+// a value outside the range gives, in the order they are checked.
+struct NumberSetting
+{
+    int MusicSettings::*member;
+    SettingsFault fault;
+    int minimum;
+    int maximum;
+};
+inline constexpr std::array<NumberSetting, 6> NumberSettings{{
+    {&MusicSettings::stepMilliseconds, SettingsFault::StepLength, MinStepMilliseconds, MaxStepMilliseconds},
+    {&MusicSettings::key, SettingsFault::Key, 0, KeyCount - 1},
+    {&MusicSettings::melodyProgram, SettingsFault::MelodyProgram, 0, ProgramCount - 1},
+    {&MusicSettings::chordProgram, SettingsFault::ChordProgram, 0, ProgramCount - 1},
+    {&MusicSettings::melodyVelocity, SettingsFault::MelodyVelocity, MinVelocity, MaxVelocity},
+    {&MusicSettings::chordVelocity, SettingsFault::ChordVelocity, MinVelocity, MaxVelocity},
+}};
+
+// The first number out of its range, then a scale outside the enumeration.
 SettingsFault CheckSettings(const MusicSettings& settings);
 inline bool IsValid(const MusicSettings& settings)
 {
