@@ -2,31 +2,6 @@
 
 #include <optional>
 
-namespace {
-
-// Forwards to RtMidiOutput, which is final and knows nothing of this interface.
-class RtMidiExternalOutput final : public ExternalOutput
-{
-public:
-    RtMidiExternalOutput(music::ExternalMidiApi api, std::optional<std::string> port)
-        : output_(api, std::move(port))
-    {
-    }
-
-    bool DeviceAvailable() override { return output_.DeviceAvailable(); }
-    bool Open() override { return output_.Open(); }
-    void Send(const music::MidiMessage& message) override { output_.Send(message); }
-    void SilenceAll() override { output_.SilenceAll(); }
-    void Close() override { output_.Close(); }
-    std::string SoundSource() const override { return output_.PortName().value_or(music::VirtualPortName); }
-    bool TakePortLost() override { return output_.TakePortLost(); }
-
-private:
-    music::RtMidiOutput output_;
-};
-
-} // namespace
-
 std::vector<OutputChoice> AvailableOutputs()
 {
     std::vector<OutputChoice> outputs{BuiltInOutput, OwnPortOutput};
@@ -43,9 +18,9 @@ std::unique_ptr<ExternalOutput> MakeRtMidiOutput(const OutputChoice& choice)
     case OutputChoice::Kind::BuiltIn:
         break;
     case OutputChoice::Kind::OwnPort:
-        return std::make_unique<RtMidiExternalOutput>(choice.api, std::nullopt);
+        return std::make_unique<music::RtMidiOutput>(choice.api, std::nullopt);
     case OutputChoice::Kind::Port:
-        return std::make_unique<RtMidiExternalOutput>(choice.api, choice.port);
+        return std::make_unique<music::RtMidiOutput>(choice.api, choice.port);
     }
     return nullptr;
 }

@@ -29,13 +29,7 @@ inline const OutputChoice OwnPortOutput{OutputChoice::Kind::OwnPort, music::Exte
 // sequencer and a JACK server offer now; an API that cannot be reached adds none.
 std::vector<OutputChoice> AvailableOutputs();
 
-// An output to another program, whose port may go away while a piece plays.
-class ExternalOutput : public music::MidiOut
-{
-public:
-    // Whether the port went away since the last call; true only once per loss.
-    virtual bool TakePortLost() = 0;
-};
+using ExternalOutput = music::ExternalMidiOut;
 
 // Makes the output for a choice other than the built-in synthesizer;
 // replaceable so tests can play a port that comes and goes.

@@ -35,6 +35,14 @@ public:
     virtual std::string SoundSource() const { return {}; }
 };
 
+// An output to another program, whose port may go away while a piece plays.
+class ExternalMidiOut : public MidiOut
+{
+public:
+    // Whether the port went away since the last call; true only once per loss.
+    virtual bool TakePortLost() = 0;
+};
+
 enum class OpenOutcome { Opened, NoDevice, Refused, Pending, SilentInstruments };
 
 // Asks for a device before trying to open one; an output that opened but

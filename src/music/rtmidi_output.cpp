@@ -277,6 +277,11 @@ void RtMidiOutput::Close()
     lost_ = false;
 }
 
+std::string RtMidiOutput::SoundSource() const
+{
+    return portName_.value_or(VirtualPortName);
+}
+
 bool RtMidiOutput::TakePortLost()
 {
     return lossToReport_.exchange(false);

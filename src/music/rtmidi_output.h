@@ -31,7 +31,7 @@ std::optional<std::vector<std::string>> ListMidiInputPorts(ExternalMidiApi api);
 //
 // If the chosen port goes away while open, what is sent after that is
 // dropped without a sound or a crash, and TakePortLost says so once.
-class RtMidiOutput final : public MidiOut
+class RtMidiOutput final : public ExternalMidiOut
 {
 public:
     // portName: a name from ListMidiInputPorts; nothing for the own port.
@@ -40,17 +40,16 @@ public:
     RtMidiOutput(const RtMidiOutput&) = delete;
     RtMidiOutput& operator=(const RtMidiOutput&) = delete;
 
-    const std::optional<std::string>& PortName() const { return portName_; }
-
     // The API is reachable and, for a chosen port, the port is there.
     bool DeviceAvailable() override;
     bool Open() override;
     void Send(const MidiMessage& message) override;
     void SilenceAll() override;
     void Close() override;
+    // The chosen port, or the own port's name.
+    std::string SoundSource() const override;
 
-    // Whether the chosen port went away since the last call; true only once per loss.
-    bool TakePortLost();
+    bool TakePortLost() override;
 
 private:
     class ServerCycles;
