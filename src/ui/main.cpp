@@ -5,10 +5,8 @@
 #include "main_window.h"
 #include "picture_view.h"
 #include "place.h"
-#include "place_embedding.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QLocale>
@@ -81,12 +79,8 @@ int WriteFiles(const QString& placePath, const QString& picturePath, const QStri
     if (controller.CurrentState() != expected)
         return Fail(QCoreApplication::translate("main", "%1: %2").arg(placePath, lastMessage));
     if (!picturePath.isEmpty()) {
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        PictureImage(controller.CurrentPicture()).save(&buffer, "PNG");
-        const auto withPlace = WithPlaceInPng(png, PlaceToJson(controller.CurrentPlace()));
-        if (const auto failure = WriteFileAtomically(picturePath, withPlace.value_or(png)))
+        const QByteArray file = PictureFile(controller.CurrentPicture(), PlaceToJson(controller.CurrentPlace()));
+        if (const auto failure = WriteFileAtomically(picturePath, file))
             return Fail(QCoreApplication::translate("main", "%1: %2").arg(picturePath, WriteFailureMessage(*failure)));
     }
     if (!midiPath.isEmpty()) {

@@ -6,7 +6,6 @@
 #include "music_settings_dialog.h"
 #include "picture_view.h"
 #include "place.h"
-#include "place_embedding.h"
 #include "preferences.h"
 #include "progress_bar.h"
 
@@ -14,7 +13,6 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
-#include <QBuffer>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -294,14 +292,9 @@ void MainWindow::SavePicture()
 {
     if (!controller_.Offered().savePicture)
         return;
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    picture_->Image().save(&buffer, "PNG");
-    // The picture keeps its place, so opening it brings the view back.
     SaveAs({tr("Save Picture"), QStandardPaths::PicturesLocation, QStringLiteral("velmora.png"),
             tr("PNG images (*.png)"), tr("The picture could not be saved.")},
-           WithPlaceInPng(png, PlaceToJson(controller_.CurrentPlace())).value_or(png));
+           PictureFile(controller_.CurrentPicture(), PlaceToJson(controller_.CurrentPlace())));
 }
 
 void MainWindow::SavePlace()

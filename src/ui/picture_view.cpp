@@ -1,8 +1,10 @@
 #include "picture_view.h"
 
 #include "picture.h"
+#include "place_embedding.h"
 #include "repaint_throttle.h"
 
+#include <QBuffer>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -52,6 +54,15 @@ QImage PictureImageView(const Picture& picture)
 QImage PictureImage(const Picture& picture)
 {
     return PictureImageView(picture).convertToFormat(QImage::Format_RGB32);
+}
+
+QByteArray PictureFile(const Picture& picture, const QByteArray& placeJson)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    PictureImage(picture).save(&buffer, "PNG");
+    return WithPlaceInPng(png, placeJson).value_or(png);
 }
 
 void PictureView::PictureChanged()

@@ -15,8 +15,11 @@ class RepaintThrottle;
 // device pixels whose exact position (device pixel / scale) falls there.
 QPointF CellUnder(QPointF userPosition);
 
-// The picture as an image, pixel for pixel, for saving.
+// The picture as an image, pixel for pixel.
 QImage PictureImage(const Picture& picture);
+// The picture as a PNG file that keeps the place it shows, so that opening
+// it brings the view back.
+QByteArray PictureFile(const Picture& picture, const QByteArray& placeJson);
 
 // Shows the session's picture in a 0..400 user coordinate system, with the
 // rubber band drawn over it, and reports pointer presses and moves as the
