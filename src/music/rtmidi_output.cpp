@@ -5,8 +5,10 @@
 #include <jack/jack.h>
 #include <rtmidi/RtMidi.h>
 
+#include <algorithm>
 #include <array>
-#include <regex>
+#include <cctype>
+#include <string_view>
 #include <thread>
 
 namespace music {
@@ -70,8 +72,17 @@ std::vector<std::string> PortNames(RtMidiOut& client)
 // whenever the other program restarts; a remembered name still finds it.
 std::string WithoutAlsaNumbers(const std::string& name)
 {
-    static const std::regex numbers(R"( \d+:\d+$)");
-    return std::regex_replace(name, numbers, "");
+    const auto digits = [](std::string_view text) {
+        return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+    };
+    const std::size_t space = name.rfind(' ');
+    if (space == std::string::npos)
+        return name;
+    const std::string_view numbers = std::string_view(name).substr(space + 1);
+    const std::size_t colon = numbers.find(':');
+    if (colon == std::string_view::npos || !digits(numbers.substr(0, colon)) || !digits(numbers.substr(colon + 1)))
+        return name;
+    return name.substr(0, space);
 }
 
 std::optional<unsigned> FindIn(const std::vector<std::string>& names, const std::string& wanted)
