@@ -1,23 +1,36 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Velmora needs to build, run and test, and
-# only those that are missing. Uses sudo when not run as root.
+# Installs the Debian packages Velmora needs, and only those that are
+# missing. Uses sudo when not run as root.
+#
+# No package may stop to ask a question: the script also runs without a
+# terminal (CI, a log file). When root cannot be had here, it says what to
+# run as root and exits non-zero.
 set -euo pipefail
 
-packages=(
-  cmake g++ make pkg-config
+program_packages=(
+  g++ make cmake pkg-config
   qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools
-  libfluidsynth-dev libasound2-dev fluid-soundfont-gm
-  fonts-vlgothic qt6-translations-l10n
-  libsndfile1-dev librtmidi-dev
-  # JACK 2 and its headers together: the headers alone would swap out the
+  qt6-translations-l10n
+  libfluidsynth-dev fluid-soundfont-gm
+  libasound2-dev libsndfile1-dev librtmidi-dev
+  # JACK 2 and its headers in one go: the headers alone would swap out the
   # JACK 1 ones that libfluidsynth-dev came with, the server alone removes them.
   jackd2 libjack-jackd2-dev
-  libgtest-dev libbenchmark-dev
   libmpfr-dev
+  fonts-vlgothic
+)
+
+test_packages=(
+  libgtest-dev libbenchmark-dev
+  # The smoke test: a virtual X server, real clicks, screenshots.
   xvfb xauth xdotool imagemagick
+  # Exported MIDI files are read back by an implementation that is not ours.
   python3 python3-mido
+  # The Debian package test: dpkg-shlibdeps and the checkers.
   dpkg-dev fakeroot lintian appstream desktop-file-utils man-db
 )
+
+packages=("${program_packages[@]}" "${test_packages[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
@@ -30,15 +43,38 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-sudo=""
+tell_root_command() {  # REASON
+  echo "Velmora needs ${#missing[@]} Debian packages, and installing them takes root: $1" >&2
+  echo "Run as root: apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends ${missing[*]}" >&2
+  echo "Then run this command again." >&2
+  exit 1
+}
+
+# sudo clears the environment, so the frontend is handed over through env.
+as_root=(env DEBIAN_FRONTEND=noninteractive)
 if [ "$(id -u)" -ne 0 ]; then
   if ! command -v sudo > /dev/null; then
-    echo "Velmora needs these Debian packages, and installing them takes root: ${missing[*]}" >&2
-    echo "Run as root: apt-get update && apt-get install --no-install-recommends ${missing[*]}" >&2
-    exit 1
+    tell_root_command "sudo is not installed."
   fi
-  sudo="sudo"
+  if ! sudo -n true 2> /dev/null; then
+    # A password is needed. Ask for it only where someone can type it; a
+    # refusal (wrong password, no sudo rights) ends in the same advice.
+    if ! { : < /dev/tty; } 2> /dev/null; then
+      tell_root_command "sudo needs a password and there is no terminal to ask for it."
+    fi
+    echo "Installing ${#missing[@]} Debian packages needs root: sudo may ask for your password." >&2
+    if ! sudo -v; then
+      tell_root_command "sudo did not give root here."
+    fi
+  fi
+  as_root=(sudo "${as_root[@]}")
 fi
-echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+echo "Installing ${#missing[@]} Debian packages: ${missing[*]}"
+"${as_root[@]}" apt-get update -qq
+# The server's question about real-time priority is answered up front, with
+# Debian's own default, in case a frontend that asks is forced from elsewhere.
+if [[ " ${missing[*]} " == *" jackd2 "* ]]; then
+  echo "jackd2 jackd/tweak_rt_limits boolean false" | "${as_root[@]}" debconf-set-selections
+fi
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
