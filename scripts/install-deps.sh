@@ -2,6 +2,10 @@
 # Installs the Debian packages Velmora needs, and only those that are
 # missing. Uses sudo when not run as root.
 #
+#   install-deps.sh           what builds and runs the program
+#   install-deps.sh --tests   that, plus what the tests, the benchmarks and
+#                             the Debian package need
+#
 # No package may stop to ask a question: the script also runs without a
 # terminal (CI, a log file). When root cannot be had here, it says what to
 # run as root and exits non-zero.
@@ -23,14 +27,19 @@ program_packages=(
 test_packages=(
   libgtest-dev libbenchmark-dev
   # The smoke test: a virtual X server, real clicks, screenshots.
-  xvfb xauth xdotool imagemagick
+  xvfb xdotool imagemagick
   # Exported MIDI files are read back by an implementation that is not ours.
   python3 python3-mido
   # The Debian package test: dpkg-shlibdeps and the checkers.
-  dpkg-dev fakeroot lintian appstream desktop-file-utils man-db
+  dpkg-dev lintian appstream desktop-file-utils man-db
 )
 
-packages=("${program_packages[@]}" "${test_packages[@]}")
+packages=("${program_packages[@]}")
+case "${1:-}" in
+  "") ;;
+  --tests) packages+=("${test_packages[@]}") ;;
+  *) echo "usage: $0 [--tests]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

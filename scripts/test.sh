@@ -4,7 +4,7 @@
 # UndefinedBehaviorSanitizer instead, in its own build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh --tests
 
 if [ "${1:-}" = "--sanitize" ]; then
   build_dir=build-sanitize
