@@ -417,10 +417,18 @@ void Controller::SetFirstCorner(float x, float y)
 // even if the picture was redrawn since.
 void Controller::CompleteMagnification(float x, float y)
 {
+    fractal::DeepView magnified = fractal::Magnify(firstCorner_, fractal::ToPlane(view_, x, y));
+    // A view no place can keep would be lost on saving: the picture on screen
+    // stays, without its first corner.
+    if (!PlaceCanKeep(magnified)) {
+        SetRubberBand({false, rubberBand_.start, rubberBand_.end});
+        SetState(state_ == State::TracedCornerSet ? State::Traced : State::Drawn);
+        emit messageRequested(tr("This view cannot be magnified any further: it is as deep as a place can keep."));
+        return;
+    }
     std::vector<fractal::DeepView> history = history_;
     history.push_back(view_);
-    StartRender(fractal::Magnify(firstCorner_, fractal::ToPlane(view_, x, y)), std::move(history), true,
-                *Row().afterPress);
+    StartRender(magnified, std::move(history), true, *Row().afterPress);
 }
 
 void Controller::ChooseStartPoint(float x, float y)

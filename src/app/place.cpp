@@ -19,10 +19,10 @@
 
 namespace {
 
-// The deepest view a place holds: its corners written with ToString stay
-// within MaxCoordinateCharacters (33,000 bits are 9,935 digits, leaving room
-// for a sign, the point and the exponent).
-constexpr fractal::BigFloat::Bits MaxPlaceBits = 33'000;
+// Corners read from their digits may need a few bits more or fewer than the
+// view they were written from; the view itself is judged once it is read.
+// The first look only keeps a far too deep view from being built at all.
+constexpr fractal::BigFloat::Bits DepthSlackBits = 64;
 constexpr double BitsPerDigit = 3.3219280948873623;
 // MPFR's own reading of a decimal text rounds once more; two bits cover it.
 constexpr fractal::BigFloat::Bits ParseGuardBits = 2;
@@ -226,11 +226,13 @@ Failure ReadView(const QJsonValue& value, fractal::DeepView& view)
             failure.otherField = Path(path, CornerFields[low + 1]);
             return failure;
         }
-    if (fractal::RequiredPrecision(corners[0], corners[1], corners[2], corners[3]) > MaxPlaceBits)
+    if (fractal::RequiredPrecision(corners[0], corners[1], corners[2], corners[3]) > MaxPlaceBits + DepthSlackBits)
         return Fault(PlaceProblem::TooDeep, path);
     auto read = fractal::DeepView::FromText({texts[0], texts[1], texts[2], texts[3]});
     if (!read)
         return Fault(PlaceProblem::NotDecimalText, Path(path, CornerFields[0]));
+    if (!PlaceCanKeep(*read))
+        return Fault(PlaceProblem::TooDeep, path);
     view = std::move(*read);
     return std::nullopt;
 }

@@ -25,6 +25,17 @@ inline constexpr qsizetype MaxPlaceBytes = qsizetype{1} << 20;
 // A PNG picture or a MIDI file holding a place may be larger than the place.
 inline constexpr qsizetype MaxPlaceContainerBytes = qsizetype{16} << 20;
 inline constexpr qsizetype MaxCoordinateCharacters = 10'000;
+// The deepest view a place holds: its corners written with all the digits
+// their precision needs stay within MaxCoordinateCharacters (33,000 bits are
+// 9,935 digits, leaving room for a sign, the point and the exponent).
+inline constexpr fractal::BigFloat::Bits MaxPlaceBits = 33'000;
+
+// Whether a place can keep the view, so that it reads back. A view that
+// cannot be kept is never shown: magnification stops before it.
+inline bool PlaceCanKeep(const fractal::DeepView& view)
+{
+    return view.Precision() <= MaxPlaceBits;
+}
 
 // The cell of the 400 x 400 picture where a piece started.
 struct StartCell
