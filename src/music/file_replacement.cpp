@@ -1,6 +1,7 @@
 #include "file_replacement.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <random>
@@ -13,14 +14,19 @@ namespace {
 
 constexpr int NameAttempts = 100;
 
-// A name of its own beside the target, created exclusively; the umask
-// applies to a new file's permissions as it would to the target's.
+// A short hidden name of its own in the target's folder, created
+// exclusively: a name built on the target's would not fit when the target's
+// already comes close to the longest a folder allows. The umask applies to a
+// new file's permissions as it would to the target's.
 int CreateTemporary(const std::string& target, std::string& name)
 {
+    const std::string folder = target.substr(0, target.find_last_of('/') + 1);
     std::random_device seed;
     std::mt19937_64 random(seed());
+    char unique[17];
     for (int attempt = 0; attempt < NameAttempts; ++attempt) {
-        name = target + '.' + std::to_string(random()) + ".tmp";
+        std::snprintf(unique, sizeof unique, "%016llx", static_cast<unsigned long long>(random()));
+        name = folder + ".velmora-" + unique + ".tmp";
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;

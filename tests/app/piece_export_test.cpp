@@ -143,12 +143,15 @@ TEST(AtomicWriting, AFailureGivesTheReasonAndLeavesNothingBehind)
 
 TEST(AtomicWriting, ReplacesAFileWholeAndLeavesNoTemporaryFile)
 {
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("picture.png"));
-    ASSERT_FALSE(WriteFileAtomically(path, "first version, longer than the second"));
-    ASSERT_FALSE(WriteFileAtomically(path, "second"));
-    EXPECT_EQ(Content(path.toStdString()), "second");
-    EXPECT_EQ(Entries(folder.path().toStdString()), 1u);
+    // The longest names a folder allows leave no room for a temporary name built on them.
+    for (const QString& name : {QStringLiteral("picture.png"), QString(246, QLatin1Char('a')) + QStringLiteral(".mid")}) {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(name);
+        ASSERT_FALSE(WriteFileAtomically(path, "first version, longer than the second")) << name.size();
+        ASSERT_FALSE(WriteFileAtomically(path, "second")) << name.size();
+        EXPECT_EQ(Content(path.toStdString()), "second");
+        EXPECT_EQ(Entries(folder.path().toStdString()), 1u);
+    }
 }
 
 // Mounted for the test where it may mount (as root); unmounted at its end.
