@@ -1,9 +1,14 @@
 #include "preferences.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QString>
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace {
 
@@ -45,6 +50,44 @@ music::Scale ReadScale(const QSettings& store)
 }
 
 } // namespace
+
+QString SettingsFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QStringLiteral("/Velmora/Velmora.conf");
+}
+
+SettingsFileFault CheckSettingsFile(const QString& path)
+{
+    // stat(2) follows a link as QSettings would, and never blocks on what it finds.
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return SettingsFileFault::None;
+    if (!S_ISREG(st.st_mode))
+        return SettingsFileFault::NotARegularFile;
+    return st.st_size > MaxSettingsFileSize ? SettingsFileFault::TooLarge : SettingsFileFault::None;
+}
+
+QString SettingsFileMessage(const QString& path, SettingsFileFault fault)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    switch (fault) {
+    case SettingsFileFault::None:
+        break;
+    case SettingsFileFault::NotARegularFile:
+        return QCoreApplication::translate("main", "The settings file %1 was not used because it is not a regular "
+                                                   "file; this run starts with the defaults and keeps its changes "
+                                                   "only until it ends.")
+            .arg(shown);
+    case SettingsFileFault::TooLarge:
+        return QCoreApplication::translate("main", "The settings file %1 was not used because it is larger than "
+                                                   "%2 MiB; this run starts with the defaults and keeps its "
+                                                   "changes only until it ends.")
+            .arg(shown)
+            .arg(MaxSettingsFileSize >> 20);
+    }
+    return {};
+}
 
 music::MusicSettings LoadMusicSettings(const QSettings& store)
 {

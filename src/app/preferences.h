@@ -3,7 +3,27 @@
 #include "music_settings.h"
 #include "output_choice.h"
 
+#include <QString>
+
 class QSettings;
+
+// Whether the settings file may be handed to QSettings, which blocks for good
+// on a pipe and reads, then rewrites, a file of any size whole. Checked
+// without opening it; a missing file is fine, QSettings starts it.
+enum class SettingsFileFault
+{
+    None,
+    NotARegularFile,
+    TooLarge,  // over MaxSettingsFileSize: far beyond the few lines Velmora writes
+};
+constexpr long long MaxSettingsFileSize = 1 << 20;
+
+// ~/.config/Velmora/Velmora.conf, where QSettings("Velmora", "Velmora") keeps them.
+QString SettingsFilePath();
+SettingsFileFault CheckSettingsFile(const QString& path);
+// Why the file at path is left alone, and that this run keeps its settings
+// only until it ends.
+QString SettingsFileMessage(const QString& path, SettingsFileFault fault);
 
 // The musical settings and the output, kept between runs. What is read back
 // is checked: a field out of its range, or one that is missing or unreadable,
