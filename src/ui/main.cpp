@@ -5,6 +5,9 @@
 #include "main_window.h"
 #include "picture_view.h"
 #include "place.h"
+#include "preferences.h"
+#include "quit_signals.h"
+#include "runtime_folder.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -51,6 +54,14 @@ bool Headless(int argc, char* argv[])
     return false;
 }
 
+// Without one of these Qt cannot open a window and aborts with a long
+// message about platform plugins.
+bool DisplayNamed()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+           || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
 int Fail(const QString& message)
 {
     std::fprintf(stderr, "velmora: %s\n", message.toLocal8Bit().constData());
@@ -64,6 +75,13 @@ int WriteFiles(const QString& placePath, const QString& picturePath, const QStri
     if (const auto* error = std::get_if<QString>(&read))
         return Fail(QCoreApplication::translate("main", "%1: %2").arg(placePath, *error));
     const Place& place = std::get<Place>(read);
+    // The window asks before it replaces such a link; a command line cannot ask.
+    for (const QString& path : {picturePath, midiPath}) {
+        if (!path.isEmpty() && IsDanglingLink(path))
+            return Fail(QCoreApplication::translate("main", "%1 is a symbolic link that leads nowhere; remove it or "
+                                                            "choose another name.")
+                            .arg(path));
+    }
     if (!midiPath.isEmpty() && !place.start)
         return Fail(QCoreApplication::translate("main", "%1 keeps no start cell, so it has no piece to write.")
                         .arg(placePath));
@@ -80,13 +98,14 @@ int WriteFiles(const QString& placePath, const QString& picturePath, const QStri
         return Fail(QCoreApplication::translate("main", "%1: %2").arg(placePath, lastMessage));
     if (!picturePath.isEmpty()) {
         const QByteArray file = PictureFile(controller.CurrentPicture(), PlaceToJson(controller.CurrentPlace()));
-        if (const auto failure = WriteFileAtomically(picturePath, file))
+        // A signal waits for the file to be whole, so no temporary file is left.
+        if (const auto failure = WithQuitSignalsHeld([&] { return WriteFileAtomically(picturePath, file); }))
             return Fail(QCoreApplication::translate("main", "%1: %2").arg(picturePath, WriteFailureMessage(*failure)));
     }
     if (!midiPath.isEmpty()) {
         const std::vector<std::uint8_t> bytes = controller.PieceAsMidiFile();
         const QByteArray midi(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
-        if (const auto failure = WriteFileAtomically(midiPath, midi))
+        if (const auto failure = WithQuitSignalsHeld([&] { return WriteFileAtomically(midiPath, midi); }))
             return Fail(QCoreApplication::translate("main", "%1: %2").arg(midiPath, WriteFailureMessage(*failure)));
     }
     controller.Quit();
@@ -97,8 +116,13 @@ int WriteFiles(const QString& placePath, const QString& picturePath, const QStri
 
 int main(int argc, char* argv[])
 {
+    // Before Qt looks for its runtime folder, so that it need not warn.
+    SetRuntimeFolderWhereUnset();
     std::unique_ptr<QCoreApplication> application;
-    if (Headless(argc, argv)) {
+    const bool windowCannotOpen = !Headless(argc, argv) && !DisplayNamed();
+    if (windowCannotOpen) {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    } else if (Headless(argc, argv)) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         application = std::make_unique<QGuiApplication>(argc, argv);
@@ -109,6 +133,10 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     // The build's language is only the fallback for a machine with no locale.
     UseLanguage(*application, ChooseLanguage(QLocale::system(), VELMORA_UI_LANGUAGE));
+    if (windowCannotOpen)
+        return Fail(QCoreApplication::translate("main", "The window needs a graphical session (neither DISPLAY nor "
+                                                        "WAYLAND_DISPLAY is set); --picture and --midi work without "
+                                                        "one."));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -132,6 +160,11 @@ int main(int argc, char* argv[])
     if (places.size() > 1)
         return Fail(QCoreApplication::translate("main", "only one place can be opened at a time"));
 
+    for (const QCommandLineOption* output : {&picture, &midi}) {
+        if (parser.isSet(*output) && parser.value(*output).isEmpty())
+            return Fail(QCoreApplication::translate("main", "--%1 needs the name of a file to write")
+                            .arg(output->names().front()));
+    }
     if (parser.isSet(picture) || parser.isSet(midi)) {
         if (places.isEmpty())
             return Fail(QCoreApplication::translate("main", "--picture and --midi need a place to render"));
@@ -143,9 +176,25 @@ int main(int argc, char* argv[])
     ThreadedRenderRunner renderer;
     Controller controller(output, renderer);
     // ~/.config/Velmora/Velmora.conf; a fresh installation has none and starts with the defaults.
-    QSettings preferences(QStringLiteral("Velmora"), QStringLiteral("Velmora"));
+    // A file QSettings would hang on or drown in is left as it is: the
+    // controller keeps this run's settings, and nothing is written.
+    const QString settingsPath = SettingsFilePath();
+    std::optional<QSettings> preferences;
+    if (const SettingsFileFault fault = CheckSettingsFile(settingsPath); fault == SettingsFileFault::None)
+        preferences.emplace(QStringLiteral("Velmora"), QStringLiteral("Velmora"));
+    else
+        std::fprintf(stderr, "velmora: %s\n", SettingsFileMessage(settingsPath, fault).toLocal8Bit().constData());
     MainWindow window(controller);
-    window.RememberIn(preferences);
+    if (preferences)
+        window.RememberIn(*preferences);
+    // SIGINT, SIGTERM and SIGHUP end the program as Quit does; leaving every
+    // event loop also ends a dialog that is open. The window's end stops an
+    // audio export, which removes its temporary file.
+    QuitSignalNotifier quitSignals;
+    QObject::connect(&quitSignals, &QuitSignalNotifier::quitRequested, &controller, [&controller] {
+        controller.Quit();
+        QCoreApplication::exit(0);
+    });
     window.SetSoundFontName(QString::fromStdString(output.SoundSource()));
     window.show();
     if (!places.isEmpty())
