@@ -6,8 +6,13 @@
 #include <rtmidi/RtMidi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <array>
 #include <cctype>
+#include <condition_variable>
+#include <deque>
+#include <future>
+#include <mutex>
 #include <string_view>
 #include <thread>
 
@@ -30,6 +35,11 @@ constexpr std::uint8_t ChannelPressureKind = 0xD0;
 // patience bounds the wait on a stalled server.
 constexpr int CyclesToSettle = 3;
 constexpr std::chrono::milliseconds SettlePatience{1000};
+// Finding or opening a port takes a few milliseconds on a server that
+// answers; past this the server is taken not to answer.
+constexpr std::chrono::milliseconds AnswerPatience{500};
+// Long enough for the closing silence to settle on a server that answers.
+constexpr std::chrono::milliseconds ShutdownPatience{500};
 
 RtMidi::Api ToRtMidi(ExternalMidiApi api)
 {
@@ -102,14 +112,13 @@ int ByteCount(const MidiMessage& message)
     return kind == ProgramChangeKind || kind == ChannelPressureKind ? 2 : 3;
 }
 
-} // namespace
-
 // Counts the JACK server's process cycles, through a client of its own with
-// no ports: the library's client offers no way to see them.
-class RtMidiOutput::ServerCycles
+// no ports: the library's client offers no way to see them. It also hears
+// when the server shuts down or dies, which the library's client keeps to itself.
+class ServerCycles
 {
 public:
-    static std::unique_ptr<ServerCycles> Start()
+    static std::unique_ptr<ServerCycles> Start(std::atomic<bool>& serverGone)
     {
         auto cycles = std::unique_ptr<ServerCycles>(new ServerCycles);
         cycles->client_ = jack_client_open("Velmora timing", JackNoStartServer, nullptr);
@@ -119,6 +128,8 @@ public:
             static_cast<ServerCycles*>(self)->count_.fetch_add(1, std::memory_order_release);
             return 0;
         }, cycles.get());
+        jack_on_shutdown(cycles->client_, [](void* gone) { static_cast<std::atomic<bool>*>(gone)->store(true); },
+                         &serverGone);
         if (jack_activate(cycles->client_) != 0)
             return nullptr;
         return cycles;
@@ -145,147 +156,309 @@ private:
     std::atomic<std::uint64_t> count_{0};
 };
 
+} // namespace
+
 std::optional<std::vector<std::string>> ListMidiInputPorts(ExternalMidiApi api)
 {
-    std::atomic<bool> failed{false};
-    const std::unique_ptr<RtMidiOut> client = MakeClient(api, failed);
-    if (!client)
+    // On a thread of its own, so a server that does not answer holds up
+    // only that thread; the list then shows none of its ports.
+    using Ports = std::optional<std::vector<std::string>>;
+    auto listing = std::make_shared<std::packaged_task<Ports()>>([api]() -> Ports {
+        std::atomic<bool> failed{false};
+        const std::unique_ptr<RtMidiOut> client = MakeClient(api, failed);
+        if (!client)
+            return std::nullopt;
+        std::vector<std::string> names = PortNames(*client);
+        if (failed)
+            return std::nullopt;
+        return names;
+    });
+    std::future<Ports> ports = listing->get_future();
+    std::thread([listing] { (*listing)(); }).detach();
+    if (ports.wait_for(AnswerPatience) != std::future_status::ready)
         return std::nullopt;
-    std::vector<std::string> names = PortNames(*client);
-    if (failed)
-        return std::nullopt;
-    return names;
+    return ports.get();
 }
 
-RtMidiOutput::RtMidiOutput(ExternalMidiApi api, std::optional<std::string> portName)
-    : api_(api), portName_(std::move(portName))
+// The library's client and port, used only on the worker thread.
+class RtMidiOutput::Connection
 {
+public:
+    Connection(ExternalMidiApi api, std::optional<std::string> portName, std::atomic<bool>& lossToReport)
+        : api_(api), portName_(std::move(portName)), lossToReport_(lossToReport)
+    {
+    }
+    ~Connection() { Close(); }
+
+    bool DeviceAvailable()
+    {
+        if (open_)
+            return true;
+        if (!Connected())
+            return false;
+        if (FindPort())
+            return true;
+        // Perhaps the server is not running yet: try afresh next time.
+        midi_.reset();
+        return false;
+    }
+
+    bool Open()
+    {
+        if (open_)
+            return true;
+        if (!Connected())
+            return false;
+        const std::optional<unsigned> index = FindPort();
+        if (!index) {
+            midi_.reset();
+            return false;
+        }
+        failed_ = false;
+        if (portName_)
+            midi_->openPort(*index, VirtualPortName);
+        else
+            midi_->openVirtualPort(VirtualPortName);
+        if (failed_) {
+            midi_.reset();
+            return false;
+        }
+        open_ = true;
+        lost_ = false;
+        serverGone_ = false;
+        if (api_ == ExternalMidiApi::Jack)
+            cycles_ = ServerCycles::Start(serverGone_);
+        lastCheck_ = std::chrono::steady_clock::now();
+        return true;
+    }
+
+    void Send(const MidiMessage& message)
+    {
+        if (!open_ || lost_)
+            return;
+        if (serverGone_) {
+            LosePort();
+            return;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (portName_ && now - lastCheck_ >= PortCheckInterval) {
+            lastCheck_ = now;
+            if (!FindPort()) {
+                LosePort();
+                return;
+            }
+        }
+        Write(message);
+    }
+
+    void SilenceAll()
+    {
+        for (const std::uint8_t channel : PieceChannels) {
+            for (const std::uint8_t controller : {AllNotesOffController, AllSoundOffController}) {
+                if (!open_ || lost_)
+                    return;
+                Write(ControlChange(controller, 0, channel));
+            }
+        }
+    }
+
+    // A fresh client for every piece: nothing of a lost connection lingers.
+    void Close()
+    {
+        if (!open_)
+            return;
+        if (cycles_ && !lost_ && !serverGone_)
+            cycles_->Await(CyclesToSettle, SettlePatience);
+        cycles_.reset();
+        midi_->closePort();
+        midi_.reset();
+        open_ = false;
+        lost_ = false;
+    }
+
+private:
+    bool Connected()
+    {
+        if (!midi_) {
+            failed_ = false;
+            midi_ = MakeClient(api_, failed_);
+        }
+        return midi_ != nullptr;
+    }
+
+    std::optional<unsigned> FindPort()
+    {
+        failed_ = false;
+        // Listing also connects to a JACK server, and fails without one.
+        const std::vector<std::string> names = PortNames(*midi_);
+        if (failed_)
+            return std::nullopt;
+        return portName_ ? FindIn(names, *portName_) : std::optional<unsigned>{0};
+    }
+
+    void LosePort()
+    {
+        lost_ = true;
+        lossToReport_ = true;
+    }
+
+    void Write(const MidiMessage& message)
+    {
+        const std::array<unsigned char, 3> bytes{message.status, message.data1, message.data2};
+        failed_ = false;
+        midi_->sendMessage(bytes.data(), static_cast<std::size_t>(ByteCount(message)));
+        if (failed_)
+            LosePort();
+    }
+
+    ExternalMidiApi api_;
+    std::optional<std::string> portName_;
+    std::atomic<bool>& lossToReport_;
+    // Before the clients that set them, so they outlive them.
+    std::atomic<bool> failed_{false};      // set by the library's error callback
+    std::atomic<bool> serverGone_{false};  // set by JACK's shutdown callback
+    std::unique_ptr<RtMidiOut> midi_;
+    std::unique_ptr<ServerCycles> cycles_;  // JACK only, while open
+    bool open_ = false;
+    bool lost_ = false;
+    std::chrono::steady_clock::time_point lastCheck_;
+};
+
+struct RtMidiOutput::Worker
+{
+    Worker(ExternalMidiApi api, std::optional<std::string> portName)
+        : connection(std::in_place, api, std::move(portName), lossToReport)
+    {
+    }
+
+    void Run()
+    {
+        for (;;) {
+            std::function<void(Connection&)> job;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [this] { return !jobs.empty() || finishing; });
+                if (jobs.empty())
+                    break;
+                job = std::move(jobs.front());
+                jobs.pop_front();
+                busySince = std::chrono::steady_clock::now();
+            }
+            job(*connection);
+            const std::lock_guard lock(mutex);
+            busySince.reset();
+        }
+        connection.reset();
+        {
+            const std::lock_guard lock(mutex);
+            finished = true;
+        }
+        changed.notify_all();
+    }
+
+    std::atomic<bool> lossToReport{false};
+    std::optional<Connection> connection;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<std::function<void(Connection&)>> jobs;
+    // Since when the job under way has run, so a caller need not wait on
+    // a worker that is known to be stuck.
+    std::optional<std::chrono::steady_clock::time_point> busySince;
+    bool finishing = false;
+    bool finished = false;
+    std::thread thread;
+};
+
+RtMidiOutput::RtMidiOutput(ExternalMidiApi api, std::optional<std::string> portName)
+    : portName_(portName), worker_(std::make_shared<Worker>(api, std::move(portName)))
+{
+    // The thread holds the shared state itself, so a thread left behind at
+    // shutdown never reaches into a destroyed output.
+    worker_->thread = std::thread([worker = worker_] { worker->Run(); });
 }
 
 // Whoever forgets to close it still leaves nothing sounding.
 RtMidiOutput::~RtMidiOutput()
 {
     CloseOutput(*this);
-}
-
-bool RtMidiOutput::Connected()
-{
-    if (!midi_) {
-        failed_ = false;
-        midi_ = MakeClient(api_, failed_);
+    bool finished = false;
+    {
+        std::unique_lock lock(worker_->mutex);
+        worker_->finishing = true;
+        worker_->changed.notify_all();
+        finished = worker_->changed.wait_for(lock, ShutdownPatience, [this] { return worker_->finished; });
     }
-    return midi_ != nullptr;
+    if (finished)
+        worker_->thread.join();
+    else
+        worker_->thread.detach();
 }
 
-std::optional<unsigned> RtMidiOutput::FindPort()
+void RtMidiOutput::Post(std::function<void(Connection&)> job)
 {
-    failed_ = false;
-    // Listing also connects to a JACK server, and fails without one.
-    const std::vector<std::string> names = PortNames(*midi_);
-    if (failed_)
+    {
+        const std::lock_guard lock(worker_->mutex);
+        worker_->jobs.push_back(std::move(job));
+    }
+    worker_->changed.notify_all();
+}
+
+std::optional<bool> RtMidiOutput::Ask(std::function<bool(Connection&)> question)
+{
+    auto answer = std::make_shared<std::promise<bool>>();
+    std::future<bool> answered = answer->get_future();
+    {
+        const std::lock_guard lock(worker_->mutex);
+        const auto& since = worker_->busySince;
+        if (since && std::chrono::steady_clock::now() - *since > AnswerPatience)
+            return std::nullopt;
+        worker_->jobs.push_back([answer, question = std::move(question)](Connection& connection) {
+            answer->set_value(question(connection));
+        });
+    }
+    worker_->changed.notify_all();
+    if (answered.wait_for(AnswerPatience) != std::future_status::ready)
         return std::nullopt;
-    return portName_ ? FindIn(names, *portName_) : std::optional<unsigned>{0};
+    return answered.get();
 }
 
 bool RtMidiOutput::DeviceAvailable()
 {
-    if (open_)
-        return true;
-    if (!Connected())
-        return false;
-    if (FindPort())
-        return true;
-    // Perhaps the server is not running yet: try afresh next time.
-    midi_.reset();
-    return false;
+    return open_ || Ask([](Connection& connection) { return connection.DeviceAvailable(); }).value_or(false);
 }
 
 bool RtMidiOutput::Open()
 {
     if (open_)
         return true;
-    if (!Connected())
-        return false;
-    const std::optional<unsigned> index = FindPort();
-    if (!index) {
-        midi_.reset();
-        return false;
-    }
-    failed_ = false;
-    if (portName_)
-        midi_->openPort(*index, VirtualPortName);
-    else
-        midi_->openVirtualPort(VirtualPortName);
-    if (failed_) {
-        midi_.reset();
+    const std::optional<bool> opened = Ask([](Connection& connection) { return connection.Open(); });
+    if (!opened) {
+        // It may still open once the server answers: then it closes again.
+        Post([](Connection& connection) { connection.Close(); });
         return false;
     }
-    open_ = true;
-    lost_ = false;
-    if (api_ == ExternalMidiApi::Jack)
-        cycles_ = ServerCycles::Start();
-    lastCheck_ = std::chrono::steady_clock::now();
-    return true;
-}
-
-bool RtMidiOutput::PortStillThere()
-{
-    return FindPort().has_value();
-}
-
-void RtMidiOutput::LosePort()
-{
-    lost_ = true;
-    lossToReport_ = true;
-}
-
-void RtMidiOutput::Write(const MidiMessage& message)
-{
-    const std::array<unsigned char, 3> bytes{message.status, message.data1, message.data2};
-    failed_ = false;
-    midi_->sendMessage(bytes.data(), static_cast<std::size_t>(ByteCount(message)));
-    if (failed_)
-        LosePort();
+    open_ = *opened;
+    return open_;
 }
 
 void RtMidiOutput::Send(const MidiMessage& message)
 {
-    if (!open_ || lost_)
-        return;
-    const auto now = std::chrono::steady_clock::now();
-    if (portName_ && now - lastCheck_ >= PortCheckInterval) {
-        lastCheck_ = now;
-        if (!PortStillThere()) {
-            LosePort();
-            return;
-        }
-    }
-    Write(message);
+    if (open_)
+        Post([message](Connection& connection) { connection.Send(message); });
 }
 
 void RtMidiOutput::SilenceAll()
 {
-    for (const std::uint8_t channel : PieceChannels) {
-        for (const std::uint8_t controller : {AllNotesOffController, AllSoundOffController}) {
-            if (!open_ || lost_)
-                return;
-            Write(ControlChange(controller, 0, channel));
-        }
-    }
+    if (open_)
+        Post([](Connection& connection) { connection.SilenceAll(); });
 }
 
-// A fresh client for every piece: nothing of a lost connection lingers.
 void RtMidiOutput::Close()
 {
     if (!open_)
         return;
-    if (cycles_ && !lost_)
-        cycles_->Await(CyclesToSettle, SettlePatience);
-    cycles_.reset();
-    midi_->closePort();
-    midi_.reset();
     open_ = false;
-    lost_ = false;
+    Post([](Connection& connection) { connection.Close(); });
 }
 
 std::string RtMidiOutput::SoundSource() const
@@ -295,7 +468,7 @@ std::string RtMidiOutput::SoundSource() const
 
 bool RtMidiOutput::TakePortLost()
 {
-    return lossToReport_.exchange(false);
+    return worker_->lossToReport.exchange(false);
 }
 
 } // namespace music

@@ -2,14 +2,11 @@
 
 #include "midi_out.h"
 
-#include <atomic>
-#include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-class RtMidiOut;
 
 namespace music {
 
@@ -21,7 +18,8 @@ inline constexpr const char* ExternalClientName = "Velmora";
 inline constexpr const char* VirtualPortName = "Velmora";
 
 // The MIDI input ports of other programs and devices, by name; nothing when
-// the API cannot be reached (no ALSA sequencer device, no JACK server).
+// the API cannot be reached (no ALSA sequencer device, no JACK server, or
+// one that does not answer).
 std::optional<std::vector<std::string>> ListMidiInputPorts(ExternalMidiApi api);
 
 // Sends the program's MIDI stream to another program or device, either to
@@ -29,13 +27,22 @@ std::optional<std::vector<std::string>> ListMidiInputPorts(ExternalMidiApi api);
 // connect to. Closing after SilenceAll leaves nothing sounding there: the
 // stream ends with All Notes Off and All Sound Off on both channels.
 //
-// If the chosen port goes away while open, what is sent after that is
-// dropped without a sound or a crash, and TakePortLost says so once.
+// If the chosen port goes away while open, or the JACK server behind it
+// dies, what is sent after that is dropped without a sound or a crash, and
+// TakePortLost says so once.
+//
+// Every call into the library runs on a worker thread of this output's own,
+// in the order the calls were made: a JACK server that stops answering
+// holds up that thread, never the caller. Sending, silencing and closing
+// return at once; whether a port is there or opened is waited for a moment
+// at most, and an output whose worker is stuck is taken to be unreachable.
 class RtMidiOutput final : public ExternalMidiOut
 {
 public:
     // portName: a name from ListMidiInputPorts; nothing for the own port.
     RtMidiOutput(ExternalMidiApi api, std::optional<std::string> portName);
+    // Waits a moment for the closing silence to go out; a worker that is
+    // stuck is left behind rather than waited for.
     ~RtMidiOutput() override;
     RtMidiOutput(const RtMidiOutput&) = delete;
     RtMidiOutput& operator=(const RtMidiOutput&) = delete;
@@ -51,24 +58,18 @@ public:
 
     bool TakePortLost() override;
 
+    class Connection;
+    struct Worker;
+
 private:
-    class ServerCycles;
+    void Post(std::function<void(Connection&)> job);
+    // The worker's answer, or nothing when it did not come within a moment.
+    std::optional<bool> Ask(std::function<bool(Connection&)> question);
 
-    bool Connected();
-    std::optional<unsigned> FindPort();
-    bool PortStillThere();
-    void LosePort();
-    void Write(const MidiMessage& message);
-
-    ExternalMidiApi api_;
     std::optional<std::string> portName_;
-    std::unique_ptr<RtMidiOut> midi_;
-    std::unique_ptr<ServerCycles> cycles_;  // JACK only, while open
+    // Shared with the worker thread, which may outlive this output.
+    std::shared_ptr<Worker> worker_;
     bool open_ = false;
-    bool lost_ = false;
-    std::atomic<bool> failed_{false};  // set by the library's error callback
-    std::atomic<bool> lossToReport_{false};
-    std::chrono::steady_clock::time_point lastCheck_;
 };
 
 } // namespace music

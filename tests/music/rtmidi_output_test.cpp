@@ -130,6 +130,18 @@ struct JackRecorder
     Messages received;
 };
 
+// The output reports a loss once its worker has sent into it.
+bool LossReported(music::RtMidiOutput& output, const Messages& sending)
+{
+    for (auto waited = 0ms; waited < 3s; waited += 50ms, std::this_thread::sleep_for(50ms)) {
+        for (const MidiMessage& message : sending)
+            output.Send(message);
+        if (output.TakePortLost())
+            return true;
+    }
+    return false;
+}
+
 TEST(JackOutput, SendsThePieceToAChosenPortOrItsOwnSilencesAtCloseAndReportsAPortThatWentAwayOnce)
 {
     const JackServer server;
@@ -172,13 +184,43 @@ TEST(JackOutput, SendsThePieceToAChosenPortOrItsOwnSilencesAtCloseAndReportsAPor
     EXPECT_EQ(leaving->Received(1), Messages{music::NoteOn(72, 127, 0)});
     leaving.reset();  // the program quits
     std::this_thread::sleep_for(200ms);
-    for (const MidiMessage& message : piece)
-        output.Send(message);
-    EXPECT_TRUE(output.TakePortLost());
+    EXPECT_TRUE(LossReported(output, piece));
     EXPECT_FALSE(output.TakePortLost()) << "a loss is reported once";
     music::CloseOutput(output);
     music::RtMidiOutput absent(ExternalMidiApi::Jack, std::string("nobody:in"));
     EXPECT_EQ(music::OpenOutput(absent), music::OpenOutcome::NoDevice);
+}
+
+// A server that stops answering holds up none of the output's calls, and one
+// that dies mid-piece is reported as a lost port.
+TEST(JackOutput, NeverWaitsOnAStalledServerAndReportsOneThatDied)
+{
+    const JackServer server;
+    if (!server.failure.empty())
+        GTEST_SKIP() << "no JACK server for the test: " << server.failure;
+    const auto timed = [](auto&& call) {
+        const auto start = std::chrono::steady_clock::now();
+        call();
+        return std::chrono::steady_clock::now() - start;
+    };
+    {
+        auto output = std::make_unique<music::RtMidiOutput>(ExternalMidiApi::Jack, std::nullopt);
+        ASSERT_EQ(music::OpenOutput(*output), music::OpenOutcome::Opened);
+        output->Send(music::NoteOn(72, 127, 0));
+        kill(server.pid, SIGSTOP);
+        EXPECT_LT(timed([&] { music::CloseOutput(*output); }), 100ms) << "Stop Music";
+        EXPECT_LT(timed([&] { EXPECT_NE(music::OpenOutput(*output), music::OpenOutcome::Opened); }), 1500ms)
+            << "the next piece";
+        EXPECT_LT(timed([&] { output.reset(); }), 1500ms) << "Quit";
+        kill(server.pid, SIGCONT);
+    }
+    music::RtMidiOutput output(ExternalMidiApi::Jack, std::nullopt);
+    ASSERT_EQ(music::OpenOutput(output), music::OpenOutcome::Opened);
+    // Killed outright the server would leave its entry in JACK's registry,
+    // and too many such entries keep later servers from starting.
+    kill(server.pid, SIGTERM);
+    EXPECT_TRUE(LossReported(output, {music::NoteOn(72, 127, 0)})) << "a server gone mid-piece is a lost port";
+    music::CloseOutput(output);
 }
 
 TEST(AlsaOutput, ListsAndOpensWhereTheSequencerExistsAndFindsNoDeviceWhereNot)
