@@ -528,6 +528,26 @@ Do you want to replace the link?</source>
         <translation>%1: %2</translation>
     </message>
     <message>
+        <source>%1 is a symbolic link that leads nowhere; remove it or choose another name.</source>
+        <translation>%1 はどこにもつながっていないシンボリックリンクです。リンクを削除するか、別の名前を選んでください。</translation>
+    </message>
+    <message>
+        <source>The window needs a graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set); --picture and --midi work without one.</source>
+        <translation>ウィンドウにはグラフィカルセッションが必要です(DISPLAY も WAYLAND_DISPLAY も設定されていません)。--picture と --midi はなくても動作します。</translation>
+    </message>
+    <message>
+        <source>--%1 needs the name of a file to write</source>
+        <translation>--%1 には書き出すファイルの名前が必要です</translation>
+    </message>
+    <message>
+        <source>The settings file %1 was not used because it is not a regular file; this run starts with the defaults and keeps its changes only until it ends.</source>
+        <translation>設定ファイル %1 は通常のファイルではないため使いませんでした。今回は既定の設定で始め、変更は終了するまでだけ保持します。</translation>
+    </message>
+    <message>
+        <source>The settings file %1 was not used because it is larger than %2 MiB; this run starts with the defaults and keeps its changes only until it ends.</source>
+        <translation>設定ファイル %1 は %2 MiB より大きいため使いませんでした。今回は既定の設定で始め、変更は終了するまでだけ保持します。</translation>
+    </message>
+    <message>
         <source>%1 keeps no start cell, so it has no piece to write.</source>
         <translation>%1 には開始点がないため、書き出す曲がありません。</translation>
     </message>
