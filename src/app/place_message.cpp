@@ -3,6 +3,13 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 // Every text is looked up in the context "Place"; lupdate needs it written out.
 namespace {
 
@@ -88,9 +95,22 @@ QString PlaceFailureMessage(const PlaceFailure& failure)
 
 std::variant<Place, QString> ReadPlaceAt(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // A pipe or a device could keep the reading waiting for ever: it is
+    // opened without waiting, and only a regular file is read.
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    struct stat status = {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(descriptor);
+        return QCoreApplication::translate(
+            "Place", "It is not a regular file (it may be a folder, a pipe or a device), so no place was read from it.");
+    }
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
         return file.errorString();
+    }
     // One byte more than any place file may hold tells an oversized one.
     const PlaceReading reading = ReadPlaceFromFile(file.read(MaxPlaceContainerBytes + 1));
     if (const auto* failure = std::get_if<PlaceFailure>(&reading))

@@ -13,8 +13,11 @@
 #include <bit>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <random>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 void PrintTo(const PlaceFailure& failure, std::ostream* out);
@@ -275,6 +278,26 @@ TEST(PlaceEmbeddingTest, AMidiFileGivesThePlaceOfItsFirstTrackOnly)
     EXPECT_EQ(ReadOrFail(hand), place);
     const PlaceReading hidden = ReadPlaceFromFile(file(sysex + channel, text(0xFF, json.simplified())));
     EXPECT_EQ(std::get<PlaceFailure>(hidden).problem, PlaceProblem::MidiWithoutPlace);
+}
+
+TEST(PlaceFileTest, OnlyARegularFileIsReadAndAPipeNeverKeepsTheReadingWaiting)
+{
+    const auto folder = std::filesystem::temp_directory_path() / ("place_test_" + std::to_string(getpid()));
+    std::filesystem::create_directory(folder);
+    const std::string pipe = (folder / "pipe.json").string(), place = (folder / "place.json").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::ofstream(place) << PlaceToJson(Place{}).toStdString();
+    for (const auto& [path, regular] : {std::pair{pipe, false}, {folder.string(), false}, {place, true}}) {
+        auto reading = std::async(std::launch::async, [&path] { return ReadPlaceAt(QString::fromStdString(path)); });
+        if (reading.wait_for(std::chrono::seconds(10)) == std::future_status::timeout)
+            ::close(::open(pipe.c_str(), O_WRONLY | O_NONBLOCK));  // lets a reader stuck on the pipe go
+        const auto read = reading.get();
+        EXPECT_EQ(std::holds_alternative<Place>(read), regular) << path;
+        if (!regular) {
+            EXPECT_TRUE(std::get<QString>(read).contains("not a regular file")) << path;
+        }
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST(PlaceFuzzTest, MutatedFilesGiveAPlaceOrAFailure)
