@@ -22,6 +22,8 @@ namespace {
 constexpr fractal::Colour WalkRed = 0x000000FF;
 // The readout's centre has at most this many decimals; the place keeps all.
 constexpr int ReadoutMostDecimals = 12;
+// From this size on the readout's numbers are written with a power of ten.
+constexpr double FarReadout = 1e6;
 
 float ColumnProgress(int x)
 {
@@ -147,7 +149,19 @@ QString Controller::ViewReadout() const
     // the view does; a deep view's full digits are for its place file.
     const double widthLog = width.IsZero() ? 0.0 : width.Log10();
     const int decimals = std::clamp(static_cast<int>(std::ceil(-widthLog)) + 2, 4, ReadoutMostDecimals);
-    const auto decimal = [decimals](const fractal::BigFloat& value) {
+    const auto scientific = [](const fractal::BigFloat& magnitude) {
+        const double log = magnitude.Log10();
+        const int exponent = static_cast<int>(std::floor(log));
+        return QStringLiteral("%1 × 10^%2").arg(std::pow(10.0, log - exponent), 0, 'f', 2).arg(exponent);
+    };
+    // Far out of the set (only a hand-written place goes there) the digits
+    // before the point would fill the line, and a double overflows.
+    const fractal::BigFloat far(FarReadout, width.Precision());
+    const auto decimal = [&](const fractal::BigFloat& value) {
+        if (value.Abs() >= far) {
+            const bool negative = value < fractal::BigFloat(0.0, value.Precision());
+            return (negative ? QStringLiteral("-") : QString()) + scientific(value.Abs());
+        }
         // A view deeper than the digits shown says so.
         const bool cut = decimals == ReadoutMostDecimals;
         return QString::fromStdString(value.ToFixed(decimals)) + (cut ? QStringLiteral("…") : QString());
@@ -155,12 +169,10 @@ QString Controller::ViewReadout() const
     QString widthText;
     if (width.IsZero())
         widthText = QStringLiteral("0");
-    else if (widthLog >= -3.0)
+    else if (widthLog >= -3.0 && width < far)
         widthText = QString::number(width.ToDouble(), 'g', 4);
-    else {
-        const int exponent = static_cast<int>(std::floor(widthLog));
-        widthText = QStringLiteral("%1 × 10^%2").arg(std::pow(10.0, widthLog - exponent), 0, 'f', 2).arg(exponent);
-    }
+    else
+        widthText = scientific(width);
     return tr("Centre %1 %2 %3i, width %4, %5 iterations")
         .arg(decimal(centreX))
         .arg(centreY < fractal::BigFloat(0.0, centreY.Precision()) ? QStringLiteral("−") : QStringLiteral("+"))

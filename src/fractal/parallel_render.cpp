@@ -77,24 +77,29 @@ RenderOutcome RenderInParallel(const View& view, int maxIterations, const BlockD
 RenderOutcome RenderDeepInParallel(const DeepView& view, int maxIterations, const BlockDone& blockDone,
                                    std::stop_token stop, const ParallelRenderOptions& options)
 {
+    const auto renderCounting = [&](const auto& count) {
+        return RenderBlocks(
+            options,
+            [&](ColumnRange columns, std::vector<Colour>& colours) {
+                colours.reserve(static_cast<std::size_t>(columns.PixelCount()));
+                for (int x = columns.firstColumn; x < columns.firstColumn + columns.columnCount; ++x) {
+                    for (int y = 0; y < PictureSide; ++y) {
+                        if (stop.stop_requested())
+                            return false;
+                        colours.push_back(ColourOf(count(x, y)));
+                    }
+                }
+                return true;
+            },
+            blockDone);
+    };
+    if (IsFarOut(view))
+        return renderCounting([&](int x, int y) { return FarOutEscapeCount(view, x, y, maxIterations); });
     std::optional<ReferenceOrbit> orbit = ComputeReferenceOrbit(view, maxIterations, stop);
     if (!orbit)
         return RenderOutcome::Stopped;
     const PerturbationPlan plan(view, std::move(*orbit));
-    return RenderBlocks(
-        options,
-        [&](ColumnRange columns, std::vector<Colour>& colours) {
-            colours.reserve(static_cast<std::size_t>(columns.PixelCount()));
-            for (int x = columns.firstColumn; x < columns.firstColumn + columns.columnCount; ++x) {
-                for (int y = 0; y < PictureSide; ++y) {
-                    if (stop.stop_requested())
-                        return false;
-                    colours.push_back(ColourOf(plan.EscapeCount(x, y, maxIterations)));
-                }
-            }
-            return true;
-        },
-        blockDone);
+    return renderCounting([&](int x, int y) { return plan.EscapeCount(x, y, maxIterations); });
 }
 
 } // namespace fractal

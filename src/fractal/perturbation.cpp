@@ -327,6 +327,44 @@ bool PerturbationPlan::RenderColumns(int firstColumn, int endColumn, int maxIter
     return true;
 }
 
+bool IsFarOut(const DeepView& view)
+{
+    return view.Precision() == BigFloat::DoubleBits && !view.AsView();
+}
+
+// Every cell outside the square of side 4 around 0 escapes at once, and the
+// few inside it are points that a double holds.
+int FarOutEscapeCount(const DeepView& view, int x, int y, int maxIterations)
+{
+    const BigFloat escapeRadius(2.0, view.Precision());
+    const DeepPoint c = ToPlane(view, static_cast<float>(x), static_cast<float>(y));
+    if (c.x.Abs() > escapeRadius || c.y.Abs() > escapeRadius)
+        return 0;
+    return EscapeCount(c.x.ToDouble(), c.y.ToDouble(), maxIterations);
+}
+
+namespace {
+
+std::optional<ColourGrid> RenderFarOut(const DeepView& view, int maxIterations, const ColumnDone& columnDone,
+                                       std::stop_token stop)
+{
+    ColourGrid grid;
+    for (int x = 0; x < PictureSide; ++x) {
+        for (int y = 0; y < PictureSide; ++y) {
+            if (stop.stop_requested())
+                return std::nullopt;
+            const int count = FarOutEscapeCount(view, x, y, maxIterations);
+            if (count != NotEscaped)
+                grid.Set(x, y, ColourOf(count));
+        }
+        if (columnDone)
+            columnDone(x, grid);
+    }
+    return grid;
+}
+
+} // namespace
+
 std::optional<ColourGrid> RenderDeep(const DeepView& view, int maxIterations, const ColumnDone& columnDone,
                                      std::stop_token stop)
 {
@@ -341,6 +379,8 @@ std::optional<ColourGrid> RenderDeep(const DeepView& view, int maxIterations, co
             return std::nullopt;
         return grid;
     }
+    if (IsFarOut(view))
+        return RenderFarOut(view, maxIterations, columnDone, stop);
     std::optional<ReferenceOrbit> orbit = ComputeReferenceOrbit(view, maxIterations, stop);
     if (!orbit)
         return std::nullopt;

@@ -70,6 +70,12 @@ private:
     std::vector<WideFloat> rowOffsets_;
 };
 
+// A view whose corners or width overflow a double lies far beyond the set
+// (only a hand-written place goes there); its cells are counted one by one,
+// by the rule of EscapeCount, since a reference orbit there overflows too.
+bool IsFarOut(const DeepView& view);
+int FarOutEscapeCount(const DeepView& view, int x, int y, int maxIterations);
+
 // The escape-time picture of any view, column by column from the left.
 // Where doubles are enough this is Render's picture, bit for bit; elsewhere
 // it is rendered by perturbation around one reference orbit. nullopt when

@@ -200,3 +200,20 @@ TEST(ControllerMagnification, TraceBetweenTheCornersLetsThePressStillMagnifyInto
     c.Trace();
     EXPECT_FALSE(c.Outline() == outline) << "the walk follows the outline of the picture on screen";
 }
+
+namespace {
+
+// A hand-written place far beyond the set is drawn as escaped, with a
+// readout of sensible length instead of infinities or hundreds of digits.
+TEST(ControllerReadout, AViewBeyondTheRangeOfDoublesReadsInPowersOfTen)
+{
+    ControllerRig rig;
+    Place place;
+    place.view = *fractal::DeepView::FromText({"1e400", "5e400", "-1e400", "3e400"});
+    rig.controller.OpenPlace(place);
+    EXPECT_EQ(rig.controller.ViewReadout(),
+              QStringLiteral("Centre 3.00 × 10^400 + 1.00 × 10^400i, width 4.00 × 10^400, 100 iterations"));
+    EXPECT_EQ(ColouredPixels(rig.controller.CurrentPicture()), 400 * 400);
+}
+
+} // namespace

@@ -140,6 +140,24 @@ TEST(Perturbation, ColumnRangesRenderedApartMakeTheWholePicture)
     }
 }
 
+// Corners beyond the range of doubles (only a hand-written place goes there)
+// are drawn, not left black with every count lost to infinities.
+TEST(Perturbation, ViewsBeyondTheRangeOfDoublesAreDrawnAsDirectIterationSays)
+{
+    constexpr int Limit = 1000;
+    const std::pair<std::string, std::string> sides[] = {{"-1e308", "3e308"}, {"1e308", "3e308"},
+                                                          {"-1e400", "3e400"}, {"1e400", "3e400"}};
+    for (const auto& [low, high] : sides) {
+        const auto view = DeepView::FromText({low, high, low, high});
+        ASSERT_TRUE(view && !view->AsView()) << low;
+        const fractal::ColourGrid grid = *fractal::RenderDeep(*view, Limit);
+        for (const auto& [x, y] : {std::pair{0, 0}, std::pair{100, 100}, std::pair{399, 17}}) {
+            const int count = DirectEscapeCount(*view, x, y, Limit);
+            EXPECT_EQ(grid.At(x, y), count == fractal::NotEscaped ? 0 : fractal::EscapeColours[count % 7]) << low;
+        }
+    }
+}
+
 TEST(Perturbation, AStoppedRenderGivesNoPicture)
 {
     std::stop_source source;
