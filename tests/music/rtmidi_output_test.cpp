@@ -193,7 +193,7 @@ TEST(JackOutput, SendsThePieceToAChosenPortOrItsOwnSilencesAtCloseAndReportsAPor
 
 // A server that stops answering holds up none of the output's calls, and one
 // that dies mid-piece is reported as a lost port.
-TEST(JackOutput, NeverWaitsOnAStalledServerAndReportsOneThatDied)
+TEST(JackOutput, NeverWaitsOnAStalledServerAndReportsOneThatWentAway)
 {
     const JackServer server;
     if (!server.failure.empty())
