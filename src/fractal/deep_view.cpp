@@ -49,13 +49,16 @@ int SignificantDigits(std::string_view text)
     return digits == 0 ? zeros : digits;
 }
 
-// Enough bits to tell apart any two numbers written with this many digits,
-// whoever wrote them: at least the precision of any number ToString wrote
-// with as many.
+// The largest precision whose numbers are written with this many digits:
+// ToString of any number of that precision reads back exactly at it, and so
+// does a number of any smaller precision written with as many digits.
 BigFloat::Bits PrecisionForDigits(int digits)
 {
     constexpr double BitsPerDigit = 3.3219280948873623;
-    return std::max(static_cast<BigFloat::Bits>(std::ceil(digits * BitsPerDigit)) + 2, BigFloat::DoubleBits);
+    auto bits = static_cast<BigFloat::Bits>(std::ceil(digits * BitsPerDigit)) + 2;
+    while (bits > BigFloat::DoubleBits && static_cast<long>(mpfr_get_str_ndigits(10, bits)) > digits)
+        --bits;
+    return std::max(bits, BigFloat::DoubleBits);
 }
 
 } // namespace
@@ -155,10 +158,9 @@ std::optional<DeepView> DeepView::FromText(const DeepViewText& text)
                         std::move(*corners[3]));
     };
     std::optional<DeepView> view = read(bits);
-    // Read again at the view's own precision, so every corner is rounded
-    // once: digits beyond what the width needs go, and a width that needs
-    // more bits than the digits gets them.
-    if (view && view->Precision() != bits)
+    // Digits beyond what the width needs: read again at the view's own
+    // precision, so every corner is rounded once.
+    if (view && view->Precision() < bits)
         view = read(view->Precision());
     return view;
 }
