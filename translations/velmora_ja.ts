@@ -4,6 +4,10 @@
 <context>
     <name>Controller</name>
     <message>
+        <source>This view cannot be magnified any further: it is as deep as a place can keep.</source>
+        <translation>この表示はこれ以上拡大できません。場所として保存できる最も深い拡大に達しています。</translation>
+    </message>
+    <message>
         <source>Click begin point and end point to magnify.</source>
         <translation>マウスで拡大を行う範囲の開始点と終了点をクリックしてください。</translation>
     </message>
@@ -507,6 +511,18 @@ Do you want to replace the link?</source>
     <message>
         <source>This PNG picture holds no Velmora place.</source>
         <translation>この PNG 画像には Velmora の場所が含まれていません。</translation>
+    </message>
+    <message>
+        <source>This PNG picture is damaged: it ends before its last chunk, so its place cannot be read.</source>
+        <translation>この PNG 画像は壊れています（最後のチャンクの前で途切れています）。そのため場所を読み込めません。</translation>
+    </message>
+    <message>
+        <source>This PNG picture is damaged: the checksum of its &quot;%1&quot; chunk is wrong, so its place cannot be read.</source>
+        <translation>この PNG 画像は壊れています（&quot;%1&quot; チャンクのチェックサムが合いません）。そのため場所を読み込めません。</translation>
+    </message>
+    <message>
+        <source>It is not a regular file (it may be a folder, a pipe or a device), so no place was read from it.</source>
+        <translation>通常のファイルではない（フォルダ、パイプ、デバイスなど）ため、場所を読み込みませんでした。</translation>
     </message>
     <message>
         <source>This MIDI file holds no Velmora place.</source>
