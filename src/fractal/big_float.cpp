@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <string>
 
 namespace fractal {
 
@@ -11,6 +12,40 @@ namespace {
 BigFloat::Bits Wider(const BigFloat& a, const BigFloat& b)
 {
     return std::max(a.Precision(), b.Precision());
+}
+
+// An optional sign, digits with an optional point among them, and an
+// optional exponent: MPFR alone would also take "@" as an exponent marker,
+// "inf", "nan" and leading white space. The point may be a comma, as
+// written by versions that let the locale choose it.
+bool IsPlainDecimal(std::string_view text)
+{
+    std::size_t at = 0;
+    const auto sign = [&] {
+        if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+            ++at;
+    };
+    const auto digits = [&] {
+        const std::size_t from = at;
+        while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])))
+            ++at;
+        return at - from;
+    };
+    sign();
+    std::size_t mantissa = digits();
+    if (at < text.size() && (text[at] == '.' || text[at] == ',')) {
+        ++at;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return false;
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        ++at;
+        sign();
+        if (digits() == 0)
+            return false;
+    }
+    return at == text.size();
 }
 
 } // namespace
@@ -64,10 +99,11 @@ BigFloat::~BigFloat()
 
 std::optional<BigFloat> BigFloat::Parse(std::string_view text, Bits precision)
 {
-    const std::string terminated(text);
-    // MPFR would skip leading white space; a coordinate is the number alone.
-    if (terminated.empty() || std::isspace(static_cast<unsigned char>(terminated.front())))
+    if (!IsPlainDecimal(text))
         return std::nullopt;
+    std::string terminated(text);
+    // MPFR takes a period whatever the locale.
+    std::replace(terminated.begin(), terminated.end(), ',', '.');
     BigFloat number(precision);
     char* end = nullptr;
     mpfr_strtofr(number.value_, terminated.c_str(), &end, 10, MPFR_RNDN);
@@ -83,14 +119,30 @@ BigFloat BigFloat::Rounded(Bits precision) const
     return result;
 }
 
+// Written as printf's %e writes it in the C locale ("-7.5000000000000000e-01"),
+// but always with a point: MPFR's own printf takes the locale's decimal
+// comma, which a place must not carry to a reader elsewhere.
 std::string BigFloat::ToString() const
 {
-    const auto digits = static_cast<int>(mpfr_get_str_ndigits(10, Precision()));
-    char* text = nullptr;
-    if (mpfr_asprintf(&text, "%.*Re", digits - 1, value_) < 0)
+    mpfr_exp_t exponent = 0;
+    char* text = mpfr_get_str(nullptr, &exponent, 10, mpfr_get_str_ndigits(10, Precision()), value_, MPFR_RNDN);
+    if (text == nullptr)
         return {};
     const std::unique_ptr<char, decltype(&mpfr_free_str)> owned(text, &mpfr_free_str);
-    return std::string(text);
+    std::string_view digits(text);
+    std::string written;
+    if (digits.starts_with('-')) {
+        written = "-";
+        digits.remove_prefix(1);
+    }
+    // MPFR gives 0.d1d2... x 10^exponent; %e writes d1.d2... x 10^(exponent - 1).
+    const long power = IsZero() ? 0 : static_cast<long>(exponent) - 1;
+    const std::string magnitude = std::to_string(power < 0 ? -power : power);
+    written += digits.front();
+    written += '.';
+    written += digits.substr(1);
+    written += power < 0 ? "e-" : "e+";
+    return written + (magnitude.size() < 2 ? "0" : "") + magnitude;
 }
 
 std::string BigFloat::ToFixed(int decimals) const

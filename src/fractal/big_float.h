@@ -30,15 +30,17 @@ public:
     BigFloat& operator=(BigFloat&& other) noexcept;
     ~BigFloat();
 
-    // A decimal number in full ("-1.25", "3e-400"), read at this precision;
-    // nullopt for anything else, infinities and NaN included.
+    // Plain decimal text ("-1.25", "3e-400"): a sign, digits with a point,
+    // an exponent, read at this precision; nullopt for anything else,
+    // infinities and NaN included.
     static std::optional<BigFloat> Parse(std::string_view text, Bits precision);
 
     Bits Precision() const { return mpfr_get_prec(value_); }
     // The same value rounded to another precision.
     BigFloat Rounded(Bits precision) const;
     double ToDouble() const { return mpfr_get_d(value_, MPFR_RNDN); }
-    // Decimal digits enough to read back the same value at this precision.
+    // Decimal digits enough to read back the same value at this precision,
+    // with a point whatever the locale.
     std::string ToString() const;
     // Rounded to so many digits after the decimal point, for people to read.
     std::string ToFixed(int decimals) const;

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <cmath>
 #include <utility>
 
@@ -51,8 +54,22 @@ TEST(BigFloat, DecimalTextReadsBackExactlyAndAnythingElseIsRefused)
         ASSERT_TRUE(back) << third.ToString();
         EXPECT_EQ(*back, third) << bits << " bits";
     }
-    for (const char* text : {"", "abc", "1.5x", "nan", "inf", "-inf", " 1", "1 ", "0x10", "1e"})
+    for (const char* text : {"", "abc", "1.5x", "nan", "inf", "-inf", " 1", "1 ", "0x10", "1e", "-2@0", "1@-3", "-@inf@",
+                             ".", "-", "1e+", "1.2.3", "--1", "e5"})
         EXPECT_FALSE(BigFloat::Parse(text, 64)) << '"' << text << '"';
+    // Plain decimals read as strtod reads them; a comma is the point of older places.
+    for (const char* text : {"-2", "+0.5", ".5", "5.", "1E-5", "-7.25e+01", "0"})
+        EXPECT_EQ(BigFloat::Parse(text, 53)->ToDouble(), std::strtod(text, nullptr)) << text;
+    EXPECT_EQ(BigFloat::Parse("-0,75", 53)->ToDouble(), -0.75);
+}
+
+TEST(BigFloat, TextIsWrittenAsPrintfWritesItInTheCLocale)
+{
+    for (const double value : {-0.75, 0.1, 1e-300, -0.0, 0.0, 123456789.0, 0x1p-1060}) {
+        std::array<char, 64> printed{};
+        std::snprintf(printed.data(), printed.size(), "%.16e", value);
+        EXPECT_EQ(BigFloat(value, BigFloat::DoubleBits).ToString(), printed.data());
+    }
 }
 
 TEST(DeepView, DoublesSufficeDownToTheDocumentedWidth)
