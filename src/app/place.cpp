@@ -7,6 +7,8 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QJsonValue>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <algorithm>
 #include <array>
@@ -203,21 +205,25 @@ Failure ReadView(const QJsonValue& value, fractal::DeepView& view)
         return failure;
 
     std::array<std::string, CornerFields.size()> texts;
-    std::array<fractal::BigFloat, CornerFields.size()> corners;
+    qsizetype longest = 0;
     for (std::size_t i = 0; i < CornerFields.size(); ++i) {
         const QJsonValue corner = object.value(QLatin1String(CornerFields[i]));
-        const std::string field = Path(path, CornerFields[i]);
         if (!corner.isString())
-            return Fault(PlaceProblem::NotDecimalText, field);
+            return Fault(PlaceProblem::NotDecimalText, Path(path, CornerFields[i]));
         const QString text = corner.toString();
         if (text.size() > MaxCoordinateCharacters)
-            return Fault(PlaceProblem::CoordinateTooLong, field);
+            return Fault(PlaceProblem::CoordinateTooLong, Path(path, CornerFields[i]));
         texts[i] = text.toStdString();
-        // Read at the precision its digits hold, to see how deep the view is
-        // before rounding all four corners to that depth.
-        auto parsed = fractal::BigFloat::Parse(texts[i], BitsForCharacters(text.size()));
+        longest = std::max(longest, text.size());
+    }
+    // Read all four at the precision the longest one's digits hold, to see
+    // how deep the view is before rounding the corners to that depth; a
+    // short corner read at less would be compared with the others' rounding.
+    std::array<fractal::BigFloat, CornerFields.size()> corners;
+    for (std::size_t i = 0; i < CornerFields.size(); ++i) {
+        auto parsed = fractal::BigFloat::Parse(texts[i], BitsForCharacters(longest));
         if (!parsed)
-            return Fault(PlaceProblem::NotDecimalText, field);
+            return Fault(PlaceProblem::NotDecimalText, Path(path, CornerFields[i]));
         corners[i] = std::move(*parsed);
     }
     for (std::size_t low = 0; low < corners.size(); low += 2)
@@ -368,6 +374,30 @@ bool LooksLikeJson(const QByteArray& bytes)
     return false;
 }
 
+// A place file saved with a byte order mark, as some editors do, is the
+// same place. A JSON error's position is given as the byte of the file.
+PlaceReading ReadMarkedPlace(const QByteArray& bytes, QStringConverter::Encoding encoding)
+{
+    if (bytes.size() > MaxPlaceBytes)
+        return TooLarge(MaxPlaceBytes);
+    constexpr qsizetype Utf8MarkBytes = 3;
+    const bool utf8 = encoding == QStringConverter::Utf8;
+    // UTF-8 is read as it is, so that bytes that are not UTF-8 stay a fault.
+    QStringDecoder decoder(encoding);
+    const QByteArray text = utf8 ? bytes.mid(Utf8MarkBytes) : QString(decoder.decode(bytes)).toUtf8();
+    if (!LooksLikeJson(text))
+        return Fault(PlaceProblem::NotPlaceFile);
+    PlaceReading reading = ReadPlace(text);
+    auto* failure = std::get_if<PlaceFailure>(&reading);
+    if (failure && failure->problem == PlaceProblem::NotJson) {
+        const QByteArray before = text.first(std::clamp<qsizetype>(failure->position, 0, text.size()));
+        QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+        failure->position = utf8 ? before.size() + Utf8MarkBytes
+                                 : QByteArray(encoder.encode(QString::fromUtf8(before))).size();
+    }
+    return reading;
+}
+
 } // namespace
 
 QByteArray PlaceToJson(const Place& place)
@@ -421,14 +451,28 @@ PlaceReading ReadPlaceFromFile(const QByteArray& bytes)
     if (bytes.size() > MaxPlaceContainerBytes)
         return TooLarge(MaxPlaceContainerBytes);
     if (IsPng(bytes)) {
-        const auto text = PlaceTextInPng(bytes);
-        return text ? ReadPlace(*text) : PlaceReading(Fault(PlaceProblem::PngWithoutPlace));
+        if (const auto text = PlaceTextInPng(bytes))
+            return ReadPlace(*text);
+        // A damaged picture may have lost its place: say so rather than that it had none.
+        const PngDamage damage = DamageInPng(bytes);
+        switch (damage.kind) {
+        case PngDamage::Kind::EndsEarly:
+            return Fault(PlaceProblem::PngEndsEarly);
+        case PngDamage::Kind::WrongChecksum:
+            return Fault(PlaceProblem::PngWrongChecksum, damage.chunkType.toStdString());
+        case PngDamage::Kind::None:
+            break;
+        }
+        return Fault(PlaceProblem::PngWithoutPlace);
     }
     if (IsStandardMidiFile(bytes)) {
         const auto text = PlaceTextInMidi(bytes);
         return text ? ReadPlace(*text) : PlaceReading(Fault(PlaceProblem::MidiWithoutPlace));
     }
+    if (const auto encoding = QStringConverter::encodingForData(bytes))
+        return ReadMarkedPlace(bytes, *encoding);
     if (LooksLikeJson(bytes))
         return ReadPlace(bytes);
     return Fault(PlaceProblem::NotPlaceFile);
 }
+

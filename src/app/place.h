@@ -71,6 +71,8 @@ enum class PlaceProblem {
     OutOfRange,        // field: not a whole number from minimum to maximum
     UnknownName,       // field: none of choices
     PngWithoutPlace,
+    PngEndsEarly,      // a PNG cut off before its IEND chunk
+    PngWrongChecksum,  // field: the type of the first chunk whose CRC is wrong
     MidiWithoutPlace,
     NotPlaceFile,      // neither a place, a PNG picture nor a MIDI file
 };
@@ -102,7 +104,8 @@ QByteArray PlaceToJson(const Place& place);
 PlaceReading ReadPlace(const QByteArray& bytes);
 
 // A place from a place file, a PNG picture or a Standard MIDI File, told
-// apart by their first bytes.
+// apart by their first bytes. A place file is UTF-8 text; with a byte order
+// mark it may also be UTF-16 (or UTF-32), as some editors save it.
 PlaceReading ReadPlaceFromFile(const QByteArray& bytes);
 
 // The failure as a sentence for the user, in the user's language.

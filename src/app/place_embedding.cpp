@@ -153,6 +153,17 @@ std::optional<QByteArray> PlaceTextInPng(const QByteArray& png)
     return std::nullopt;
 }
 
+PngDamage DamageInPng(const QByteArray& png)
+{
+    const auto chunks = Chunks(png);
+    if (!chunks)
+        return {PngDamage::Kind::EndsEarly, {}};
+    const auto wrong = std::find_if(chunks->begin(), chunks->end(), [](const Chunk& chunk) { return !chunk.crcRight; });
+    if (wrong == chunks->end())
+        return {};
+    return {PngDamage::Kind::WrongChecksum, wrong->type};
+}
+
 std::optional<QByteArray> PlaceTextInMidi(const QByteArray& midi)
 {
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(midi.constData()),

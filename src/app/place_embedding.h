@@ -27,6 +27,16 @@ std::optional<QByteArray> WithPlaceInPng(const QByteArray& png, const QByteArray
 // The text of the first "Velmora place" tEXt chunk whose CRC is right.
 std::optional<QByteArray> PlaceTextInPng(const QByteArray& png);
 
+// What keeps a PNG from being read whole: it ends before its IEND chunk, or
+// a chunk's CRC does not match its type and data (the first such chunk).
+struct PngDamage
+{
+    enum class Kind { None, EndsEarly, WrongChecksum };
+    Kind kind = Kind::None;
+    QByteArray chunkType;
+};
+PngDamage DamageInPng(const QByteArray& png);
+
 // The first text event of the MIDI file's first track that is a JSON object
 // with a "velmora" field; any other text is skipped.
 std::optional<QByteArray> PlaceTextInMidi(const QByteArray& midi);

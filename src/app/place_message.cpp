@@ -14,10 +14,44 @@
 namespace {
 
 constexpr qsizetype BytesPerMebibyte = qsizetype{1} << 20;
+// A name from the file is shown at most this long, so the message stays one short line.
+constexpr qsizetype MostShownCharacters = 40;
 
+// What cannot be seen, or would cut or break the line, is written as JSON
+// writes it (\u0000); so are the backslash and the quote.
+bool ShownEscaped(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A field's name as the file spells it, whole and on one line.
 QString Field(const std::string& field)
 {
-    return QString::fromStdString(field);
+    QString shown;
+    for (const char32_t c : QString::fromStdString(field).toUcs4()) {
+        QString piece;
+        if (c == U'\\' || c == U'"') {
+            piece = QStringLiteral("\\") + QChar(static_cast<char16_t>(c));
+        } else if (ShownEscaped(c)) {
+            for (const QChar unit : QString::fromUcs4(&c, 1))
+                piece += QStringLiteral("\\u") + QString::number(unit.unicode(), 16).rightJustified(4, u'0').toUpper();
+        } else {
+            piece = QString::fromUcs4(&c, 1);
+        }
+        if (shown.size() + piece.size() > MostShownCharacters)
+            return shown + QChar(0x2026);  // the ellipsis: the name goes on
+        shown += piece;
+    }
+    return shown;
 }
 
 // Why the place's text is wrong, to follow "The place file is not valid: ".
@@ -69,6 +103,8 @@ QString Reason(const PlaceFailure& failure)
         return QCoreApplication::translate("Place", "the field \"%1\" must be one of %2.")
             .arg(Field(failure.field), QString::fromStdString(failure.choices));
     case PlaceProblem::PngWithoutPlace:
+    case PlaceProblem::PngEndsEarly:
+    case PlaceProblem::PngWrongChecksum:
     case PlaceProblem::MidiWithoutPlace:
     case PlaceProblem::NotPlaceFile:
         break;
@@ -83,6 +119,15 @@ QString PlaceFailureMessage(const PlaceFailure& failure)
     switch (failure.problem) {
     case PlaceProblem::PngWithoutPlace:
         return QCoreApplication::translate("Place", "This PNG picture holds no Velmora place.");
+    case PlaceProblem::PngEndsEarly:
+        return QCoreApplication::translate("Place",
+                                           "This PNG picture is damaged: it ends before its last chunk, so its place "
+                                           "cannot be read.");
+    case PlaceProblem::PngWrongChecksum:
+        return QCoreApplication::translate("Place",
+                                           "This PNG picture is damaged: the checksum of its \"%1\" chunk is wrong, "
+                                           "so its place cannot be read.")
+            .arg(Field(failure.field));
     case PlaceProblem::MidiWithoutPlace:
         return QCoreApplication::translate("Place", "This MIDI file holds no Velmora place.");
     case PlaceProblem::NotPlaceFile:

@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QImage>
+#include <QStringEncoder>
 
 #include <gtest/gtest.h>
 
@@ -127,6 +128,10 @@ TEST(PlaceReadingTest, EachBadInputNamesWhatIsWrong)
         {Changed("\"major\"", "\"Major\""), Expected(PlaceProblem::UnknownName, "music.scale")},
         {"GIF89a", Expected(PlaceProblem::NotPlaceFile)},
         {Png(), Expected(PlaceProblem::PngWithoutPlace)},
+        {WithPlaceInPng(Png(), Example)->chopped(12), Expected(PlaceProblem::PngEndsEarly)},
+        {WithPlaceInPng(Png(), Example)->replace("\"key\": \"C\"", "\"key\": \"D\""),
+         Expected(PlaceProblem::PngWrongChecksum, "tEXt")},
+        {Changed("\"-2\"", "\"-2@0\""), Expected(PlaceProblem::NotDecimalText, "view.xMin")},
         {Bytes(music::PieceMidiFile({0, 1, 2}).bytes), Expected(PlaceProblem::MidiWithoutPlace)},
     };
     for (const auto& row : rows) {
@@ -143,6 +148,39 @@ TEST(PlaceReadingTest, EachBadInputNamesWhatIsWrong)
         failure.position = 0;
         EXPECT_EQ(failure, row.failure) << message.toStdString();
     }
+}
+
+TEST(PlaceReadingTest, NamesFromTheFileAreShownWholeVisibleAndShort)
+{
+    const std::pair<QByteArray, QString> rows[] = {
+        {"a\\u0000b", "\"a\\u0000b\""},
+        {"tab\\there\\u2028", "\"tab\\u0009here\\u2028\""},
+        {"say \\\"hi\\\"", "\"say \\\"hi\\\"\""},
+        {QByteArray(1000, 'k'), '"' + QString(40, 'k') + QChar(0x2026) + '"'},
+    };
+    for (const auto& [key, shown] : rows) {
+        const PlaceReading reading = ReadPlace(Changed("\"length\"", '"' + key + "\": 1, \"length\""));
+        const QString message = PlaceFailureMessage(std::get<PlaceFailure>(reading));
+        EXPECT_TRUE(message.contains(shown)) << message.toStdString();
+        EXPECT_LT(message.size(), 120) << message.toStdString();
+    }
+}
+
+TEST(PlaceReadingTest, AByteOrderMarkOrUtf16TextIsTheSamePlaceAndErrorsNameTheFilesByte)
+{
+    const Place example = ReadOrFail(Example);
+    const QString text = QString::fromUtf8(Example);
+    for (const auto encoding : {QStringConverter::Utf8, QStringConverter::Utf16LE, QStringConverter::Utf16BE}) {
+        QStringEncoder encode(encoding, QStringConverter::Flag::WriteBom);
+        EXPECT_EQ(ReadOrFail(encode(text)), example) << encoding;
+        QStringEncoder encodeCut(encoding, QStringConverter::Flag::WriteBom);
+        const QByteArray cut = encodeCut(text.first(text.indexOf(',')));
+        const auto failure = std::get<PlaceFailure>(ReadPlaceFromFile(cut));
+        EXPECT_EQ(failure.problem, PlaceProblem::NotJson) << encoding;
+        EXPECT_EQ(failure.position, cut.size()) << "the error is where the file ends";
+    }
+    // A short corner is read as precisely as the long one it is compared with.
+    EXPECT_EQ(ReadOrFail(Changed("\"-1.4\"", "\"0.1\"").replace("\"1.3\"", "\"0.10000000000000000000001\"")).length, 400);
 }
 
 TEST(PlaceReadingTest, TheExampleReadsAsWrittenAndTheMessagesAreWordedAndTranslated)
