@@ -17,7 +17,6 @@
 #include <future>
 #include <random>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -131,7 +130,6 @@ TEST(PlaceReadingTest, EachBadInputNamesWhatIsWrong)
         {WithPlaceInPng(Png(), Example)->chopped(12), Expected(PlaceProblem::PngEndsEarly)},
         {WithPlaceInPng(Png(), Example)->replace("\"key\": \"C\"", "\"key\": \"D\""),
          Expected(PlaceProblem::PngWrongChecksum, "tEXt")},
-        {Changed("\"-2\"", "\"-2@0\""), Expected(PlaceProblem::NotDecimalText, "view.xMin")},
         {Bytes(music::PieceMidiFile({0, 1, 2}).bytes), Expected(PlaceProblem::MidiWithoutPlace)},
     };
     for (const auto& row : rows) {
@@ -152,35 +150,24 @@ TEST(PlaceReadingTest, EachBadInputNamesWhatIsWrong)
 
 TEST(PlaceReadingTest, NamesFromTheFileAreShownWholeVisibleAndShort)
 {
-    const std::pair<QByteArray, QString> rows[] = {
-        {"a\\u0000b", "\"a\\u0000b\""},
-        {"tab\\there\\u2028", "\"tab\\u0009here\\u2028\""},
-        {"say \\\"hi\\\"", "\"say \\\"hi\\\"\""},
-        {QByteArray(1000, 'k'), '"' + QString(40, 'k') + QChar(0x2026) + '"'},
-    };
+    const std::pair<QByteArray, QString> rows[] = {{"a\\u0000\\t\\u2028\\\"b", "\"a\\u0000\\u0009\\u2028\\\"b\""},
+                                                   {QByteArray(1000, 'k'), '"' + QString(40, 'k') + QChar(0x2026) + '"'}};
     for (const auto& [key, shown] : rows) {
-        const PlaceReading reading = ReadPlace(Changed("\"length\"", '"' + key + "\": 1, \"length\""));
-        const QString message = PlaceFailureMessage(std::get<PlaceFailure>(reading));
-        EXPECT_TRUE(message.contains(shown)) << message.toStdString();
-        EXPECT_LT(message.size(), 120) << message.toStdString();
+        const QString message = PlaceFailureMessage(
+            std::get<PlaceFailure>(ReadPlace(Changed("\"length\"", '"' + key + "\": 1, \"length\""))));
+        EXPECT_TRUE(message.contains(shown) && message.size() < 120) << message.toStdString();
     }
 }
 
 TEST(PlaceReadingTest, AByteOrderMarkOrUtf16TextIsTheSamePlaceAndErrorsNameTheFilesByte)
 {
-    const Place example = ReadOrFail(Example);
     const QString text = QString::fromUtf8(Example);
     for (const auto encoding : {QStringConverter::Utf8, QStringConverter::Utf16LE, QStringConverter::Utf16BE}) {
-        QStringEncoder encode(encoding, QStringConverter::Flag::WriteBom);
-        EXPECT_EQ(ReadOrFail(encode(text)), example) << encoding;
-        QStringEncoder encodeCut(encoding, QStringConverter::Flag::WriteBom);
-        const QByteArray cut = encodeCut(text.first(text.indexOf(',')));
-        const auto failure = std::get<PlaceFailure>(ReadPlaceFromFile(cut));
-        EXPECT_EQ(failure.problem, PlaceProblem::NotJson) << encoding;
-        EXPECT_EQ(failure.position, cut.size()) << "the error is where the file ends";
+        QStringEncoder encode(encoding, QStringEncoder::Flag::WriteBom), encodeCut(encoding, QStringEncoder::Flag::WriteBom);
+        EXPECT_EQ(ReadOrFail(encode(text)), ReadOrFail(Example)) << encoding;
+        const QByteArray cut = encodeCut(text.first(text.indexOf(',')));  // the error is where the file ends
+        EXPECT_EQ(std::get<PlaceFailure>(ReadPlaceFromFile(cut)), (PlaceFailure{PlaceProblem::NotJson, {}, {}, 0, 0, cut.size(), {}}));
     }
-    // A short corner is read as precisely as the long one it is compared with.
-    EXPECT_EQ(ReadOrFail(Changed("\"-1.4\"", "\"0.1\"").replace("\"1.3\"", "\"0.10000000000000000000001\"")).length, 400);
 }
 
 TEST(PlaceReadingTest, TheExampleReadsAsWrittenAndTheMessagesAreWordedAndTranslated)
@@ -325,15 +312,12 @@ TEST(PlaceFileTest, OnlyARegularFileIsReadAndAPipeNeverKeepsTheReadingWaiting)
     const std::string pipe = (folder / "pipe.json").string(), place = (folder / "place.json").string();
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     std::ofstream(place) << PlaceToJson(Place{}).toStdString();
-    for (const auto& [path, regular] : {std::pair{pipe, false}, {folder.string(), false}, {place, true}}) {
+    for (const std::string& path : {pipe, folder.string(), place}) {
         auto reading = std::async(std::launch::async, [&path] { return ReadPlaceAt(QString::fromStdString(path)); });
         if (reading.wait_for(std::chrono::seconds(10)) == std::future_status::timeout)
-            ::close(::open(pipe.c_str(), O_WRONLY | O_NONBLOCK));  // lets a reader stuck on the pipe go
+            std::ofstream{pipe};  // lets a reader stuck on the pipe go
         const auto read = reading.get();
-        EXPECT_EQ(std::holds_alternative<Place>(read), regular) << path;
-        if (!regular) {
-            EXPECT_TRUE(std::get<QString>(read).contains("not a regular file")) << path;
-        }
+        EXPECT_EQ(std::holds_alternative<QString>(read) && std::get<QString>(read).contains("not a regular file"), path != place);
     }
     std::filesystem::remove_all(folder);
 }
