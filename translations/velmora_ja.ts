@@ -2,6 +2,89 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP" sourcelanguage="en">
 <context>
+    <name>ClientArea</name>
+    <message>
+        <source>Trace Outline</source>
+        <translation>輪郭線</translation>
+    </message>
+    <message>
+        <source>Draw All Area</source>
+        <translation>全体描画</translation>
+    </message>
+    <message>
+        <source>Accuracy</source>
+        <translation>精度</translation>
+    </message>
+    <message>
+        <source>Compose Music</source>
+        <translation>作曲</translation>
+    </message>
+    <message>
+        <source>Magnify Area</source>
+        <translation>一部拡大</translation>
+    </message>
+    <message>
+        <source>Stop Music</source>
+        <translation>演奏停止</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>終了</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>長さ</translation>
+    </message>
+    <message>
+        <source>Low</source>
+        <translation>低</translation>
+    </message>
+    <message>
+        <source>Medium</source>
+        <translation>中</translation>
+    </message>
+    <message>
+        <source>High</source>
+        <translation>高</translation>
+    </message>
+    <message>
+        <source>Automatic</source>
+        <translation>自動</translation>
+    </message>
+    <message>
+        <source>Draw the whole set at the chosen accuracy</source>
+        <translation>選んだ精度で集合全体を描きます</translation>
+    </message>
+    <message>
+        <source>Click two corners on the picture to magnify the region between them</source>
+        <translation>画像上の2つの角をクリックすると、その間の範囲を拡大します</translation>
+    </message>
+    <message>
+        <source>Replace the picture by its outline, which the music walks along</source>
+        <translation>画像を輪郭線に置き換えます。音楽はこの線をたどります</translation>
+    </message>
+    <message>
+        <source>Then click a start point on the outline to hear its walk</source>
+        <translation>続けて輪郭線上の開始点をクリックすると、その道のりが聴けます</translation>
+    </message>
+    <message>
+        <source>Stop the piece at once</source>
+        <translation>演奏をすぐに止めます</translation>
+    </message>
+    <message>
+        <source>Silence the music and close Velmora</source>
+        <translation>音を止めてVelmoraを閉じます</translation>
+    </message>
+    <message>
+        <source>How many iterations decide whether a point escapes; Automatic gives deeper magnifications more</source>
+        <translation>点が発散するかを何回の反復で判定するか。自動では深く拡大するほど多くなります</translation>
+    </message>
+    <message>
+        <source>8 to 800 steps</source>
+        <translation>8〜800歩</translation>
+    </message>
+</context>
+<context>
     <name>Controller</name>
     <message>
         <source>This view cannot be magnified any further: it is as deep as a place can keep.</source>
@@ -93,42 +176,14 @@
     </message>
 </context>
 <context>
-    <name>MainWindow</name>
+    <name>FileCommands</name>
     <message>
-        <source>Trace Outline</source>
-        <translation>輪郭線</translation>
+        <source>Open Place</source>
+        <translation>場所を開く</translation>
     </message>
     <message>
-        <source>Draw All Area</source>
-        <translation>全体描画</translation>
-    </message>
-    <message>
-        <source>Accuracy</source>
-        <translation>精度</translation>
-    </message>
-    <message>
-        <source>Compose Music</source>
-        <translation>作曲</translation>
-    </message>
-    <message>
-        <source>Magnify Area</source>
-        <translation>一部拡大</translation>
-    </message>
-    <message>
-        <source>Stop Music</source>
-        <translation>演奏停止</translation>
-    </message>
-    <message>
-        <source>Quit</source>
-        <translation>終了</translation>
-    </message>
-    <message>
-        <source>Length</source>
-        <translation>長さ</translation>
-    </message>
-    <message>
-        <source>File</source>
-        <translation>ファイル</translation>
+        <source>Places, pictures and pieces (*.velmora *.json *.png *.mid *.midi)</source>
+        <translation>場所・画像・曲 (*.velmora *.json *.png *.mid *.midi)</translation>
     </message>
     <message>
         <source>Save Picture…</source>
@@ -137,6 +192,95 @@
     <message>
         <source>Export Melody as MIDI…</source>
         <translation>メロディをMIDIで書き出す…</translation>
+    </message>
+    <message>
+        <source>Export Audio…</source>
+        <translation>オーディオを書き出す…</translation>
+    </message>
+    <message>
+        <source>Open Place…</source>
+        <translation>場所を開く…</translation>
+    </message>
+    <message>
+        <source>Save Place…</source>
+        <translation>場所を保存…</translation>
+    </message>
+    <message>
+        <source>Save Picture</source>
+        <translation>画像を保存</translation>
+    </message>
+    <message>
+        <source>PNG images (*.png)</source>
+        <translation>PNG画像 (*.png)</translation>
+    </message>
+    <message>
+        <source>The picture could not be saved.</source>
+        <translation>画像を保存できませんでした。</translation>
+    </message>
+    <message>
+        <source>Save Place</source>
+        <translation>場所を保存</translation>
+    </message>
+    <message>
+        <source>Velmora places (*.velmora *.json)</source>
+        <translation>Velmoraの場所 (*.velmora *.json)</translation>
+    </message>
+    <message>
+        <source>The place could not be saved.</source>
+        <translation>場所を保存できませんでした。</translation>
+    </message>
+    <message>
+        <source>The place could not be opened.</source>
+        <translation>場所を開けませんでした。</translation>
+    </message>
+    <message>
+        <source>Export Melody as MIDI</source>
+        <translation>メロディをMIDIで書き出す</translation>
+    </message>
+    <message>
+        <source>MIDI files (*.mid *.midi)</source>
+        <translation>MIDIファイル (*.mid *.midi)</translation>
+    </message>
+    <message>
+        <source>The melody could not be exported.</source>
+        <translation>メロディを書き出せませんでした。</translation>
+    </message>
+    <message>
+        <source>%1 is a link to a file that does not exist.
+Do you want to replace the link?</source>
+        <translation>%1 は存在しないファイルへのリンクです。
+リンクを置き換えますか？</translation>
+    </message>
+    <message>
+        <source>Export Audio</source>
+        <translation>オーディオを書き出す</translation>
+    </message>
+    <message>
+        <source>FLAC files (*.flac);;WAV files (*.wav);;Ogg Vorbis files (*.ogg)</source>
+        <translation>FLACファイル (*.flac);;WAVファイル (*.wav);;Ogg Vorbisファイル (*.ogg)</translation>
+    </message>
+    <message>
+        <source>The audio could not be exported.</source>
+        <translation>オーディオを書き出せませんでした。</translation>
+    </message>
+    <message>
+        <source>Rendering the piece to %1…</source>
+        <translation>曲を %1 に書き出しています…</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取り消し</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Quit</source>
+        <translation>終了</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>ファイル</translation>
     </message>
     <message>
         <source>View</source>
@@ -153,30 +297,6 @@
     <message>
         <source>About Velmora</source>
         <translation>Velmoraについて</translation>
-    </message>
-    <message>
-        <source>Save Picture</source>
-        <translation>画像を保存</translation>
-    </message>
-    <message>
-        <source>PNG images (*.png)</source>
-        <translation>PNG画像 (*.png)</translation>
-    </message>
-    <message>
-        <source>The picture could not be saved.</source>
-        <translation>画像を保存できませんでした。</translation>
-    </message>
-    <message>
-        <source>Export Melody as MIDI</source>
-        <translation>メロディをMIDIで書き出す</translation>
-    </message>
-    <message>
-        <source>MIDI files (*.mid *.midi)</source>
-        <translation>MIDIファイル (*.mid *.midi)</translation>
-    </message>
-    <message>
-        <source>The melody could not be exported.</source>
-        <translation>メロディを書き出せませんでした。</translation>
     </message>
     <message>
         <source>none</source>
@@ -197,46 +317,6 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
         <translation>サウンドフォント: %1</translation>
     </message>
     <message>
-        <source>Low</source>
-        <translation>低</translation>
-    </message>
-    <message>
-        <source>Medium</source>
-        <translation>中</translation>
-    </message>
-    <message>
-        <source>High</source>
-        <translation>高</translation>
-    </message>
-    <message>
-        <source>Draw the whole set at the chosen accuracy</source>
-        <translation>選んだ精度で集合全体を描きます</translation>
-    </message>
-    <message>
-        <source>Click two corners on the picture to magnify the region between them</source>
-        <translation>画像上の2つの角をクリックすると、その間の範囲を拡大します</translation>
-    </message>
-    <message>
-        <source>Replace the picture by its outline, which the music walks along</source>
-        <translation>画像を輪郭線に置き換えます。音楽はこの線をたどります</translation>
-    </message>
-    <message>
-        <source>Then click a start point on the outline to hear its walk</source>
-        <translation>続けて輪郭線上の開始点をクリックすると、その道のりが聴けます</translation>
-    </message>
-    <message>
-        <source>Stop the piece at once</source>
-        <translation>演奏をすぐに止めます</translation>
-    </message>
-    <message>
-        <source>Silence the music and close Velmora</source>
-        <translation>音を止めてVelmoraを閉じます</translation>
-    </message>
-    <message>
-        <source>8 to 800 steps</source>
-        <translation>8〜800歩</translation>
-    </message>
-    <message>
         <source>Redraw</source>
         <translation>再描画</translation>
     </message>
@@ -245,66 +325,12 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
         <translation>取り消し</translation>
     </message>
     <message>
-        <source>%1 is a link to a file that does not exist.
-Do you want to replace the link?</source>
-        <translation>%1 は存在しないファイルへのリンクです。
-リンクを置き換えますか？</translation>
-    </message>
-    <message>
         <source>It is not a regular file (it may be a folder, a pipe or a device), so it was not replaced.</source>
         <translation>通常のファイルではない（フォルダ、パイプ、デバイスなど）ため、置き換えませんでした。</translation>
     </message>
     <message>
         <source>Only %1 of %2 bytes could be written: %3</source>
         <translation>%2 バイトのうち %1 バイトしか書き込めませんでした: %3</translation>
-    </message>
-    <message>
-        <source>Automatic</source>
-        <translation>自動</translation>
-    </message>
-    <message>
-        <source>How many iterations decide whether a point escapes; Automatic gives deeper magnifications more</source>
-        <translation>点が発散するかを何回の反復で判定するか。自動では深く拡大するほど多くなります</translation>
-    </message>
-    <message>
-        <source>Open Place</source>
-        <translation>場所を開く</translation>
-    </message>
-    <message>
-        <source>Places, pictures and pieces (*.velmora *.json *.png *.mid *.midi)</source>
-        <translation>場所・画像・曲 (*.velmora *.json *.png *.mid *.midi)</translation>
-    </message>
-    <message>
-        <source>Open Place…</source>
-        <translation>場所を開く…</translation>
-    </message>
-    <message>
-        <source>Save Place…</source>
-        <translation>場所を保存…</translation>
-    </message>
-    <message>
-        <source>Save Place</source>
-        <translation>場所を保存</translation>
-    </message>
-    <message>
-        <source>Velmora places (*.velmora *.json)</source>
-        <translation>Velmoraの場所 (*.velmora *.json)</translation>
-    </message>
-    <message>
-        <source>The place could not be saved.</source>
-        <translation>場所を保存できませんでした。</translation>
-    </message>
-    <message>
-        <source>The place could not be opened.</source>
-        <translation>場所を開けませんでした。</translation>
-    </message>
-    <message>
-        <source>Built-in synthesizer</source>
-        <translation>内蔵シンセサイザー</translation>
-    </message>
-    <message>
-        <source>Own port “%1” for other programs</source>
-        <translation>他のプログラムが接続する自前のポート「%1」</translation>
     </message>
     <message>
         <source>Choose a file name ending in .wav, .flac or .ogg.</source>
@@ -331,8 +357,19 @@ Do you want to replace the link?</source>
         <translation>音声を書き込めませんでした。</translation>
     </message>
     <message>
-        <source>Export Audio…</source>
-        <translation>オーディオを書き出す…</translation>
+        <source>The audio could not be exported.</source>
+        <translation>オーディオを書き出せませんでした。</translation>
+    </message>
+</context>
+<context>
+    <name>MusicMenu</name>
+    <message>
+        <source>Built-in synthesizer</source>
+        <translation>内蔵シンセサイザー</translation>
+    </message>
+    <message>
+        <source>Own port “%1” for other programs</source>
+        <translation>他のプログラムが接続する自前のポート「%1」</translation>
     </message>
     <message>
         <source>Music</source>
@@ -353,22 +390,6 @@ Do you want to replace the link?</source>
     <message>
         <source>%1 (not found)</source>
         <translation>%1(見つかりません)</translation>
-    </message>
-    <message>
-        <source>Export Audio</source>
-        <translation>オーディオを書き出す</translation>
-    </message>
-    <message>
-        <source>FLAC files (*.flac);;WAV files (*.wav);;Ogg Vorbis files (*.ogg)</source>
-        <translation>FLACファイル (*.flac);;WAVファイル (*.wav);;Ogg Vorbisファイル (*.ogg)</translation>
-    </message>
-    <message>
-        <source>The audio could not be exported.</source>
-        <translation>オーディオを書き出せませんでした。</translation>
-    </message>
-    <message>
-        <source>Rendering the piece to %1…</source>
-        <translation>曲を %1 に書き出しています…</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,201 @@
+#include "file_commands.h"
+
+#include "audio_export_task.h"
+#include "controller.h"
+#include "picture_view.h"
+#include "place.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProgressDialog>
+
+namespace {
+
+// The user's own folder of that kind, else the home folder; without a home
+// (HOME unset, where Qt answers "/") the current folder.
+QString SuggestedPath(QStandardPaths::StandardLocation location, const QString& name)
+{
+    QString folder = QStandardPaths::writableLocation(location);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = qEnvironmentVariableIsEmpty("HOME") ? QDir::currentPath() : QDir::homePath();
+    return QDir(folder).filePath(name);
+}
+
+// How often the progress dialog looks at the worker's progress.
+constexpr int AudioPollMilliseconds = 50;
+constexpr int AudioProgressSteps = 1000;
+
+} // namespace
+
+FileCommands::FileCommands(Controller& controller, QWidget& window, MessagePresenter showMessage)
+    : controller_(controller)
+    , window_(window)
+    , showMessage_(std::move(showMessage))
+{
+    chooseFile_ = [this](const QString& title, const QString& suggested, const QString& filter) {
+        return QFileDialog::getSaveFileName(&window_, title, suggested, filter);
+    };
+    choosePlace_ = [this](const QString& folder) {
+        return QFileDialog::getOpenFileName(&window_, tr("Open Place"), folder,
+                                            tr("Places, pictures and pieces (*.velmora *.json *.png *.mid *.midi)"));
+    };
+    audioPoll_.setInterval(AudioPollMilliseconds);
+    connect(&audioPoll_, &QTimer::timeout, this, &FileCommands::FollowAudioExport);
+}
+
+FileCommands::~FileCommands() = default;
+
+void FileCommands::AddTo(QMenu& fileMenu)
+{
+    savePicture_ = fileMenu.addAction(tr("Save Picture…"), QKeySequence(Qt::CTRL | Qt::Key_S), this,
+                                      &FileCommands::SavePicture);
+    exportMelody_ = fileMenu.addAction(tr("Export Melody as MIDI…"), QKeySequence(Qt::CTRL | Qt::Key_E), this,
+                                       &FileCommands::ExportMelody);
+    exportAudio_ = fileMenu.addAction(tr("Export Audio…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), this,
+                                      &FileCommands::ExportAudio);
+    fileMenu.addSeparator();
+    openPlace_ = fileMenu.addAction(tr("Open Place…"), QKeySequence(Qt::CTRL | Qt::Key_O), this,
+                                    &FileCommands::OpenPlace);
+    savePlace_ = fileMenu.addAction(tr("Save Place…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this,
+                                    &FileCommands::SavePlace);
+}
+
+void FileCommands::ShowCommands(const Commands& offered)
+{
+    savePicture_->setEnabled(offered.savePicture);
+    savePlace_->setEnabled(offered.savePicture);
+    openPlace_->setEnabled(!controller_.HasQuit());
+    exportMelody_->setEnabled(offered.exportMelody);
+    exportAudio_->setEnabled(offered.exportMelody && !audioExport_);
+}
+
+void FileCommands::SavePicture()
+{
+    if (!controller_.Offered().savePicture)
+        return;
+    SaveAs({tr("Save Picture"), QStandardPaths::PicturesLocation, QStringLiteral("velmora.png"),
+            tr("PNG images (*.png)"), tr("The picture could not be saved.")},
+           PictureFile(controller_.CurrentPicture(), PlaceToJson(controller_.CurrentPlace())));
+}
+
+void FileCommands::SavePlace()
+{
+    if (!controller_.Offered().savePicture)
+        return;
+    SaveAs({tr("Save Place"), QStandardPaths::DocumentsLocation, QStringLiteral("velmora.velmora"),
+            tr("Velmora places (*.velmora *.json)"), tr("The place could not be saved.")},
+           PlaceToJson(controller_.CurrentPlace()));
+}
+
+void FileCommands::OpenPlace()
+{
+    if (controller_.HasQuit())
+        return;
+    const QString path = choosePlace_(SuggestedPath(QStandardPaths::DocumentsLocation, {}));
+    if (!path.isEmpty())
+        OpenPlaceFile(path);
+}
+
+void FileCommands::OpenPlaceFile(const QString& path)
+{
+    const auto read = ReadPlaceAt(path);
+    if (const auto* reason = std::get_if<QString>(&read)) {
+        showMessage_(tr("The place could not be opened.") + QLatin1Char('\n') + QDir::toNativeSeparators(path)
+                     + QLatin1Char('\n') + *reason);
+        return;
+    }
+    controller_.OpenPlace(std::get<Place>(read));
+}
+
+void FileCommands::ExportMelody()
+{
+    if (!controller_.Offered().exportMelody)
+        return;
+    const std::vector<std::uint8_t> bytes = controller_.PieceAsMidiFile();
+    SaveAs({tr("Export Melody as MIDI"), QStandardPaths::MusicLocation, QStringLiteral("velmora.mid"),
+            tr("MIDI files (*.mid *.midi)"), tr("The melody could not be exported.")},
+           QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
+}
+
+void FileCommands::SaveAs(const SaveDialog& dialog, const QByteArray& data)
+{
+    const QString path = chooseFile_(dialog.title, SuggestedPath(dialog.folder, dialog.suggestedName), dialog.filter);
+    if (path.isEmpty())
+        return;
+    if (!ConfirmDanglingLink(dialog.title, path))
+        return;
+    if (const auto failure = WriteFileAtomically(path, data))
+        ShowWriteFailure(dialog.failure, path, *failure);
+}
+
+// The file dialog asks before it replaces a file, but not a link that leads nowhere.
+bool FileCommands::ConfirmDanglingLink(const QString& title, const QString& path)
+{
+    return !IsDanglingLink(path)
+           || QMessageBox::question(&window_, title,
+                                    tr("%1 is a link to a file that does not exist.\nDo you want to replace the link?")
+                                        .arg(QDir::toNativeSeparators(path)))
+                  == QMessageBox::Yes;
+}
+
+void FileCommands::ShowWriteFailure(const QString& failure, const QString& path, const WriteFailure& reason)
+{
+    showMessage_(failure + QLatin1Char('\n') + QDir::toNativeSeparators(path) + QLatin1Char('\n')
+                 + WriteFailureMessage(reason));
+}
+
+void FileCommands::ExportAudio()
+{
+    if (!controller_.Offered().exportMelody || audioExport_)
+        return;
+    const QString path =
+        chooseFile_(tr("Export Audio"), SuggestedPath(QStandardPaths::MusicLocation, QStringLiteral("velmora.flac")),
+                    tr("FLAC files (*.flac);;WAV files (*.wav);;Ogg Vorbis files (*.ogg)"));
+    if (path.isEmpty())
+        return;
+    // As for the other files: only a regular file is replaced, and a link that leads nowhere after asking.
+    const QString shownPath = QDir::toNativeSeparators(path);
+    const QFileInfo existing(path);
+    if (existing.exists() && !existing.isFile()) {
+        ShowWriteFailure(tr("The audio could not be exported."), path, {WriteFailure::Step::NotARegularFile});
+        return;
+    }
+    if (!ConfirmDanglingLink(tr("Export Audio"), path))
+        return;
+    audioExport_ = std::make_unique<AudioExportTask>(controller_.Piece(), controller_.PieceSettings(),
+                                                  controller_.SoundFontPath(), path);
+    audioProgress_ = new QProgressDialog(tr("Rendering the piece to %1…").arg(shownPath), tr("Cancel"), 0,
+                                         AudioProgressSteps, &window_);
+    audioProgress_->setWindowTitle(tr("Export Audio"));
+    // Not modal: the piece that plays can still be stopped.
+    audioProgress_->setWindowModality(Qt::NonModal);
+    audioProgress_->setAutoReset(false);
+    audioProgress_->setAutoClose(false);
+    audioProgress_->setMinimumDuration(0);
+    audioProgress_->setValue(0);
+    connect(audioProgress_, &QProgressDialog::canceled, this, [task = audioExport_.get()] { task->Cancel(); });
+    audioPoll_.start();
+    ShowCommands(controller_.Offered());
+}
+
+void FileCommands::FollowAudioExport()
+{
+    if (!audioExport_)
+        return;
+    if (!audioExport_->Finished()) {
+        if (!audioProgress_->wasCanceled())
+            audioProgress_->setValue(static_cast<int>(audioExport_->Fraction() * AudioProgressSteps));
+        return;
+    }
+    audioPoll_.stop();
+    const std::unique_ptr<AudioExportTask> task = std::move(audioExport_);
+    audioProgress_->deleteLater();
+    audioProgress_ = nullptr;
+    ShowCommands(controller_.Offered());
+    if (const QString failure = task->FailureMessage(); !failure.isEmpty())
+        showMessage_(failure);
+}

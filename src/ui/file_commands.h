@@ -1,0 +1,92 @@
+#pragma once
+
+#include "file_writing.h"
+
+#include <QObject>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+class AudioExportTask;
+class Controller;
+class QAction;
+class QMenu;
+class QProgressDialog;
+class QWidget;
+struct Commands;
+
+// The commands that write or read files: Save Picture, Export Melody,
+// Export Audio with its progress dialog, Open Place and Save Place. They
+// choose the file, ask before replacing a link that leads nowhere, and say
+// why a file could not be written. A new export belongs here.
+class FileCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    using MessagePresenter = std::function<void(const QString& text)>;
+    // Dialogs open over the window; messages go to the presenter.
+    FileCommands(Controller& controller, QWidget& window, MessagePresenter showMessage);
+    // Stops an audio export still running; its file is not left behind.
+    ~FileCommands() override;
+
+    // Adds the commands to the File menu in their designed order.
+    void AddTo(QMenu& fileMenu);
+    void ShowCommands(const Commands& offered);
+
+    // Asks where to save; an empty answer cancels. Replaceable for tests.
+    using FileChooser = std::function<QString(const QString& title, const QString& suggested, const QString& filter)>;
+    void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
+    // Asks which place to open; an empty answer cancels. Replaceable for tests.
+    using PlaceChooser = std::function<QString(const QString& folder)>;
+    void SetPlaceChooser(PlaceChooser chooser) { choosePlace_ = std::move(chooser); }
+
+    void SavePicture();
+    void ExportMelody();
+    // Renders the most recent completed piece to a sound file off the window's thread.
+    void ExportAudio();
+    void SavePlace();
+    void OpenPlace();
+    // Opens a place file, or a picture or piece that keeps its place.
+    void OpenPlaceFile(const QString& path);
+
+    QAction* SavePictureAction() const { return savePicture_; }
+    QAction* ExportMelodyAction() const { return exportMelody_; }
+    QAction* ExportAudioAction() const { return exportAudio_; }
+    QAction* OpenPlaceAction() const { return openPlace_; }
+    QAction* SavePlaceAction() const { return savePlace_; }
+
+private:
+    struct SaveDialog
+    {
+        QString title;
+        QStandardPaths::StandardLocation folder;
+        QString suggestedName;
+        QString filter;
+        QString failure;
+    };
+    // Asks where to save, then writes the file whole or reports why it could not.
+    void SaveAs(const SaveDialog& dialog, const QByteArray& data);
+    // False when the user would rather not replace a link that leads nowhere.
+    bool ConfirmDanglingLink(const QString& title, const QString& path);
+    void ShowWriteFailure(const QString& failure, const QString& path, const WriteFailure& reason);
+    void FollowAudioExport();
+
+    Controller& controller_;
+    QWidget& window_;
+    MessagePresenter showMessage_;
+    FileChooser chooseFile_;
+    PlaceChooser choosePlace_;
+
+    QAction* savePicture_ = nullptr;
+    QAction* exportMelody_ = nullptr;
+    QAction* exportAudio_ = nullptr;
+    QAction* openPlace_ = nullptr;
+    QAction* savePlace_ = nullptr;
+
+    std::unique_ptr<AudioExportTask> audioExport_;
+    QProgressDialog* audioProgress_ = nullptr;
+    QTimer audioPoll_;
+};

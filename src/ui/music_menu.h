@@ -1,0 +1,44 @@
+#pragma once
+
+#include "music_settings.h"
+#include "output_choice.h"
+
+#include <QMenu>
+
+#include <vector>
+
+class Controller;
+class QAction;
+class QSettings;
+
+// The Music menu: the musical settings of the next piece and their
+// defaults, and the Output list of where pieces play, each choice kept in
+// the store between runs. A new musical command belongs here.
+class MusicMenu : public QMenu
+{
+    Q_OBJECT
+
+public:
+    // Lives in the menu bar; its dialogs open over the bar's window.
+    MusicMenu(Controller& controller, QWidget* menuBar);
+
+    // Reads the musical settings and the output from the store, and writes
+    // every later change there; without a store nothing is remembered.
+    void RememberIn(QSettings& store);
+    void ShowMusicSettings();
+    void ApplyMusicSettings(const music::MusicSettings& settings);
+    void ChooseOutput(const OutputChoice& choice);
+
+    QAction* MusicSettingsAction() const { return musicSettings_; }
+    QAction* RestoreDefaultsAction() const { return restoreDefaults_; }
+    QMenu* OutputMenu() const { return outputMenu_; }
+
+private:
+    void ShowOutputs(const std::vector<OutputChoice>& outputs);
+
+    Controller& controller_;
+    QAction* musicSettings_ = nullptr;
+    QAction* restoreDefaults_ = nullptr;
+    QMenu* outputMenu_ = nullptr;
+    QSettings* preferences_ = nullptr;
+};
