@@ -36,8 +36,9 @@ constexpr std::uint8_t ChannelPressureKind = 0xD0;
 constexpr int CyclesToSettle = 3;
 constexpr std::chrono::milliseconds SettlePatience{1000};
 // Finding or opening a port takes a few milliseconds on a server that
-// answers; past this the server is taken not to answer.
-constexpr std::chrono::milliseconds AnswerPatience{500};
+// answers, a hundred on a busy machine; past this the server is taken
+// not to answer.
+constexpr std::chrono::milliseconds AnswerPatience{1000};
 // Long enough for the closing silence to settle on a server that answers.
 constexpr std::chrono::milliseconds ShutdownPatience{500};
 
@@ -344,10 +345,18 @@ RtMidiOutput::~RtMidiOutput()
         worker_->changed.notify_all();
         finished = worker_->changed.wait_for(lock, ShutdownPatience, [this] { return worker_->finished; });
     }
-    if (finished)
+    if (finished) {
         worker_->thread.join();
-    else
-        worker_->thread.detach();
+        return;
+    }
+    // Left behind, the worker only closes what is open once the call under
+    // way returns: the calls still queued would race a newer output's in
+    // the library.
+    {
+        const std::lock_guard lock(worker_->mutex);
+        worker_->jobs.clear();
+    }
+    worker_->thread.detach();
 }
 
 void RtMidiOutput::Post(std::function<void(Connection&)> job)
