@@ -1,6 +1,7 @@
 #include "place.h"
 
 #include "place_embedding.h"
+#include "place_fields.h"
 #include "view.h"
 
 #include <QJsonDocument>
@@ -19,6 +20,8 @@
 #include <string_view>
 #include <utility>
 
+using namespace place_fields;
+
 namespace {
 
 // Corners read from their digits may need a few bits more or fewer than the
@@ -30,84 +33,6 @@ constexpr double BitsPerDigit = 3.3219280948873623;
 constexpr fractal::BigFloat::Bits ParseGuardBits = 2;
 
 constexpr int LastCell = fractal::PictureSide - 1;
-
-constexpr music::NumberSetting NumberSettingFor(music::SettingsFault fault)
-{
-    for (const music::NumberSetting& number : music::NumberSettings)
-        if (number.fault == fault)
-            return number;
-    return music::NumberSettings.front();
-}
-
-// The musical settings that a place writes as numbers, in the order they are written.
-struct MusicNumber
-{
-    const char* name;
-    music::NumberSetting setting;
-};
-constexpr std::array<MusicNumber, 5> MusicNumbers{{
-    {"stepMilliseconds", NumberSettingFor(music::SettingsFault::StepLength)},
-    {"melodyProgram", NumberSettingFor(music::SettingsFault::MelodyProgram)},
-    {"chordProgram", NumberSettingFor(music::SettingsFault::ChordProgram)},
-    {"melodyVolume", NumberSettingFor(music::SettingsFault::MelodyVelocity)},
-    {"chordVolume", NumberSettingFor(music::SettingsFault::ChordVelocity)},
-}};
-constexpr char ViewField[] = "view";
-constexpr char IterationsField[] = "iterations";
-constexpr char LengthField[] = "length";
-constexpr char StartField[] = "start";
-constexpr char MusicField[] = "music";
-constexpr char CellXField[] = "x";
-constexpr char CellYField[] = "y";
-constexpr char KeyField[] = "key";
-constexpr char ScaleField[] = "scale";
-
-constexpr std::array<const char*, 4> CornerFields{"xMin", "xMax", "yMin", "yMax"};
-
-std::string_view NameOf(music::Scale scale)
-{
-    const auto shape = music::ShapeOf(scale);
-    return shape ? shape->id : music::Scales.front().id;
-}
-
-std::string_view NameOfKey(int key)
-{
-    return key >= 0 && key < music::KeyCount ? music::KeyNames[static_cast<std::size_t>(key)] : music::KeyNames[0];
-}
-
-// A double view's corners in the fewest digits that read back as the same
-// doubles ("0.7", not "6.9999999999999996e-01"); a deeper view's in all the
-// digits its precision needs.
-fractal::DeepViewText CornerTexts(const fractal::DeepView& view)
-{
-    const auto doubles = view.AsView();
-    if (!doubles)
-        return view.ToText();
-    const auto shortest = [](double value) {
-        std::array<char, 32> digits{};
-        const auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), value);
-        return error == std::errc() ? std::string(digits.data(), end) : std::string();
-    };
-    return {shortest(doubles->xMin), shortest(doubles->xMax), shortest(doubles->yMin), shortest(doubles->yMax)};
-}
-
-QByteArray Quoted(std::string_view text)
-{
-    return '"' + QByteArray(text.data(), static_cast<qsizetype>(text.size())) + '"';
-}
-
-QByteArray Member(std::string_view name, const QByteArray& value)
-{
-    return Quoted(name) + ": " + value;
-}
-
-QByteArray Object(std::initializer_list<QByteArray> members)
-{
-    QByteArray text = "{";
-    for (const QByteArray& member : members)
-        text += (text.size() > 1 ? ", " : "") + member;
-    return text + '}';
-}
 
 // Reading fails at the first fault; every step returns the failure or nothing.
 using Failure = std::optional<PlaceFailure>;
@@ -399,36 +324,6 @@ PlaceReading ReadMarkedPlace(const QByteArray& bytes, QStringConverter::Encoding
 }
 
 } // namespace
-
-QByteArray PlaceToJson(const Place& place)
-{
-    const fractal::DeepViewText corners = CornerTexts(place.view);
-    QByteArray text = "{\n";
-    const auto line = [&text](const QByteArray& member, bool last = false) {
-        text += "  " + member + (last ? "\n" : ",\n");
-    };
-    line(Member(PlaceVersionField, QByteArray::number(PlaceVersion)));
-    // Corners are digits, signs, a point and an exponent: nothing to escape.
-    const auto corner = [](std::size_t index, const std::string& digits) {
-        return Member(CornerFields[index], Quoted(digits));
-    };
-    line(Member(ViewField, Object({corner(0, corners.xMin), corner(1, corners.xMax), corner(2, corners.yMin),
-                                   corner(3, corners.yMax)})));
-    line(Member(IterationsField, QByteArray::number(place.iterations)));
-    line(Member(LengthField, QByteArray::number(place.length)));
-    if (place.start)
-        line(Member(StartField, Object({Member(CellXField, QByteArray::number(place.start->x)),
-                                        Member(CellYField, QByteArray::number(place.start->y))})));
-    const music::MusicSettings& music = place.music;
-    const auto number = [&music](const MusicNumber& field) {
-        return Member(field.name, QByteArray::number(music.*field.setting.member));
-    };
-    line(Member(MusicField, Object({number(MusicNumbers[0]), Member(KeyField, Quoted(NameOfKey(music.key))),
-                                    Member(ScaleField, Quoted(NameOf(music.scale))), number(MusicNumbers[1]),
-                                    number(MusicNumbers[2]), number(MusicNumbers[3]), number(MusicNumbers[4])})),
-         true);
-    return text + "}\n";
-}
 
 PlaceReading ReadPlace(const QByteArray& bytes)
 {
