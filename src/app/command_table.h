@@ -59,6 +59,8 @@ struct StateRow
     std::optional<State> afterMiss = std::nullopt;
     // After Stop Music, or the tick that ends the piece.
     std::optional<State> afterStop = std::nullopt;
+    // A second corner whose view no place could keep is refused.
+    std::optional<State> afterRefusedPress = std::nullopt;
     // Cancel returns to the state, view and picture from before, whatever they were.
     bool cancelRestoresPrevious = false;
 };
@@ -80,7 +82,7 @@ inline constexpr std::array<StateRow, 10> StateTable{{
      .offered = {.draw = true, .magnify = true, .trace = true, .back = true, .redraw = true},
      .press = PressMeaning::SecondCorner,
      .afterDraw = State::CornerSet, .afterTrace = State::TracedCornerSet, .afterBack = State::Drawn,
-     .afterRedraw = State::Drawn, .afterPress = State::Drawn},
+     .afterRedraw = State::Drawn, .afterPress = State::Drawn, .afterRefusedPress = State::Drawn},
     // Redraw returns from the outline to the colour picture.
     {.state = State::Traced,
      .offered = {.draw = true, .compose = true, .back = true, .redraw = true},
@@ -92,7 +94,7 @@ inline constexpr std::array<StateRow, 10> StateTable{{
      .offered = {.draw = true, .compose = true, .back = true, .redraw = true},
      .press = PressMeaning::SecondCorner,
      .afterDraw = State::CornerSet, .afterCompose = State::ChoosingStart, .afterBack = State::Drawn,
-     .afterRedraw = State::Drawn, .afterPress = State::Drawn},
+     .afterRedraw = State::Drawn, .afterPress = State::Drawn, .afterRefusedPress = State::Traced},
     {.state = State::ChoosingStart,
      .offered = {.draw = true, .back = true, .redraw = true, .cancel = true},
      .press = PressMeaning::StartPoint,
@@ -129,7 +131,8 @@ static_assert([] {
             || (on.compose && !row.afterCompose) || (on.back && !row.afterBack) || (on.redraw && !row.afterRedraw)
             || (on.cancel && !row.afterCancel && !row.cancelRestoresPrevious) || (on.stopMusic && !row.afterStop)
             || (row.press != PressMeaning::Nothing && !row.afterPress)
-            || (row.press == PressMeaning::StartPoint && !row.afterMiss))
+            || (row.press == PressMeaning::StartPoint && !row.afterMiss)
+            || (row.press == PressMeaning::SecondCorner && !row.afterRefusedPress))
             return false;
     }
     return true;

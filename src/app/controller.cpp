@@ -1,53 +1,25 @@
 #include "controller.h"
 
-#include "fluid_synth_output.h"
 #include "length_text.h"
-#include "midi_file.h"
-#include "midi_out.h"
-#include "music_tables.h"
-#include "outline.h"
-#include "place.h"
-#include "render.h"
-#include "walk.h"
 
-#include <QLocale>
-
-#include <algorithm>
-#include <array>
-#include <chrono>
-#include <cmath>
 #include <utility>
-
-namespace {
-constexpr fractal::Colour WalkRed = 0x000000FF;
-// The readout's centre has at most this many decimals; the place keeps all.
-constexpr int ReadoutMostDecimals = 12;
-// From this size on the readout's numbers are written with a power of ten.
-constexpr double FarReadout = 1e6;
-
-float ColumnProgress(int x)
-{
-    return static_cast<float>(x / double(fractal::PictureSide) * 100.0);
-}
-
-} // namespace
 
 Controller::Controller(music::MidiOut& output, RenderRunner& renderer, QObject* parent)
     : QObject(parent)
-    , output_(output)
-    , renderer_(renderer)
     , lengthText_(QString::fromLatin1(DefaultLengthText))
+    , explorer_(screen_, renderer)
+    , composer_(screen_)
+    , performer_(output, [this](const QString& text) { emit messageRequested(text); })
 {
-    connect(&timer_, &MusicTimer::Tick, this, &Controller::Tick);
-    readinessCheck_.setSingleShot(true);
-    readinessCheck_.setInterval(ReadinessPatienceMilliseconds);
-    connect(&readinessCheck_, &QTimer::timeout, this, &Controller::CheckReadiness);
+    screen_.pictureChanged = [this] { emit pictureChanged(); };
+    screen_.progressChanged = [this] { emit progressChanged(screen_.progress); };
+    screen_.bandChanged = [this] { emit rubberBandChanged(); };
+    connect(&performer_.Timer(), &MusicTimer::Tick, this, &Controller::Tick);
 }
 
 Controller::~Controller()
 {
-    renderer_.Cancel();
-    timer_.SetEnabled(false);
+    explorer_.StopRendering();
 }
 
 Commands Controller::Offered() const
@@ -57,9 +29,9 @@ Commands Controller::Offered() const
     if (state_ == State::Rendering)
         return Row().offered;
     Commands offered = Row().offered;
-    offered.back = offered.back && !history_.empty();
-    offered.savePicture = hasPicture_;
-    offered.exportMelody = !piece_.empty();
+    offered.back = offered.back && !explorer_.History().empty();
+    offered.savePicture = explorer_.HasPicture();
+    offered.exportMelody = !composer_.Piece().empty();
     return offered;
 }
 
@@ -89,7 +61,7 @@ QString Controller::StatusText() const
     case State::StartMissed:
         return tr("Click a point on the outline");
     case State::Playing:
-        return tr("Playing: step %1 of %2").arg(sequencer_.Position()).arg(sequencer_.Length());
+        return tr("Playing: step %1 of %2").arg(Player().Position()).arg(Player().Length());
     case State::Played:
         return tr("Compose again for another start point, or draw a new picture");
     case State::Rendering:
@@ -98,157 +70,38 @@ QString Controller::StatusText() const
     return {};
 }
 
-void Controller::SetProgress(float value)
-{
-    progress_ = value;
-    emit progressChanged(value);
-}
-
-void Controller::SetRubberBand(RubberBand band)
-{
-    rubberBand_ = band;
-    emit rubberBandChanged();
-}
-
-void Controller::SetAccuracy(int index)
-{
-    accuracyIndex_ = index;
-}
-
-void Controller::SetLengthText(const QString& text)
-{
-    lengthText_ = text;
-}
-
-int AutomaticIterations(const fractal::DeepView& view)
-{
-    const fractal::BigFloat width = view.XMax() - view.XMin();
-    if (width.IsZero() || width < fractal::BigFloat(0.0, width.Precision()))
-        return AutomaticMostIterations;
-    const double wholeWidth = fractal::DefaultView.xMax - fractal::DefaultView.xMin;
-    const double decades = std::log10(wholeWidth) - width.Log10();
-    const double iterations = AutomaticBaseIterations + AutomaticIterationsPerDecade * std::max(0.0, decades);
-    return static_cast<int>(std::min(iterations, double(AutomaticMostIterations)));
-}
-
-fractal::View Controller::CurrentView() const
-{
-    if (const auto view = view_.AsView())
-        return *view;
-    return {view_.XMin().ToDouble(), view_.XMax().ToDouble(), view_.YMin().ToDouble(), view_.YMax().ToDouble()};
-}
-
 QString Controller::ViewReadout() const
 {
-    if (!hasPicture_ && state_ != State::Rendering)
+    if (!explorer_.HasPicture() && state_ != State::Rendering)
         return {};
-    const fractal::BigFloat centreX = (view_.XMin() + view_.XMax()) / 2.0;
-    const fractal::BigFloat centreY = (view_.YMin() + view_.YMax()) / 2.0;
-    const fractal::BigFloat width = view_.XMax() - view_.XMin();
-    // Digits down to about a hundredth of the width, so the centre moves as
-    // the view does; a deep view's full digits are for its place file.
-    const double widthLog = width.IsZero() ? 0.0 : width.Log10();
-    const int decimals = std::clamp(static_cast<int>(std::ceil(-widthLog)) + 2, 4, ReadoutMostDecimals);
-    const auto scientific = [](const fractal::BigFloat& magnitude) {
-        const double log = magnitude.Log10();
-        const int exponent = static_cast<int>(std::floor(log));
-        return QStringLiteral("%1 × 10^%2").arg(std::pow(10.0, log - exponent), 0, 'f', 2).arg(exponent);
-    };
-    // Far out of the set (only a hand-written place goes there) the digits
-    // before the point would fill the line, and a double overflows.
-    const fractal::BigFloat far(FarReadout, width.Precision());
-    const auto decimal = [&](const fractal::BigFloat& value) {
-        if (value.Abs() >= far) {
-            const bool negative = value < fractal::BigFloat(0.0, value.Precision());
-            return (negative ? QStringLiteral("-") : QString()) + scientific(value.Abs());
-        }
-        // A view deeper than the digits shown says so.
-        const bool cut = decimals == ReadoutMostDecimals;
-        return QString::fromStdString(value.ToFixed(decimals)) + (cut ? QStringLiteral("…") : QString());
-    };
-    QString widthText;
-    if (width.IsZero())
-        widthText = QStringLiteral("0");
-    else if (widthLog >= -3.0 && width < far)
-        widthText = QString::number(width.ToDouble(), 'g', 4);
-    else
-        widthText = scientific(width);
-    return tr("Centre %1 %2 %3i, width %4, %5 iterations")
-        .arg(decimal(centreX))
-        .arg(centreY < fractal::BigFloat(0.0, centreY.Precision()) ? QStringLiteral("−") : QStringLiteral("+"))
-        .arg(decimal(centreY.Abs()))
-        .arg(widthText)
-        .arg(QLocale().toString(maxIterations_));
+    return explorer_.Readout();
 }
 
-// Taken just before each render, so a new choice shows only with the next picture.
-void Controller::ApplyAccuracy()
-{
-    if (accuracyIndex_ >= 0 && accuracyIndex_ < AccuracyCount - 1)
-        maxIterations_ = IterationsByAccuracy[static_cast<std::size_t>(accuracyIndex_)];
-    else if (accuracyIndex_ == AutomaticAccuracy)
-        maxIterations_ = AutomaticIterations(view_);
-}
-
-// Every render draws the view it is given from a cleared picture, column by
-// column, with the accuracy taken now, off the window's thread; until it is
-// complete only Cancel is offered, which brings back all it replaced.
+// Every render draws the view it is given; until it is complete only Cancel
+// is offered, which brings back all it replaced.
 void Controller::StartRender(const fractal::DeepView& view, std::vector<fractal::DeepView> history, bool hideBand,
                              State after, std::optional<int> iterations)
 {
-    beforeRender_ = {state_, view_, history_, rubberBand_, progress_, maxIterations_, picture_, colours_};
+    stateBeforeRender_ = state_;
     renderTarget_ = after;
-    view_ = view;
-    history_ = std::move(history);
-    if (hideBand)
-        SetRubberBand({false, rubberBand_.start, rubberBand_.end});
-    if (iterations)
-        maxIterations_ = *iterations;
-    else
-        ApplyAccuracy();
-    picture_.Clear();
-    colours_ = {};
-    emit pictureChanged();
-    SetProgress(0.0f);
-    SetState(State::Rendering);
-    emit viewChanged();
-    renderer_.Start(view_, maxIterations_,
-                    {.columnsReady =
-                         [this](int first, int count, const std::vector<fractal::Colour>& colours) {
-                             auto colour = colours.begin();
-                             for (int x = first; x < first + count; ++x) {
-                                 for (int y = 0; y < fractal::PictureSide; ++y, ++colour) {
-                                     picture_.Set(x, y, *colour);
-                                     colours_.Set(x, y, *colour);
-                                 }
-                             }
-                             emit pictureChanged();
-                             // The bar still steps column by column, as it always has.
-                             for (int x = first; x < first + count; ++x)
-                                 SetProgress(ColumnProgress(x));
-                         },
-                     .finished =
-                         [this] {
-                             hasPicture_ = true;
-                             SetState(renderTarget_);
-                             emit viewChanged();
-                             if (opening_)
-                                 FinishOpening();
-                         }});
+    explorer_.StartRender(
+        view, std::move(history), hideBand, iterations,
+        [this] {
+            SetState(State::Rendering);
+            emit viewChanged();
+        },
+        [this] {
+            SetState(renderTarget_);
+            emit viewChanged();
+            if (opening_)
+                FinishOpening();
+        });
 }
 
 void Controller::CancelRender()
 {
-    renderer_.Cancel();
-    view_ = beforeRender_.view;
-    history_ = std::move(beforeRender_.history);
-    maxIterations_ = beforeRender_.maxIterations;
-    picture_ = std::move(beforeRender_.picture);
-    colours_ = std::move(beforeRender_.colours);
-    emit pictureChanged();
-    SetProgress(beforeRender_.progress);
-    SetRubberBand(beforeRender_.band);
-    SetState(beforeRender_.state);
+    explorer_.CancelRender();
+    SetState(stateBeforeRender_);
     emit viewChanged();
 }
 
@@ -264,7 +117,7 @@ void Controller::Back()
 {
     if (!Offered().back)
         return;
-    std::vector<fractal::DeepView> history = history_;
+    std::vector<fractal::DeepView> history = explorer_.History();
     const fractal::DeepView previous = history.back();
     history.pop_back();
     StartRender(previous, std::move(history), true, *Row().afterBack);
@@ -274,7 +127,7 @@ void Controller::Redraw()
 {
     if (!Offered().redraw)
         return;
-    StartRender(view_, history_, true, *Row().afterRedraw);
+    StartRender(explorer_.View(), explorer_.History(), true, *Row().afterRedraw);
 }
 
 void Controller::Cancel()
@@ -287,7 +140,7 @@ void Controller::Cancel()
             RestoreBeforeOpening(std::move(*opening));
         return;
     }
-    ShowTracedOutline();
+    composer_.ShowTracedOutline();
     SetState(*Row().afterCancel);
 }
 
@@ -299,7 +152,7 @@ void Controller::OpenView(const fractal::DeepView& view, int iterations, int len
         Cancel();
     if (state_ == State::Playing)
         EndPlayback();
-    opening_ = Opening{lengthText_, outline_, tracedOutline_, hasPicture_, start};
+    opening_ = Opening{lengthText_, composer_.KeepOutlines(), explorer_.HasPicture(), start};
     lengthText_ = QString::number(length);
     emit lengthTextChanged(lengthText_);
     StartRender(view, {}, true, State::Drawn, iterations);
@@ -315,7 +168,7 @@ void Controller::FinishOpening()
         return;
     const fractal::Cell start = *opening.start;
     Trace();
-    if (!fractal::InsidePicture(start.x, start.y) || outline_.At(start.x, start.y) != fractal::OutlineWhite) {
+    if (!composer_.OnOutline(start)) {
         CancelRender();
         RestoreBeforeOpening(std::move(opening));
         emit messageRequested(tr("The place's start cell (%1, %2) is not on the outline of its picture, so "
@@ -334,25 +187,10 @@ void Controller::RestoreBeforeOpening(Opening opening)
 {
     lengthText_ = opening.lengthText;
     emit lengthTextChanged(lengthText_);
-    outline_ = std::move(opening.outline);
-    tracedOutline_ = std::move(opening.tracedOutline);
-    hasPicture_ = opening.hasPicture;
+    composer_.RestoreOutlines(std::move(opening.outlines));
+    explorer_.SetHasPicture(opening.hasPicture);
     emit commandsChanged();
     emit viewChanged();
-}
-
-// The outline as Trace found it, with every cell a walk cleared back.
-void Controller::ShowTracedOutline()
-{
-    outline_ = tracedOutline_;
-    picture_.Clear();
-    for (int x = 0; x < fractal::PictureSide; ++x) {
-        for (int y = 0; y < fractal::PictureSide; ++y) {
-            if (outline_.At(x, y) == fractal::OutlineWhite)
-                picture_.Set(x, y, fractal::OutlineWhite);
-        }
-    }
-    emit pictureChanged();
 }
 
 void Controller::ExplainMagnify()
@@ -365,18 +203,7 @@ void Controller::Trace()
 {
     if (!Offered().trace)
         return;
-    picture_.Clear();
-    emit pictureChanged();
-    SetProgress(0.0f);
-    fractal::TraceObserver observer;
-    observer.columnStarted = [this](int x) {
-        emit pictureChanged();
-        SetProgress(ColumnProgress(x));
-    };
-    observer.outlineFound = [this](fractal::Cell cell) { picture_.Set(cell.x, cell.y, fractal::OutlineWhite); };
-    outline_ = fractal::TraceOutline(colours_, observer);
-    tracedOutline_ = outline_;
-    emit pictureChanged();
+    composer_.Trace(explorer_.Colours());
     SetState(*Row().afterTrace);
 }
 
@@ -385,7 +212,7 @@ void Controller::Compose()
     if (!Offered().compose)
         return;
     // After a piece the walk's red path goes and its cells come back.
-    ShowTracedOutline();
+    composer_.ShowTracedOutline();
     SetState(*Row().afterCompose);
     emit messageRequested(tr("Please, click a point on the outline!"));
 }
@@ -398,7 +225,8 @@ void Controller::Press(float x, float y)
     case PressMeaning::Nothing:
         break;
     case PressMeaning::FirstCorner:
-        SetFirstCorner(x, y);
+        explorer_.SetFirstCorner(x, y);
+        SetState(*Row().afterPress);
         break;
     case PressMeaning::SecondCorner:
         CompleteMagnification(x, y);
@@ -413,39 +241,28 @@ void Controller::Move(float x, float y)
 {
     if (quit_ || Row().press != PressMeaning::SecondCorner)
         return;
-    RubberBand band = rubberBand_;
-    band.end = QPointF(x, y);
-    SetRubberBand(band);
+    explorer_.StretchBand(x, y);
 }
 
-void Controller::SetFirstCorner(float x, float y)
-{
-    SetRubberBand({true, QPointF(x, y), QPointF(x, y)});
-    firstCorner_ = fractal::ToPlane(view_, x, y);
-    SetState(*Row().afterPress);
-}
-
-// The first corner stays the point it was in the view of its own press,
-// even if the picture was redrawn since.
 void Controller::CompleteMagnification(float x, float y)
 {
-    fractal::DeepView magnified = fractal::Magnify(firstCorner_, fractal::ToPlane(view_, x, y));
+    const fractal::DeepView magnified = explorer_.Magnification(x, y);
     // A view no place can keep would be lost on saving: the picture on screen
     // stays, without its first corner.
     if (!PlaceCanKeep(magnified)) {
-        SetRubberBand({false, rubberBand_.start, rubberBand_.end});
-        SetState(state_ == State::TracedCornerSet ? State::Traced : State::Drawn);
+        screen_.HideBand();
+        SetState(*Row().afterRefusedPress);
         emit messageRequested(tr("This view cannot be magnified any further: it is as deep as a place can keep."));
         return;
     }
-    std::vector<fractal::DeepView> history = history_;
-    history.push_back(view_);
+    std::vector<fractal::DeepView> history = explorer_.History();
+    history.push_back(explorer_.View());
     StartRender(magnified, std::move(history), true, *Row().afterPress);
 }
 
 void Controller::ChooseStartPoint(float x, float y)
 {
-    const auto start = fractal::ChooseStartPoint(outline_, x, y);
+    const auto start = composer_.StartCellNear(x, y);
     if (!start) {
         MissStart(tr("Clicked point is not on the outline!"));
         return;
@@ -455,23 +272,16 @@ void Controller::ChooseStartPoint(float x, float y)
         lengthText_ = QString::fromLatin1(DefaultLengthText);
         emit lengthTextChanged(lengthText_);
     }
-    walkCells_.clear();
-    const fractal::WalkResult walk = fractal::Walk(outline_, *start, reading.length, [this](fractal::Cell cell) {
-        walkCells_.push_back(cell);
-        for (const auto& [dx, dy] : {std::pair{0, 0}, {1, 0}, {0, 1}, {1, 1}})
-            picture_.Set(cell.x + dx, cell.y + dy, WalkRed);
-        emit pictureChanged();
-    });
-    melody_ = walk.directions;
-    if (!walk.completed) {
+    if (!composer_.Walk(*start, reading.length)) {
         MissStart(tr("The walk ran out of outline before the piece was complete. Click another point on the "
                      "outline, or draw a new picture."));
         return;
     }
-    pieceStart_ = *start;
-    pieceView_ = view_;
-    pieceIterations_ = maxIterations_;
-    StartPlayback();
+    // A piece keeps the settings and the output it started with.
+    const auto& notes = composer_.KeepPiece(*start, explorer_.View(), explorer_.MaxIterations(), MusicSettings());
+    performer_.Start(notes, composer_.PieceSettings());
+    SetState(*Row().afterPress);
+    emit playheadChanged();
 }
 
 // The message first, as before; only then is Draw offered as a way out.
@@ -481,119 +291,30 @@ void Controller::MissStart(const QString& message)
     SetState(*Row().afterMiss);
 }
 
-// A piece keeps the settings and the output it started with.
-void Controller::StartPlayback()
-{
-    pieceSettings_ = settings_;
-    for (std::uint8_t& byte : melody_)
-        byte = music::DirectionToNote(byte, pieceSettings_);
-    sequencer_.Start(melody_, pieceSettings_);
-    piece_ = melody_;
-
-    // Without an output the piece still runs its course, silently.
-    pieceOutput_ = OpenExternalOutput();
-    switch (pieceOutput_ ? music::OpenOutcome::Opened : music::OpenOutput(output_)) {
-    case music::OpenOutcome::Opened:
-        break;
-    case music::OpenOutcome::NoDevice:
-        emit messageRequested(NoSoundSourceMessage());
-        break;
-    case music::OpenOutcome::Refused:
-        ReportSilence(music::MidiOut::Readiness::NoSound);
-        break;
-    case music::OpenOutcome::Pending:
-        // Usually ready within moments; only a lasting silence is worth a word.
-        readinessCheck_.start();
-        break;
-    case music::OpenOutcome::SilentInstruments:
-        ReportSilence(music::MidiOut::Readiness::SilentInstruments);
-        break;
-    }
-    if (!pieceOutput_)
-        pieceOutput_ = &output_;
-    for (const music::MidiMessage& message : music::PieceStartMessages(pieceSettings_))
-        pieceOutput_->Send(message);
-    SetState(*Row().afterPress);
-    timer_.SetInterval(std::chrono::milliseconds(pieceSettings_.stepMilliseconds));
-    timer_.SetEnabled(true);
-    emit playheadChanged();
-}
-
-QString Controller::NoSoundSourceMessage() const
-{
-    // The Japanese text names no path; an argument it lacks must not be filled in.
-    QString text = tr("No sound: no SoundFont was found at %1. Install the Debian package fluid-soundfont-gm to "
-                      "hear the pieces; until then they play silently.");
-    if (text.contains(QLatin1String("%1")))
-        text = text.arg(QString::fromStdString(output_.SoundSource()));
-    return text;
-}
-
-void Controller::CheckReadiness()
-{
-    if (state_ == State::Playing && !quit_)
-        ReportSilence(output_.CurrentReadiness());
-}
-
-void Controller::ReportSilence(music::MidiOut::Readiness readiness)
-{
-    switch (readiness) {
-    case music::MidiOut::Readiness::Sounding:
-        break;
-    case music::MidiOut::Readiness::Preparing:
-        emit messageRequested(tr("The sound is not ready yet (the SoundFont is still loading, or the sound "
-                                 "output is starting). The piece plays on and sounds as soon as it is ready."));
-        break;
-    case music::MidiOut::Readiness::NoSound:
-        emit messageRequested(tr("No sound: the sound output could not be started (no sound server or sound card "
-                                 "answered), so the piece plays silently."));
-        break;
-    case music::MidiOut::Readiness::SilentInstruments:
-        emit messageRequested(tr("The SoundFont loaded, but its instruments make no sound, "
-                                 "so the piece plays silently."));
-        break;
-    }
-}
-
 void Controller::Tick()
 {
     if (state_ != State::Playing || quit_)
         return;
-    const music::Sequencer::Step step = sequencer_.Tick();
-    for (const music::MidiMessage& message : step.messages)
-        pieceOutput_->Send(message);
-    if (step.ended) {
+    if (performer_.Step().ended) {
         EndPlayback();
     } else {
         emit playheadChanged();
         emit statusChanged(StatusText());
     }
-    SetProgress(sequencer_.Progress());
-    ReportLostPort();
+    screen_.SetProgress(Player().Progress());
+    performer_.ReportLostPort();
 }
 
 std::optional<fractal::Cell> Controller::Playhead() const
 {
-    if (state_ != State::Playing || walkCells_.empty())
+    if (state_ != State::Playing)
         return std::nullopt;
-    // After the last byte's tick the last note still rings until the end.
-    const auto position = std::min<std::size_t>(static_cast<std::size_t>(sequencer_.Position()), walkCells_.size() - 1);
-    return walkCells_[position];
+    return composer_.CellAt(Player().Position());
 }
 
 std::optional<fractal::Cell> Controller::PieceStart() const
 {
-    if (piece_.empty() || !(pieceView_ == view_) || pieceIterations_ != maxIterations_)
-        return std::nullopt;
-    return pieceStart_;
-}
-
-// The file keeps the piece's own place, so opening it plays the piece again.
-std::vector<std::uint8_t> Controller::PieceAsMidiFile() const
-{
-    const QByteArray place = PlaceToJson(PiecePlace());
-    return music::PieceMidiFile(piece_, pieceSettings_, std::string_view(place.constData(), std::size_t(place.size())))
-        .bytes;
+    return composer_.PieceStart(explorer_.View(), explorer_.MaxIterations());
 }
 
 Place Controller::CurrentPlace() const
@@ -602,21 +323,10 @@ Place Controller::CurrentPlace() const
     if (PieceStart())
         return PiecePlace();
     Place place;
-    place.view = view_;
-    place.iterations = maxIterations_;
+    place.view = explorer_.View();
+    place.iterations = explorer_.MaxIterations();
     place.length = ReadLength(lengthText_.toStdString()).length;
-    place.music = settings_;
-    return place;
-}
-
-Place Controller::PiecePlace() const
-{
-    Place place;
-    place.view = pieceView_;
-    place.iterations = pieceIterations_;
-    place.length = static_cast<int>(piece_.size()) - 1;
-    place.start = StartCell{pieceStart_.x, pieceStart_.y};
-    place.music = pieceSettings_;
+    place.music = MusicSettings();
     return place;
 }
 
@@ -636,24 +346,17 @@ void Controller::StopMusic()
         EndPlayback();
 }
 
-// The reset inside the close silences whatever still sounds; no note-offs are sent.
 void Controller::EndPlayback()
 {
-    timer_.SetEnabled(false);
-    readinessCheck_.stop();
-    music::CloseOutput(pieceOutput_ ? *pieceOutput_ : output_);
+    performer_.End();
     SetState(*Row().afterStop);
     emit playheadChanged();
 }
 
 void Controller::Shutdown()
 {
-    renderer_.Cancel();
-    timer_.SetEnabled(false);
-    readinessCheck_.stop();
-    music::CloseOutput(output_);
-    if (external_)
-        music::CloseOutput(*external_);
+    explorer_.StopRendering();
+    performer_.Shutdown();
     quit_ = true;
     emit commandsChanged();
 }
@@ -670,50 +373,4 @@ void Controller::WindowClosing()
 {
     if (!quit_)
         Shutdown();
-}
-
-music::SettingsFault Controller::SetMusicSettings(const music::MusicSettings& settings)
-{
-    const music::SettingsFault fault = music::CheckSettings(settings);
-    if (fault == music::SettingsFault::None)
-        settings_ = settings;
-    return fault;
-}
-
-std::string Controller::SoundFontPath() const
-{
-    const std::string source = output_.SoundSource();
-    return source.empty() ? std::string(music::DefaultSoundFontPath) : source;
-}
-
-// The chosen output to another program, open; nothing for the built-in
-// synthesizer, or when the port cannot be reached, which the user is told.
-ExternalOutput* Controller::OpenExternalOutput()
-{
-    if (outputChoice_.kind == OutputChoice::Kind::BuiltIn)
-        return nullptr;
-    if (!external_ || externalChoice_ != outputChoice_) {
-        external_ = makeExternal_ ? makeExternal_(outputChoice_) : nullptr;
-        externalChoice_ = outputChoice_;
-    }
-    if (external_ && music::OpenOutput(*external_) == music::OpenOutcome::Opened)
-        return external_.get();
-    const QString name = outputChoice_.kind == OutputChoice::Kind::Port ? QString::fromStdString(outputChoice_.port)
-                                                                        : QString::fromLatin1(music::VirtualPortName);
-    emit messageRequested(tr("The MIDI output %1 cannot be reached, so this piece plays on the built-in "
-                             "synthesizer.")
-                              .arg(name));
-    return nullptr;
-}
-
-// Told after the tick has returned: a modal message shown inside a tick
-// would hold back the timer's next one, and the piece with it.
-void Controller::ReportLostPort()
-{
-    if (!external_ || pieceOutput_ != external_.get() || !external_->TakePortLost())
-        return;
-    const QString text = tr("The MIDI port %1 went away. The piece plays on silently; the next piece plays on "
-                            "the built-in synthesizer unless the port is back.")
-                             .arg(QString::fromStdString(external_->SoundSource()));
-    QTimer::singleShot(0, this, [this, text] { emit messageRequested(text); });
 }

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "midi_out.h"
+#include "music_settings.h"
+#include "music_timer.h"
+#include "output_choice.h"
+#include "sequencer.h"
+
+#include <QCoreApplication>
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Performing: the settings the next piece starts with, the output it plays
+// on (the built-in synthesizer or another program's port, kept while the
+// choice stays), its readiness and lost ports, and the sequencer with the
+// timer that steps it. Where a loop or a sync source belongs.
+class PiecePerformer
+{
+    // Its texts are the controller's, as they always were.
+    Q_DECLARE_TR_FUNCTIONS(Controller)
+
+public:
+    // How long an output that is still getting ready may stay silent before
+    // the user is told why.
+    static constexpr int ReadinessPatienceMilliseconds = 1500;
+
+    // tell: a message for the user, shown modally.
+    PiecePerformer(music::MidiOut& output, std::function<void(const QString&)> tell);
+    ~PiecePerformer();
+    PiecePerformer(const PiecePerformer&) = delete;
+    PiecePerformer& operator=(const PiecePerformer&) = delete;
+
+    // Opens the output (telling the user if it is silent), sends the
+    // instruments and starts the timer. A piece keeps the output it started on.
+    void Start(const std::vector<std::uint8_t>& notes, const music::MusicSettings& settings);
+    // The step's messages, sent; and whether the piece ended with it.
+    music::Sequencer::Step Step();
+    // Stops the timer and silences and closes the piece's output.
+    void End();
+    // Silences and closes every output for good.
+    void Shutdown();
+    // Tells the user, after the tick has returned, if the piece's port went away.
+    void ReportLostPort();
+
+    music::SettingsFault SetMusicSettings(const music::MusicSettings& settings);
+    const music::MusicSettings& MusicSettings() const { return settings_; }
+    std::string SoundFontPath() const;
+
+    void SetOutputChoice(const OutputChoice& choice) { outputChoice_ = choice; }
+    const OutputChoice& CurrentOutputChoice() const { return outputChoice_; }
+    void SetExternalOutputFactory(ExternalOutputFactory factory) { makeExternal_ = std::move(factory); }
+
+    const music::Sequencer& Player() const { return sequencer_; }
+    MusicTimer& Timer() { return timer_; }
+    const MusicTimer& Timer() const { return timer_; }
+
+private:
+    ExternalOutput* OpenExternalOutput();
+    QString NoSoundSourceMessage() const;
+    void CheckReadiness();
+    void ReportSilence(music::MidiOut::Readiness readiness);
+
+    music::MidiOut& output_;
+    std::function<void(const QString&)> tell_;
+    music::Sequencer sequencer_;
+    MusicTimer timer_;
+    QTimer readinessCheck_;
+    bool playing_ = false;
+
+    music::MusicSettings settings_;
+    OutputChoice outputChoice_;
+    ExternalOutputFactory makeExternal_ = MakeRtMidiOutput;
+    // The output made for the choice it was made for, kept while the choice stays.
+    std::unique_ptr<ExternalOutput> external_;
+    OutputChoice externalChoice_;
+    // The output the current or last piece played on: output_ or external_.
+    music::MidiOut* pieceOutput_ = nullptr;
+};

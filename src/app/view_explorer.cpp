@@ -1,0 +1,164 @@
+#include "view_explorer.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace {
+
+// The readout's centre has at most this many decimals; the place keeps all.
+constexpr int ReadoutMostDecimals = 12;
+// From this size on the readout's numbers are written with a power of ten.
+constexpr double FarReadout = 1e6;
+
+} // namespace
+
+int AutomaticIterations(const fractal::DeepView& view)
+{
+    const fractal::BigFloat width = view.XMax() - view.XMin();
+    if (width.IsZero() || width < fractal::BigFloat(0.0, width.Precision()))
+        return AutomaticMostIterations;
+    const double wholeWidth = fractal::DefaultView.xMax - fractal::DefaultView.xMin;
+    const double decades = std::log10(wholeWidth) - width.Log10();
+    const double iterations = AutomaticBaseIterations + AutomaticIterationsPerDecade * std::max(0.0, decades);
+    return static_cast<int>(std::min(iterations, double(AutomaticMostIterations)));
+}
+
+ViewExplorer::ViewExplorer(Screen& screen, RenderRunner& renderer) : screen_(screen), renderer_(renderer) {}
+
+ViewExplorer::~ViewExplorer()
+{
+    renderer_.Cancel();
+}
+
+fractal::View ViewExplorer::ViewInDoubles() const
+{
+    if (const auto view = view_.AsView())
+        return *view;
+    return {view_.XMin().ToDouble(), view_.XMax().ToDouble(), view_.YMin().ToDouble(), view_.YMax().ToDouble()};
+}
+
+QString ViewExplorer::Readout() const
+{
+    const fractal::BigFloat centreX = (view_.XMin() + view_.XMax()) / 2.0;
+    const fractal::BigFloat centreY = (view_.YMin() + view_.YMax()) / 2.0;
+    const fractal::BigFloat width = view_.XMax() - view_.XMin();
+    // Digits down to about a hundredth of the width, so the centre moves as
+    // the view does; a deep view's full digits are for its place file.
+    const double widthLog = width.IsZero() ? 0.0 : width.Log10();
+    const int decimals = std::clamp(static_cast<int>(std::ceil(-widthLog)) + 2, 4, ReadoutMostDecimals);
+    const auto scientific = [](const fractal::BigFloat& magnitude) {
+        const double log = magnitude.Log10();
+        const int exponent = static_cast<int>(std::floor(log));
+        return QStringLiteral("%1 × 10^%2").arg(std::pow(10.0, log - exponent), 0, 'f', 2).arg(exponent);
+    };
+    // Far out of the set (only a hand-written place goes there) the digits
+    // before the point would fill the line, and a double overflows.
+    const fractal::BigFloat far(FarReadout, width.Precision());
+    const auto decimal = [&](const fractal::BigFloat& value) {
+        if (value.Abs() >= far) {
+            const bool negative = value < fractal::BigFloat(0.0, value.Precision());
+            return (negative ? QStringLiteral("-") : QString()) + scientific(value.Abs());
+        }
+        // A view deeper than the digits shown says so.
+        const bool cut = decimals == ReadoutMostDecimals;
+        return QString::fromStdString(value.ToFixed(decimals)) + (cut ? QStringLiteral("…") : QString());
+    };
+    QString widthText;
+    if (width.IsZero())
+        widthText = QStringLiteral("0");
+    else if (widthLog >= -3.0 && width < far)
+        widthText = QString::number(width.ToDouble(), 'g', 4);
+    else
+        widthText = scientific(width);
+    return tr("Centre %1 %2 %3i, width %4, %5 iterations")
+        .arg(decimal(centreX))
+        .arg(centreY < fractal::BigFloat(0.0, centreY.Precision()) ? QStringLiteral("−") : QStringLiteral("+"))
+        .arg(decimal(centreY.Abs()))
+        .arg(widthText)
+        .arg(QLocale().toString(maxIterations_));
+}
+
+void ViewExplorer::ApplyAccuracy()
+{
+    if (accuracyIndex_ >= 0 && accuracyIndex_ < AccuracyCount - 1)
+        maxIterations_ = IterationsByAccuracy[static_cast<std::size_t>(accuracyIndex_)];
+    else if (accuracyIndex_ == AutomaticAccuracy)
+        maxIterations_ = AutomaticIterations(view_);
+}
+
+void ViewExplorer::StartRender(const fractal::DeepView& view, std::vector<fractal::DeepView> history, bool hideBand,
+                               std::optional<int> iterations, const std::function<void()>& started,
+                               std::function<void()> finished)
+{
+    beforeRender_ = {view_, history_, screen_.band, screen_.progress, maxIterations_, screen_.picture, colours_};
+    view_ = view;
+    history_ = std::move(history);
+    if (hideBand)
+        screen_.HideBand();
+    if (iterations)
+        maxIterations_ = *iterations;
+    else
+        ApplyAccuracy();
+    screen_.picture.Clear();
+    colours_ = {};
+    screen_.ShowPicture();
+    screen_.SetProgress(0.0f);
+    renderFinished_ = std::move(finished);
+    started();
+    renderer_.Start(view_, maxIterations_,
+                    {.columnsReady =
+                         [this](int first, int count, const std::vector<fractal::Colour>& colours) {
+                             auto colour = colours.begin();
+                             for (int x = first; x < first + count; ++x) {
+                                 for (int y = 0; y < fractal::PictureSide; ++y, ++colour) {
+                                     screen_.picture.Set(x, y, *colour);
+                                     colours_.Set(x, y, *colour);
+                                 }
+                             }
+                             screen_.ShowPicture();
+                             // The bar still steps column by column, as it always has.
+                             for (int x = first; x < first + count; ++x)
+                                 screen_.SetProgress(ColumnProgress(x));
+                         },
+                     .finished =
+                         [this] {
+                             hasPicture_ = true;
+                             // A copy: what it starts may replace it.
+                             const std::function<void()> finished = renderFinished_;
+                             finished();
+                         }});
+}
+
+void ViewExplorer::CancelRender()
+{
+    renderer_.Cancel();
+    view_ = beforeRender_.view;
+    history_ = std::move(beforeRender_.history);
+    maxIterations_ = beforeRender_.maxIterations;
+    screen_.picture = std::move(beforeRender_.picture);
+    colours_ = std::move(beforeRender_.colours);
+    screen_.ShowPicture();
+    screen_.SetProgress(beforeRender_.progress);
+    screen_.SetBand(beforeRender_.band);
+}
+
+void ViewExplorer::SetFirstCorner(float x, float y)
+{
+    screen_.SetBand({true, QPointF(x, y), QPointF(x, y)});
+    firstCorner_ = fractal::ToPlane(view_, x, y);
+}
+
+void ViewExplorer::StretchBand(float x, float y)
+{
+    RubberBand band = screen_.band;
+    band.end = QPointF(x, y);
+    screen_.SetBand(band);
+}
+
+fractal::DeepView ViewExplorer::Magnification(float x, float y) const
+{
+    return fractal::Magnify(firstCorner_, fractal::ToPlane(view_, x, y));
+}

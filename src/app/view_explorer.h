@@ -1,0 +1,108 @@
+#pragma once
+
+#include "deep_view.h"
+#include "render.h"
+#include "render_runner.h"
+#include "screen.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// The Automatic accuracy: 100 iterations at the whole set's width and 300
+// more for each tenfold magnification, at most 1,000,000, so deeper views
+// keep their detail.
+inline constexpr int AutomaticBaseIterations = 100;
+inline constexpr int AutomaticIterationsPerDecade = 300;
+inline constexpr int AutomaticMostIterations = fractal::MostIterations;
+int AutomaticIterations(const fractal::DeepView& view);
+
+// Exploring the set: the view on screen and the views it replaced, the
+// accuracy and the iterations in force, the colour picture, the render in
+// flight and what Cancel brings back, and the corners of a magnification.
+// Where a gesture that changes the view belongs.
+class ViewExplorer
+{
+    // Its texts are the controller's, as they always were.
+    Q_DECLARE_TR_FUNCTIONS(Controller)
+
+public:
+    // Low, Medium, High, 1,000 to 1,000,000 iterations, and Automatic.
+    static constexpr int AccuracyCount = 8;
+    static constexpr int AutomaticAccuracy = AccuracyCount - 1;
+    // The iterations of each entry before Automatic, which follows the view.
+    static constexpr std::array<int, AccuracyCount - 1> IterationsByAccuracy{
+        10, 50, 100, 1'000, 10'000, 100'000, fractal::MostIterations};
+
+    ViewExplorer(Screen& screen, RenderRunner& renderer);
+    ~ViewExplorer();
+    ViewExplorer(const ViewExplorer&) = delete;
+    ViewExplorer& operator=(const ViewExplorer&) = delete;
+
+    // The accuracy list's selected index; takes effect with the next render.
+    void SetAccuracy(int index) { accuracyIndex_ = index; }
+    int MaxIterations() const { return maxIterations_; }
+
+    const fractal::DeepView& View() const { return view_; }
+    // The view in doubles; exact while doubles are enough for it.
+    fractal::View ViewInDoubles() const;
+    // The views the magnifications replaced, oldest first.
+    const std::vector<fractal::DeepView>& History() const { return history_; }
+    const fractal::ColourGrid& Colours() const { return colours_; }
+    // Whether a render has completed since the start, or since what an
+    // opening brought back.
+    bool HasPicture() const { return hasPicture_; }
+    void SetHasPicture(bool hasPicture) { hasPicture_ = hasPicture; }
+    // Where the view is: its centre, its width and the iterations.
+    QString Readout() const;
+
+    // Draws view from a cleared picture, column by column, with the accuracy
+    // taken now (or the iterations given), off the window's thread. started
+    // is called once the picture is cleared, before any column; finished
+    // once the picture is complete.
+    void StartRender(const fractal::DeepView& view, std::vector<fractal::DeepView> history, bool hideBand,
+                     std::optional<int> iterations, const std::function<void()>& started,
+                     std::function<void()> finished);
+    // Stops the render and brings back the view, the picture, the progress
+    // and the band it replaced.
+    void CancelRender();
+    void StopRendering() { renderer_.Cancel(); }
+
+    // The first corner stays the point it was in the view of its own press,
+    // even if the picture is redrawn since.
+    void SetFirstCorner(float x, float y);
+    void StretchBand(float x, float y);
+    // The view between the first corner and this second one.
+    fractal::DeepView Magnification(float x, float y) const;
+
+private:
+    void ApplyAccuracy();
+
+    Screen& screen_;
+    RenderRunner& renderer_;
+    int accuracyIndex_ = 1;
+    int maxIterations_ = 0;
+    fractal::DeepView view_;
+    fractal::DeepPoint firstCorner_;
+    std::vector<fractal::DeepView> history_;
+    bool hasPicture_ = false;
+    fractal::ColourGrid colours_;
+    std::function<void()> renderFinished_;
+
+    // What a render replaced, for Cancel to bring back.
+    struct BeforeRender
+    {
+        fractal::DeepView view;
+        std::vector<fractal::DeepView> history;
+        RubberBand band;
+        float progress = 0.0f;
+        int maxIterations = 0;
+        Picture picture;
+        fractal::ColourGrid colours;
+    };
+    BeforeRender beforeRender_;
+};
