@@ -135,8 +135,16 @@
         <translation>輪郭線上の点をクリックしてください</translation>
     </message>
     <message>
-        <source>Playing: step %1 of %2</source>
-        <translation>演奏中: %2 歩中 %1 歩目</translation>
+        <source>Playing: step %1 of %2 %3</source>
+        <translation>演奏中: %2 歩中 %1 歩目 (%3)</translation>
+    </message>
+    <message>
+        <source>on the MIDI port %1</source>
+        <translation>MIDIポート %1 で</translation>
+    </message>
+    <message>
+        <source>on the built-in synthesizer</source>
+        <translation>内蔵シンセサイザーで</translation>
     </message>
     <message>
         <source>Compose again for another start point, or draw a new picture</source>

@@ -61,7 +61,10 @@ QString Controller::StatusText() const
     case State::StartMissed:
         return tr("Click a point on the outline");
     case State::Playing:
-        return tr("Playing: step %1 of %2").arg(Player().Position()).arg(Player().Length());
+        return tr("Playing: step %1 of %2 %3")
+            .arg(Player().Position())
+            .arg(Player().Length())
+            .arg(performer_.PlaysOn());
     case State::Played:
         return tr("Compose again for another start point, or draw a new picture");
     case State::Rendering:

@@ -23,7 +23,7 @@ void PiecePerformer::Start(const std::vector<std::uint8_t>& notes, const music::
 {
     sequencer_.Start(notes, settings);
     // Without an output the piece still runs its course, silently.
-    pieceOutput_ = OpenExternalOutput();
+    pieceOutput_ = OpenExternalOutput(true);
     switch (pieceOutput_ ? music::OpenOutcome::Opened : music::OpenOutput(output_)) {
     case music::OpenOutcome::Opened:
         break;
@@ -64,7 +64,16 @@ void PiecePerformer::End()
     playing_ = false;
     timer_.SetEnabled(false);
     readinessCheck_.stop();
-    music::CloseOutput(pieceOutput_ ? *pieceOutput_ : output_);
+    music::MidiOut& played = pieceOutput_ ? *pieceOutput_ : output_;
+    if (&played == external_.get() && KeepsOwnPortOpen())
+        played.SilenceAll();
+    else if (&played == external_.get())
+        CloseExternalOutput();
+    else
+        music::CloseOutput(played);
+    // Chosen while the piece played, the own port opens now.
+    if (KeepsOwnPortOpen() && (!external_ || externalChoice_ != outputChoice_))
+        OpenExternalOutput(false);
 }
 
 void PiecePerformer::Shutdown()
@@ -73,8 +82,14 @@ void PiecePerformer::Shutdown()
     timer_.SetEnabled(false);
     readinessCheck_.stop();
     music::CloseOutput(output_);
+    CloseExternalOutput();
+}
+
+void PiecePerformer::CloseExternalOutput()
+{
     if (external_)
         music::CloseOutput(*external_);
+    externalOpen_ = false;
 }
 
 QString PiecePerformer::NoSoundSourceMessage() const
@@ -113,6 +128,27 @@ void PiecePerformer::ReportSilence(music::MidiOut::Readiness readiness)
     }
 }
 
+void PiecePerformer::SetOutputChoice(const OutputChoice& choice)
+{
+    if (choice == outputChoice_)
+        return;
+    outputChoice_ = choice;
+    // A piece that plays keeps its output; the next one opens the new choice.
+    if (playing_)
+        return;
+    CloseExternalOutput();
+    external_.reset();
+    if (KeepsOwnPortOpen())
+        OpenExternalOutput(false);
+}
+
+QString PiecePerformer::PlaysOn() const
+{
+    if (pieceOutput_ && pieceOutput_ == external_.get())
+        return tr("on the MIDI port %1").arg(QString::fromStdString(external_->SoundSource()));
+    return tr("on the built-in synthesizer");
+}
+
 music::SettingsFault PiecePerformer::SetMusicSettings(const music::MusicSettings& settings)
 {
     const music::SettingsFault fault = music::CheckSettings(settings);
@@ -128,17 +164,23 @@ std::string PiecePerformer::SoundFontPath() const
 }
 
 // The chosen output to another program, open; nothing for the built-in
-// synthesizer, or when the port cannot be reached, which the user is told.
-ExternalOutput* PiecePerformer::OpenExternalOutput()
+// synthesizer, or when the port cannot be reached, which the user is told
+// when a piece is to play on it.
+ExternalOutput* PiecePerformer::OpenExternalOutput(bool forPiece)
 {
     if (outputChoice_.kind == OutputChoice::Kind::BuiltIn)
         return nullptr;
     if (!external_ || externalChoice_ != outputChoice_) {
+        CloseExternalOutput();
         external_ = makeExternal_ ? makeExternal_(outputChoice_) : nullptr;
         externalChoice_ = outputChoice_;
     }
-    if (external_ && music::OpenOutput(*external_) == music::OpenOutcome::Opened)
+    if (external_ && (externalOpen_ || music::OpenOutput(*external_) == music::OpenOutcome::Opened)) {
+        externalOpen_ = true;
         return external_.get();
+    }
+    if (!forPiece)
+        return nullptr;
     const QString name = outputChoice_.kind == OutputChoice::Kind::Port ? QString::fromStdString(outputChoice_.port)
                                                                         : QString::fromLatin1(music::VirtualPortName);
     tell_(tr("The MIDI output %1 cannot be reached, so this piece plays on the built-in "

@@ -52,16 +52,24 @@ public:
     const music::MusicSettings& MusicSettings() const { return settings_; }
     std::string SoundFontPath() const;
 
-    void SetOutputChoice(const OutputChoice& choice) { outputChoice_ = choice; }
+    // Velmora's own port is there from the moment it is chosen, so other
+    // programs can be connected to it before a piece plays; it stays open
+    // between pieces until another output is chosen.
+    void SetOutputChoice(const OutputChoice& choice);
     const OutputChoice& CurrentOutputChoice() const { return outputChoice_; }
     void SetExternalOutputFactory(ExternalOutputFactory factory) { makeExternal_ = std::move(factory); }
+
+    // Where the piece that plays now sounds, in the user's words.
+    QString PlaysOn() const;
 
     const music::Sequencer& Player() const { return sequencer_; }
     MusicTimer& Timer() { return timer_; }
     const MusicTimer& Timer() const { return timer_; }
 
 private:
-    ExternalOutput* OpenExternalOutput();
+    ExternalOutput* OpenExternalOutput(bool forPiece);
+    void CloseExternalOutput();
+    bool KeepsOwnPortOpen() const { return outputChoice_.kind == OutputChoice::Kind::OwnPort; }
     QString NoSoundSourceMessage() const;
     void CheckReadiness();
     void ReportSilence(music::MidiOut::Readiness readiness);
@@ -79,6 +87,7 @@ private:
     // The output made for the choice it was made for, kept while the choice stays.
     std::unique_ptr<ExternalOutput> external_;
     OutputChoice externalChoice_;
+    bool externalOpen_ = false;
     // The output the current or last piece played on: output_ or external_.
     music::MidiOut* pieceOutput_ = nullptr;
 };

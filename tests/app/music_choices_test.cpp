@@ -191,6 +191,34 @@ TEST(MusicChoices, AnExternalPortHearsThePieceAndALostPortFallsBackToTheBuiltInS
     EXPECT_EQ(rig.output.Calls().back().kind, RecordingMidiOut::Kind::Close);
 }
 
+// Other programs can be wired to the own port before a piece plays, and the
+// status line says where the piece sounds.
+TEST(MusicChoices, TheOwnPortIsOpenFromItsChoiceToTheNextChoiceAndThePlayingLineNamesIt)
+{
+    PortState port;
+    ControllerRig rig;
+    Controller& c = rig.controller;
+    c.SetExternalOutputFactory([&port](const OutputChoice&) { return std::make_unique<FakePort>(port); });
+    const auto kinds = [&port] {
+        std::vector<RecordingMidiOut::Kind> kinds;
+        for (const auto& call : port.heard.Calls())
+            kinds.push_back(call.kind);
+        return kinds;
+    };
+    c.SetOutputChoice(OwnPortOutput);
+    ASSERT_FALSE(kinds().empty());
+    EXPECT_EQ(kinds().back(), RecordingMidiOut::Kind::Open) << "open as soon as it is chosen";
+    rig.StartPiece();
+    EXPECT_TRUE(c.StatusText().endsWith(QStringLiteral("on the MIDI port Synth"))) << c.StatusText().toStdString();
+    rig.PlayToEnd();
+    EXPECT_NE(kinds().back(), RecordingMidiOut::Kind::Close) << "still open after the piece";
+    c.SetOutputChoice(BuiltInOutput);
+    EXPECT_EQ(kinds().back(), RecordingMidiOut::Kind::Close) << "closed once another output is chosen";
+    c.Compose();
+    c.Press(398, 0);
+    EXPECT_TRUE(c.StatusText().endsWith(QStringLiteral("on the built-in synthesizer"))) << c.StatusText().toStdString();
+}
+
 } // namespace
 
 TEST(MusicChoices, AFailedAudioExportSaysWhereAndWhy)
