@@ -577,8 +577,8 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
         <translation>%1 はどこにもつながっていないシンボリックリンクです。リンクを削除するか、別の名前を選んでください。</translation>
     </message>
     <message>
-        <source>The window needs a graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set); --picture and --midi work without one.</source>
-        <translation>ウィンドウにはグラフィカルセッションが必要です(DISPLAY も WAYLAND_DISPLAY も設定されていません)。--picture と --midi はなくても動作します。</translation>
+        <source>The window needs a graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set); --picture, --midi and --audio work without one.</source>
+        <translation>ウィンドウにはグラフィカルセッションが必要です(DISPLAY も WAYLAND_DISPLAY も設定されていません)。--picture、--midi、--audio はなくても動作します。</translation>
     </message>
     <message>
         <source>--%1 needs the name of a file to write</source>
@@ -609,6 +609,10 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
         <translation>場所の曲を &lt;file&gt; に書き出して終了します。</translation>
     </message>
     <message>
+        <source>Render the place&apos;s piece to &lt;file&gt; (.wav, .flac or .ogg) and exit.</source>
+        <translation>場所の曲を &lt;file&gt; (.wav、.flac、.ogg) に音声として書き出して終了します。</translation>
+    </message>
+    <message>
         <source>A place to open: a place file, or a picture or piece Velmora saved.</source>
         <translation>開く場所: 場所のファイル、またはVelmoraが保存した画像か曲。</translation>
     </message>
@@ -617,8 +621,8 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
         <translation>一度に開ける場所は一つだけです</translation>
     </message>
     <message>
-        <source>--picture and --midi need a place to render</source>
-        <translation>--picture と --midi には描く場所が必要です</translation>
+        <source>--picture, --midi and --audio need a place to render</source>
+        <translation>--picture、--midi、--audio には描く場所が必要です</translation>
     </message>
 </context>
 </TS>

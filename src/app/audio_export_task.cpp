@@ -45,15 +45,25 @@ AudioExportTask::AudioExportTask(std::vector<std::uint8_t> notes, const music::M
 
 QString AudioExportTask::FailureMessage() const
 {
-    if (!finished_)
-        return {};
-    const QString reason = FaultText(outcome_.fault, QString::fromStdString(soundFontPath_));
+    const QString reason = Reason(QLatin1Char('\n'));
     if (reason.isEmpty())
         return {};
-    QString text = QCoreApplication::translate("MainWindow", "The audio could not be exported.") + QLatin1Char('\n')
-                   + QDir::toNativeSeparators(path_) + QLatin1Char('\n') + reason;
+    return QCoreApplication::translate("MainWindow", "The audio could not be exported.") + QLatin1Char('\n')
+           + QDir::toNativeSeparators(path_) + QLatin1Char('\n') + reason;
+}
+
+QString AudioExportTask::FailureReason() const
+{
+    return Reason(QLatin1Char(' '));
+}
+
+QString AudioExportTask::Reason(QChar beforeDetail) const
+{
+    if (!finished_)
+        return {};
+    QString reason = FaultText(outcome_.fault, QString::fromStdString(soundFontPath_));
     // The system's words, where there are any; a SoundFont's detail is its path, named already.
-    if (!outcome_.detail.empty() && outcome_.fault != music::AudioExportFault::NoSoundFont)
-        text += QLatin1Char('\n') + QString::fromStdString(outcome_.detail);
-    return text;
+    if (!reason.isEmpty() && !outcome_.detail.empty() && outcome_.fault != music::AudioExportFault::NoSoundFont)
+        reason += beforeDetail + QString::fromStdString(outcome_.detail);
+    return reason;
 }

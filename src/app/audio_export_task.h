@@ -27,8 +27,12 @@ public:
     // Once finished: what went wrong, in the user's words; nothing when the
     // file was written or the export was cancelled.
     QString FailureMessage() const;
+    // The same without the heading and the path, on one line, for the command line.
+    QString FailureReason() const;
 
 private:
+    QString Reason(QChar beforeDetail) const;
+
     QString path_;
     std::string soundFontPath_;
     std::atomic<double> fraction_{0.0};

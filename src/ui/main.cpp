@@ -1,7 +1,9 @@
+#include "audio_export_task.h"
 #include "controller.h"
 #include "file_writing.h"
 #include "fluid_synth_output.h"
 #include "language.h"
+#include "library_messages.h"
 #include "main_window.h"
 #include "picture_view.h"
 #include "place.h"
@@ -11,14 +13,18 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QSettings>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <thread>
 
 #ifndef VELMORA_UI_LANGUAGE
 #define VELMORA_UI_LANGUAGE "English"
@@ -45,7 +51,8 @@ bool Headless(int argc, char* argv[])
 {
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        for (const std::string_view option : {"-h", "--help", "--help-all", "-v", "--version", "--picture", "--midi"}) {
+        for (const std::string_view option : {"-h", "--help", "--help-all", "-v", "--version", "--picture", "--midi",
+                                                "--audio"}) {
             if (argument == option || (argument.starts_with(option) && argument.size() > option.size()
                                        && argument[option.size()] == '='))
                 return true;
@@ -68,21 +75,50 @@ int Fail(const QString& message)
     return 1;
 }
 
+// How often a render to a sound file is looked at for its end or a quit signal.
+constexpr std::chrono::milliseconds AudioPoll{20};
+
+// Renders the piece as Export Audio does. A quit signal cancels the render,
+// which leaves no file, and then acts as it would have.
+int WriteAudio(const Controller& controller, const QString& audioPath)
+{
+    if (const QFileInfo existing(audioPath); existing.exists() && !existing.isFile())
+        return Fail(QCoreApplication::translate("main", "%1: %2")
+                        .arg(audioPath, WriteFailureMessage({WriteFailure::Step::NotARegularFile})));
+    std::optional<int> arrived;
+    QString failure;
+    {
+        QuitSignals held;
+        AudioExportTask task(controller.Piece(), controller.PieceSettings(), controller.SoundFontPath(), audioPath);
+        while (!task.Finished()) {
+            if (!arrived && (arrived = held.Take()))
+                task.Cancel();
+            std::this_thread::sleep_for(AudioPoll);
+        }
+        failure = task.FailureReason();
+    }
+    if (arrived)
+        std::raise(*arrived);
+    if (!failure.isEmpty())
+        return Fail(QCoreApplication::translate("main", "%1: %2").arg(audioPath, failure));
+    return 0;
+}
+
 // Renders the place, and its piece, into files, as the window would save them.
-int WriteFiles(const QString& placePath, const QString& picturePath, const QString& midiPath)
+int WriteFiles(const QString& placePath, const QString& picturePath, const QString& midiPath, const QString& audioPath)
 {
     const auto read = ReadPlaceAt(placePath);
     if (const auto* error = std::get_if<QString>(&read))
         return Fail(QCoreApplication::translate("main", "%1: %2").arg(placePath, *error));
     const Place& place = std::get<Place>(read);
     // The window asks before it replaces such a link; a command line cannot ask.
-    for (const QString& path : {picturePath, midiPath}) {
+    for (const QString& path : {picturePath, midiPath, audioPath}) {
         if (!path.isEmpty() && IsDanglingLink(path))
             return Fail(QCoreApplication::translate("main", "%1 is a symbolic link that leads nowhere; remove it or "
                                                             "choose another name.")
                             .arg(path));
     }
-    if (!midiPath.isEmpty() && !place.start)
+    if ((!midiPath.isEmpty() || !audioPath.isEmpty()) && !place.start)
         return Fail(QCoreApplication::translate("main", "%1 keeps no start cell, so it has no piece to write.")
                         .arg(placePath));
     SilentOutput output;
@@ -107,6 +143,10 @@ int WriteFiles(const QString& placePath, const QString& picturePath, const QStri
         const QByteArray midi(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
         if (const auto failure = WithQuitSignalsHeld([&] { return WriteFileAtomically(midiPath, midi); }))
             return Fail(QCoreApplication::translate("main", "%1: %2").arg(midiPath, WriteFailureMessage(*failure)));
+    }
+    if (!audioPath.isEmpty()) {
+        if (const int status = WriteAudio(controller, audioPath); status != 0)
+            return status;
     }
     controller.Quit();
     return 0;
@@ -135,8 +175,8 @@ int main(int argc, char* argv[])
     UseLanguage(*application, ChooseLanguage(QLocale::system(), VELMORA_UI_LANGUAGE));
     if (windowCannotOpen)
         return Fail(QCoreApplication::translate("main", "The window needs a graphical session (neither DISPLAY nor "
-                                                        "WAYLAND_DISPLAY is set); --picture and --midi work without "
-                                                        "one."));
+                                                        "WAYLAND_DISPLAY is set); --picture, --midi and --audio work "
+                                                        "without one."));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -149,26 +189,37 @@ int main(int argc, char* argv[])
     const QCommandLineOption midi(QStringLiteral("midi"),
                                   QCoreApplication::translate("main", "Write the place's piece to <file> and exit."),
                                   QStringLiteral("file"));
+    const QCommandLineOption audio(
+        QStringLiteral("audio"),
+        QCoreApplication::translate("main", "Render the place's piece to <file> (.wav, .flac or .ogg) and exit."),
+        QStringLiteral("file"));
     parser.addOption(picture);
     parser.addOption(midi);
+    parser.addOption(audio);
+    const QCommandLineOption verbose(
+        QStringLiteral("verbose"),
+        QCoreApplication::translate("main", "Show what the sound and MIDI libraries report, not only the system log."));
+    parser.addOption(verbose);
     parser.addPositionalArgument(
         QStringLiteral("place"),
         QCoreApplication::translate("main", "A place to open: a place file, or a picture or piece Velmora saved."),
         QStringLiteral("[place]"));
     parser.process(*application);
+    music::RouteLibraryMessages(parser.isSet(verbose) ? music::LibraryMessages::Terminal
+                                                      : music::LibraryMessages::SystemLog);
     const QStringList places = parser.positionalArguments();
     if (places.size() > 1)
         return Fail(QCoreApplication::translate("main", "only one place can be opened at a time"));
 
-    for (const QCommandLineOption* output : {&picture, &midi}) {
+    for (const QCommandLineOption* output : {&picture, &midi, &audio}) {
         if (parser.isSet(*output) && parser.value(*output).isEmpty())
             return Fail(QCoreApplication::translate("main", "--%1 needs the name of a file to write")
                             .arg(output->names().front()));
     }
-    if (parser.isSet(picture) || parser.isSet(midi)) {
+    if (parser.isSet(picture) || parser.isSet(midi) || parser.isSet(audio)) {
         if (places.isEmpty())
-            return Fail(QCoreApplication::translate("main", "--picture and --midi need a place to render"));
-        return WriteFiles(places.front(), parser.value(picture), parser.value(midi));
+            return Fail(QCoreApplication::translate("main", "--picture, --midi and --audio need a place to render"));
+        return WriteFiles(places.front(), parser.value(picture), parser.value(midi), parser.value(audio));
     }
 
     // Starts loading the SoundFont in the background, so the first piece need not wait.
