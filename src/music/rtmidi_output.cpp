@@ -16,6 +16,8 @@
 #include <string_view>
 #include <thread>
 
+#include <unistd.h>
+
 namespace music {
 
 namespace {
@@ -55,9 +57,23 @@ void RecordFailure(RtMidiError::Type type, const std::string&, void* failed)
         static_cast<std::atomic<bool>*>(failed)->store(true);
 }
 
+// The library prints to the terminal when its client cannot start, before
+// an error callback can be set: what it would try is tried first, quietly.
+bool CanStart(ExternalMidiApi api)
+{
+    if (api == ExternalMidiApi::AlsaSequencer)
+        return ::access("/dev/snd/seq", R_OK | W_OK) == 0;
+    jack_client_t* probe = jack_client_open("Velmora probe", JackNoStartServer, nullptr);
+    if (probe)
+        jack_client_close(probe);
+    return probe != nullptr;
+}
+
 // A client of the API; nothing when the API cannot start.
 std::unique_ptr<RtMidiOut> MakeClient(ExternalMidiApi api, std::atomic<bool>& failed)
 {
+    if (!CanStart(api))
+        return nullptr;
     try {
         auto client = std::make_unique<RtMidiOut>(ToRtMidi(api), ExternalClientName);
         // A library built without the API falls back to another one.
