@@ -613,6 +613,10 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
         <translation>場所の曲を &lt;file&gt; (.wav、.flac、.ogg) に音声として書き出して終了します。</translation>
     </message>
     <message>
+        <source>Show what the sound and MIDI libraries report, not only the system log.</source>
+        <translation>音声と MIDI のライブラリが報告する内容を、システムログだけでなく端末にも表示します。</translation>
+    </message>
+    <message>
         <source>A place to open: a place file, or a picture or piece Velmora saved.</source>
         <translation>開く場所: 場所のファイル、またはVelmoraが保存した画像か曲。</translation>
     </message>
