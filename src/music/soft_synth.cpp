@@ -1,5 +1,7 @@
 #include "soft_synth.h"
 
+#include "peak_limiter.h"
+
 #include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 
@@ -31,6 +33,7 @@ void QuietLibraries()
 // Pulse first: PipeWire desktops serve it too, and it shares the card with
 // other programs; ALSA when no sound server runs.
 constexpr std::array<const char*, 2> AudioDrivers{"pulseaudio", "alsa"};
+constexpr int StereoChannels = 2;
 
 } // namespace
 
@@ -51,6 +54,23 @@ SoftSynth::SoftSynth(const std::string& soundFontPath)
         soundFont_ = fluid_synth_sfload(synth_, soundFontPath.c_str(), 1);
     if (soundFont_ == FLUID_FAILED)
         soundFont_ = -1;
+}
+
+// Instead of its own output, the driver plays what passed the limiter.
+int SoftSynth::PlayPeriod(void* self, int frames, int, float*[], int outCount, float* out[])
+{
+    auto& synth = *static_cast<SoftSynth*>(self);
+    if (outCount < StereoChannels)
+        return FLUID_FAILED;
+    // The synthesizer adds to what it is given, and drivers may hand over
+    // something other than silence.
+    for (int channel = 0; channel < StereoChannels; ++channel)
+        std::fill(out[channel], out[channel] + frames, 0.0f);
+    // Reverb and chorus mixed into the same two buffers, as the plain driver would.
+    float* effects[StereoChannels] = {out[0], out[1]};
+    const int result = fluid_synth_process(synth.synth_, frames, StereoChannels, effects, StereoChannels, out);
+    synth.liveLimiter_->ProcessPlanar(out, frames);
+    return result;
 }
 
 SoftSynth::~SoftSynth()
@@ -150,9 +170,10 @@ bool SoftSynth::StartAudio()
         return true;
     if (!synth_)
         return false;
+    liveLimiter_ = std::make_unique<PeakLimiter>(SampleRate(), StereoChannels);
     for (const char* name : AudioDrivers) {
         fluid_settings_setstr(settings_, "audio.driver", name);
-        driver_ = new_fluid_audio_driver(settings_, synth_);
+        driver_ = new_fluid_audio_driver2(settings_, &SoftSynth::PlayPeriod, this);
         if (driver_)
             return true;
     }

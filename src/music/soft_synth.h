@@ -3,6 +3,7 @@
 #include "midi_message.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 typedef struct _fluid_hashtable_t fluid_settings_t;
@@ -10,6 +11,8 @@ typedef struct _fluid_synth_t fluid_synth_t;
 typedef struct _fluid_audio_driver_t fluid_audio_driver_t;
 
 namespace music {
+
+class PeakLimiter;
 
 inline constexpr int SynthSampleRate = 44100;
 
@@ -41,7 +44,8 @@ public:
     // Brings the effects back after SilenceAll; only while no audio runs.
     void RestoreEffects();
 
-    // Starts sound output on the desktop's sound server, else ALSA.
+    // Starts sound output on the desktop's sound server, else ALSA, through
+    // a peak limiter, so that loud chords never clip.
     bool StartAudio();
     void StopAudio();
 
@@ -51,10 +55,15 @@ public:
     void RenderInterleaved(float* stereo, int frames);
 
 private:
+    // What the sound driver calls for each period of sound.
+    static int PlayPeriod(void* self, int frames, int effectCount, float* effects[], int outCount, float* out[]);
+
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
     fluid_audio_driver_t* driver_ = nullptr;
     int soundFont_ = -1;
+    // Used only by the driver's thread while the driver runs.
+    std::unique_ptr<PeakLimiter> liveLimiter_;
 };
 
 } // namespace music
