@@ -17,6 +17,8 @@ program_packages=(
   qt6-translations-l10n
   libfluidsynth-dev fluid-soundfont-gm
   libasound2-dev libsndfile1-dev librtmidi-dev
+  # Exported audio is brought to a shared loudness (EBU R128).
+  libebur128-dev
   # JACK 2 and its headers in one go: the headers alone would swap out the
   # JACK 1 ones that libfluidsynth-dev came with, the server alone removes them.
   jackd2 libjack-jackd2-dev
@@ -28,6 +30,8 @@ test_packages=(
   libgtest-dev libbenchmark-dev
   # The smoke test: a virtual X server, real clicks, screenshots.
   xvfb xdotool imagemagick
+  # bench/loudness_report.sh records the live sound from a private sound server.
+  pulseaudio pulseaudio-utils
   # Exported MIDI files are read back by an implementation that is not ours.
   python3 python3-mido
   # The Debian package test: dpkg-shlibdeps and the checkers.

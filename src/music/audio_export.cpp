@@ -1,6 +1,7 @@
 #include "audio_export.h"
 
 #include "file_replacement.h"
+#include "loudness.h"
 #include "soft_synth.h"
 
 #include <sndfile.h>
@@ -18,6 +19,8 @@ namespace {
 
 // The lanes meet after every second of sound.
 constexpr std::int64_t ChunkFrames = AudioSampleRate;
+// The share of the progress the rendering takes; levelling and encoding the rest.
+constexpr double RenderingShare = 0.8;
 constexpr unsigned MaxLanes = 4;
 constexpr int KeysPerChannel = 128;
 static_assert(AudioSampleRate == SynthSampleRate, "the file's rate is the synthesizer's");
@@ -187,7 +190,7 @@ std::optional<AudioFormat> AudioFormatFor(const std::filesystem::path& target)
 
 AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int endStep, int stepMilliseconds,
                                const std::string& soundFontPath, const std::filesystem::path& target,
-                               const AudioProgress& progress, std::stop_token stop)
+                               const AudioProgress& progress, std::stop_token stop, AudioLevel level)
 {
     const std::optional<AudioFormat> format = AudioFormatFor(target);
     if (!format)
@@ -230,38 +233,47 @@ AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int en
     sound.file = sf_open_fd(file.Descriptor(), SFM_WRITE, &info, SF_FALSE);
     if (!sound.file)
         return {AudioExportFault::CannotCreate, sf_strerror(nullptr)};
-    // Loud chords clip rather than wrap around in the integer formats.
+    // Past the limiter nothing reaches full scale; were it to, it would clip rather than wrap around.
     sf_command(sound.file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
 
-    // Each second of sound is encoded while the next one renders.
-    std::vector<float> pending;
-    bool writeFailed = false;
-    auto encode = [&] {
-        const auto frames = static_cast<sf_count_t>(pending.size() / AudioChannels);
-        writeFailed = writeFailed || sf_writef_float(sound.file, pending.data(), frames) != frames;
-    };
+    // The whole piece is rendered before any of it is written: how loud it
+    // is, and so the gain it needs, is known only at its end.
+    std::vector<float> rendering;
+    rendering.reserve(static_cast<std::size_t>(totalFrames) * AudioChannels);
     for (std::int64_t rendered = 0; rendered < totalFrames;) {
         if (stop.stop_requested())
             return {AudioExportFault::Cancelled, {}};
         const std::int64_t end = std::min(rendered + ChunkFrames, totalFrames);
-        {
-            std::jthread encoder;
-            if (!pending.empty())
-                encoder = std::jthread(encode);
-            std::vector<float>& chunk = ensemble.RenderUntil(end);
-            if (encoder.joinable())
-                encoder.join();
-            pending.swap(chunk);
-        }
-        if (writeFailed)
-            return {AudioExportFault::WriteFailed, sf_strerror(sound.file)};
+        const std::vector<float>& chunk = ensemble.RenderUntil(end);
+        rendering.insert(rendering.end(), chunk.begin(), chunk.end());
         rendered = end;
         if (progress)
-            progress(static_cast<double>(rendered) / static_cast<double>(totalFrames));
+            progress(RenderingShare * static_cast<double>(rendered) / static_cast<double>(totalFrames));
     }
-    encode();
+    const Levelling levelling = level == AudioLevel::Normalised
+                                    ? NormalisingLevelling(rendering, AudioChannels, AudioSampleRate)
+                                    : Levelling{};
+    const std::size_t frames = rendering.size() / AudioChannels;
+    std::size_t written = 0;
+    bool writeFailed = false;
+    const bool whole = Level(rendering, AudioChannels, AudioSampleRate, levelling,
+                             [&](const float* samples, std::size_t count) {
+                                 if (stop.stop_requested())
+                                     return false;
+                                 const auto wanted = static_cast<sf_count_t>(count);
+                                 writeFailed = sf_writef_float(sound.file, samples, wanted) != wanted;
+                                 written += count;
+                                 if (progress && !writeFailed)
+                                     progress(written == frames ? 1.0
+                                                                : RenderingShare + (1 - RenderingShare)
+                                                                                       * static_cast<double>(written)
+                                                                                       / static_cast<double>(frames));
+                                 return !writeFailed;
+                             });
     if (writeFailed)
         return {AudioExportFault::WriteFailed, sf_strerror(sound.file)};
+    if (!whole)
+        return {AudioExportFault::Cancelled, {}};
 
     if (std::string error = sound.Close(); !error.empty())
         return {AudioExportFault::WriteFailed, error};
@@ -272,10 +284,10 @@ AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int en
 
 AudioExportOutcome ExportPieceAudio(const std::vector<std::uint8_t>& notes, const MusicSettings& settings,
                                     const std::string& soundFontPath, const std::filesystem::path& target,
-                                    const AudioProgress& progress, std::stop_token stop)
+                                    const AudioProgress& progress, std::stop_token stop, AudioLevel level)
 {
     return ExportAudio(PieceMessages(notes, settings), PieceEndStep(notes), settings.stepMilliseconds, soundFontPath,
-                       target, progress, stop);
+                       target, progress, stop, level);
 }
 
 } // namespace music

@@ -44,19 +44,27 @@ struct AudioExportOutcome
 // Called now and then with the share rendered so far, 0 to 1.
 using AudioProgress = std::function<void(double fraction)>;
 
+// How loud the file is: brought to TargetLoudness with its true peak at or
+// below TargetTruePeak (loudness.h), or as the synthesizer plays it. Either
+// way a limiter keeps it from clipping.
+enum class AudioLevel { Normalised, AsPlayed };
+
 // Renders the messages offline with a fresh synthesizer and the SoundFont,
 // as fast as the machine allows: each message at step x stepMilliseconds,
 // every note released at endStep (never before the last message's step),
 // then ReleaseTailMilliseconds more. The file appears complete under the
 // target's name or not at all: the sound goes to a temporary file in the
 // target's folder that is flushed to disk and renamed over the target.
+// The whole sound is held in memory until it is levelled and written.
 AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int endStep, int stepMilliseconds,
                                const std::string& soundFontPath, const std::filesystem::path& target,
-                               const AudioProgress& progress = {}, std::stop_token stop = {});
+                               const AudioProgress& progress = {}, std::stop_token stop = {},
+                               AudioLevel level = AudioLevel::Normalised);
 
 // A piece of these notes as playback with these settings sends it.
 AudioExportOutcome ExportPieceAudio(const std::vector<std::uint8_t>& notes, const MusicSettings& settings,
                                     const std::string& soundFontPath, const std::filesystem::path& target,
-                                    const AudioProgress& progress = {}, std::stop_token stop = {});
+                                    const AudioProgress& progress = {}, std::stop_token stop = {},
+                                    AudioLevel level = AudioLevel::Normalised);
 
 } // namespace music
