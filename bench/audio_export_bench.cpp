@@ -51,7 +51,8 @@ void ExportDefaultPiece(benchmark::State& state, const std::string& extension)
         }
     }
     const double pieceSeconds =
-        music::PieceEndStep(notes) * settings.stepMilliseconds / 1000.0 + music::ReleaseTailMilliseconds / 1000.0;
+        static_cast<double>(music::PieceEndStep(notes) * music::StepMicroseconds(settings)) / 1e6 +
+        music::ReleaseTailMilliseconds / 1000.0;
     state.counters["audio_s"] = pieceSeconds;
     // Seconds of sound per second of rendering (wall time).
     state.counters["x_real_time"] = benchmark::Counter(pieceSeconds * static_cast<double>(state.iterations()),

@@ -46,7 +46,7 @@ void PiecePerformer::Start(const std::vector<std::uint8_t>& notes, const music::
     for (const music::MidiMessage& message : music::PieceStartMessages(settings))
         pieceOutput_->Send(message);
     playing_ = true;
-    timer_.SetInterval(std::chrono::milliseconds(settings.stepMilliseconds));
+    timer_.SetInterval(std::chrono::microseconds(music::StepMicroseconds(settings)));
     timer_.SetEnabled(true);
 }
 

@@ -206,18 +206,73 @@ PlaceFailure UnknownName(std::string field, std::string choices)
     return failure;
 }
 
+// The tempo and note value, from "tempo" or, in places written before there
+// was one, from "stepMilliseconds": the tempo at which a step of the note
+// value (a sixteenth unless named) lasts that long.
+Failure ReadTiming(const QJsonObject& object, const std::string& path, music::MusicSettings& read)
+{
+    if (object.contains(QLatin1String(StepNoteField))) {
+        std::string choices;
+        const auto note = FindName(object.value(QLatin1String(StepNoteField)), music::StepNotes,
+                                   [](const music::StepNoteShape& shape) { return shape.id; }, choices);
+        if (!note)
+            return UnknownName(Path(path, StepNoteField), choices);
+        read.stepNote = music::StepNotes[*note].note;
+    }
+    const bool hasTempo = object.contains(QLatin1String(TempoField));
+    const bool hasStep = object.contains(QLatin1String(StepMillisecondsField));
+    // One timing only: a tempo beside the old step length is not part of a place.
+    if (hasTempo && hasStep)
+        return Fault(PlaceProblem::Unexpected, Path(path, TempoField));
+    if (hasStep) {
+        int step = 0;
+        if (auto failure = ReadWholeNumber(object.value(QLatin1String(StepMillisecondsField)),
+                                           Path(path, StepMillisecondsField), music::MinStepMilliseconds,
+                                           music::MaxStepMilliseconds, step))
+            return failure;
+        read.tempo = music::TempoForStep(step, read.stepNote);
+        // Only a named note value can put the tempo out of its range.
+        if (music::CheckTiming(read.tempo, read.stepNote) != music::SettingsFault::None)
+            return OutOfRange(Path(path, StepMillisecondsField),
+                              std::max<long long>(music::MinStepMilliseconds,
+                                                  music::StepMicroseconds(music::MaxTempo, read.stepNote) / 1000),
+                              std::min<long long>(music::MaxStepMilliseconds,
+                                                  music::StepMicroseconds(music::MinTempo, read.stepNote) / 1000));
+        return std::nullopt;
+    }
+    if (!hasTempo)
+        return Fault(PlaceProblem::Missing, Path(path, TempoField));
+    const QJsonValue tempo = object.value(QLatin1String(TempoField));
+    read.tempo = tempo.isDouble() ? tempo.toDouble() : 0;
+    if (music::CheckTiming(read.tempo, read.stepNote) != music::SettingsFault::None) {
+        const music::TempoRange range = music::TempoRangeFor(read.stepNote);
+        PlaceFailure failure = OutOfRange(Path(path, TempoField), std::llround(range.minimum),
+                                          std::llround(range.maximum));
+        failure.problem = PlaceProblem::NumberOutOfRange;
+        return failure;
+    }
+    return std::nullopt;
+}
+
 Failure ReadMusic(const QJsonValue& value, music::MusicSettings& settings)
 {
     const std::string path = MusicField;
     if (auto failure = CheckObject(value, path))
         return failure;
     const QJsonObject object = value.toObject();
-    if (auto failure = CheckFields(object, path,
-                                   {MusicNumbers[0].name, KeyField, ScaleField, MusicNumbers[1].name,
-                                    MusicNumbers[2].name, MusicNumbers[3].name, MusicNumbers[4].name}))
+    if (auto failure = CheckUnexpected(object, path,
+                                       {TempoField, StepNoteField, StepMillisecondsField, KeyField, ScaleField,
+                                        MusicNumbers[0].name, MusicNumbers[1].name, MusicNumbers[2].name,
+                                        MusicNumbers[3].name}))
+        return failure;
+    if (auto failure = CheckMissing(object, path,
+                                    {KeyField, ScaleField, MusicNumbers[0].name, MusicNumbers[1].name,
+                                     MusicNumbers[2].name, MusicNumbers[3].name}))
         return failure;
 
     music::MusicSettings read;
+    if (auto failure = ReadTiming(object, path, read))
+        return failure;
     for (const MusicNumber& number : MusicNumbers) {
         // Any whole number here; the ranges are the settings' own check below.
         const auto whole = WholeNumber(object.value(QLatin1String(number.name)));

@@ -69,6 +69,7 @@ enum class PlaceProblem {
     Reversed,          // field is greater than otherField
     TooDeep,           // the view needs more precision than a place can write
     OutOfRange,        // field: not a whole number from minimum to maximum
+    NumberOutOfRange,  // field: not a number (decimals allowed) from minimum to maximum
     UnknownName,       // field: none of choices
     PngWithoutPlace,
     PngEndsEarly,      // a PNG cut off before its IEND chunk

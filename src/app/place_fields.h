@@ -23,8 +23,7 @@ struct MusicNumber
     const char* name;
     music::NumberSetting setting;
 };
-constexpr std::array<MusicNumber, 5> MusicNumbers{{
-    {"stepMilliseconds", NumberSettingFor(music::SettingsFault::StepLength)},
+constexpr std::array<MusicNumber, 4> MusicNumbers{{
     {"melodyProgram", NumberSettingFor(music::SettingsFault::MelodyProgram)},
     {"chordProgram", NumberSettingFor(music::SettingsFault::ChordProgram)},
     {"melodyVolume", NumberSettingFor(music::SettingsFault::MelodyVelocity)},
@@ -39,6 +38,12 @@ constexpr char CellXField[] = "x";
 constexpr char CellYField[] = "y";
 constexpr char KeyField[] = "key";
 constexpr char ScaleField[] = "scale";
+// Beats a minute (decimals allowed) and the note value of a step, both
+// optional: a place without them has the step length in milliseconds, as
+// places were written before, and a step of a sixteenth.
+constexpr char TempoField[] = "tempo";
+constexpr char StepNoteField[] = "stepNote";
+constexpr char StepMillisecondsField[] = "stepMilliseconds";
 
 constexpr std::array<const char*, 4> CornerFields{"xMin", "xMax", "yMin", "yMax"};
 
@@ -46,6 +51,12 @@ inline std::string_view NameOf(music::Scale scale)
 {
     const auto shape = music::ShapeOf(scale);
     return shape ? shape->id : music::Scales.front().id;
+}
+
+inline std::string_view NameOf(music::StepNote note)
+{
+    const auto shape = music::ShapeOf(note);
+    return shape ? shape->id : music::StepNotes.front().id;
 }
 
 inline std::string_view NameOfKey(int key)

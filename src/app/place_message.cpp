@@ -99,6 +99,11 @@ QString Reason(const PlaceFailure& failure)
             .arg(Field(failure.field))
             .arg(failure.minimum)
             .arg(failure.maximum);
+    case PlaceProblem::NumberOutOfRange:
+        return QCoreApplication::translate("Place", "the field \"%1\" must be a number from %L2 to %L3.")
+            .arg(Field(failure.field))
+            .arg(failure.minimum)
+            .arg(failure.maximum);
     case PlaceProblem::UnknownName:
         return QCoreApplication::translate("Place", "the field \"%1\" must be one of %2.")
             .arg(Field(failure.field), QString::fromStdString(failure.choices));

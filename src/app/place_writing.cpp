@@ -12,6 +12,13 @@ using namespace place_fields;
 
 namespace {
 
+std::string Shortest(double value)
+{
+    std::array<char, 32> digits{};
+    const auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+    return error == std::errc() ? std::string(digits.data(), end) : std::string();
+}
+
 // A double view's corners in the fewest digits that read back as the same
 // doubles ("0.7", not "6.9999999999999996e-01"); a deeper view's in all the
 // digits its precision needs.
@@ -20,12 +27,7 @@ fractal::DeepViewText CornerTexts(const fractal::DeepView& view)
     const auto doubles = view.AsView();
     if (!doubles)
         return view.ToText();
-    const auto shortest = [](double value) {
-        std::array<char, 32> digits{};
-        const auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), value);
-        return error == std::errc() ? std::string(digits.data(), end) : std::string();
-    };
-    return {shortest(doubles->xMin), shortest(doubles->xMax), shortest(doubles->yMin), shortest(doubles->yMax)};
+    return {Shortest(doubles->xMin), Shortest(doubles->xMax), Shortest(doubles->yMin), Shortest(doubles->yMax)};
 }
 
 QByteArray Quoted(std::string_view text)
@@ -71,9 +73,14 @@ QByteArray PlaceToJson(const Place& place)
     const auto number = [&music](const MusicNumber& field) {
         return Member(field.name, QByteArray::number(music.*field.setting.member));
     };
-    line(Member(MusicField, Object({number(MusicNumbers[0]), Member(KeyField, Quoted(NameOfKey(music.key))),
-                                    Member(ScaleField, Quoted(NameOf(music.scale))), number(MusicNumbers[1]),
-                                    number(MusicNumbers[2]), number(MusicNumbers[3]), number(MusicNumbers[4])})),
+    // The tempo in the fewest digits that read back as the same double (75, 45.045045045045045).
+    const std::string tempo = Shortest(music.tempo);
+    line(Member(MusicField,
+                Object({Member(TempoField, QByteArray(tempo.data(), static_cast<qsizetype>(tempo.size()))),
+                        Member(StepNoteField, Quoted(NameOf(music.stepNote))),
+                        Member(KeyField, Quoted(NameOfKey(music.key))), Member(ScaleField, Quoted(NameOf(music.scale))),
+                        number(MusicNumbers[0]), number(MusicNumbers[1]), number(MusicNumbers[2]),
+                        number(MusicNumbers[3])})),
          true);
     return text + "}\n";
 }

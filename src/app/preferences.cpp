@@ -15,6 +15,9 @@ namespace {
 // A value no field accepts, for one that is missing or not a number.
 constexpr int Unreadable = -1;
 
+constexpr auto TempoKey = "music/tempo";
+constexpr auto StepNoteKey = "music/stepNote";
+// Written before there was a tempo: the step in milliseconds, of a sixteenth.
 constexpr auto StepKey = "music/stepMilliseconds";
 constexpr auto KeyKey = "music/key";
 constexpr auto ScaleKey = "music/scale";
@@ -37,6 +40,30 @@ int ReadInt(const QSettings& store, const char* key)
     bool ok = false;
     const int value = store.value(QLatin1String(key)).toInt(&ok);
     return ok ? value : Unreadable;
+}
+
+// The stored tempo, or the one a step stored in milliseconds gives.
+double ReadTempo(const QSettings& store, music::StepNote note)
+{
+    bool ok = false;
+    if (store.contains(QLatin1String(TempoKey))) {
+        const double tempo = store.value(QLatin1String(TempoKey)).toDouble(&ok);
+        return ok ? tempo : Unreadable;
+    }
+    const int step = ReadInt(store, StepKey);
+    return step >= music::MinStepMilliseconds && step <= music::MaxStepMilliseconds ? music::TempoForStep(step, note)
+                                                                                      : Unreadable;
+}
+
+music::StepNote ReadStepNote(const QSettings& store)
+{
+    if (!store.contains(QLatin1String(StepNoteKey)))
+        return music::DefaultStepNote;
+    const QString name = store.value(QLatin1String(StepNoteKey)).toString();
+    const auto found = std::find_if(music::StepNotes.begin(), music::StepNotes.end(), [&name](const auto& shape) {
+        return name == QLatin1String(shape.id.data(), static_cast<qsizetype>(shape.id.size()));
+    });
+    return found == music::StepNotes.end() ? static_cast<music::StepNote>(Unreadable) : found->note;
 }
 
 // Stored by its id, which stays readable in the file and survives a reordering.
@@ -91,8 +118,10 @@ QString SettingsFileMessage(const QString& path, SettingsFileFault fault)
 
 music::MusicSettings LoadMusicSettings(const QSettings& store)
 {
+    const music::StepNote note = ReadStepNote(store);
     music::MusicSettings settings{
-        .stepMilliseconds = ReadInt(store, StepKey),
+        .tempo = ReadTempo(store, note),
+        .stepNote = note,
         .key = ReadInt(store, KeyKey),
         .scale = ReadScale(store),
         .melodyProgram = ReadInt(store, MelodyProgramKey),
@@ -102,6 +131,13 @@ music::MusicSettings LoadMusicSettings(const QSettings& store)
     };
     // Each faulty field takes its default, the others are kept.
     const music::MusicSettings defaults;
+    if (!music::ShapeOf(settings.stepNote))
+        settings.stepNote = defaults.stepNote;
+    if (music::CheckTiming(settings.tempo, settings.stepNote) != music::SettingsFault::None)
+        settings.tempo = defaults.tempo;
+    // A tempo that fits no step of this note value takes the default step with it.
+    if (music::CheckTiming(settings.tempo, settings.stepNote) != music::SettingsFault::None)
+        settings.stepNote = defaults.stepNote;
     for (const music::NumberSetting& number : music::NumberSettings) {
         const int value = settings.*number.member;
         if (value < number.minimum || value > number.maximum)
@@ -114,7 +150,11 @@ music::MusicSettings LoadMusicSettings(const QSettings& store)
 
 void SaveMusicSettings(QSettings& store, const music::MusicSettings& settings)
 {
-    store.setValue(QLatin1String(StepKey), settings.stepMilliseconds);
+    store.setValue(QLatin1String(TempoKey), settings.tempo);
+    const auto note = music::ShapeOf(settings.stepNote);
+    store.setValue(QLatin1String(StepNoteKey),
+                   note ? QString::fromLatin1(note->id.data(), static_cast<qsizetype>(note->id.size())) : QString());
+    store.remove(QLatin1String(StepKey));
     store.setValue(QLatin1String(KeyKey), settings.key);
     const auto shape = music::ShapeOf(settings.scale);
     store.setValue(QLatin1String(ScaleKey),

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -170,9 +171,10 @@ struct SoundFile
     }
 };
 
-std::int64_t FrameOfStep(int step, int stepMilliseconds)
+// Floored, as whole milliseconds always were; a step may last a fraction of one.
+std::int64_t FrameOfStep(int step, double stepMilliseconds)
 {
-    return std::int64_t{std::max(step, 0)} * stepMilliseconds * AudioSampleRate / 1000;
+    return static_cast<std::int64_t>(std::floor(std::max(step, 0) * stepMilliseconds * AudioSampleRate / 1000));
 }
 
 } // namespace
@@ -188,7 +190,7 @@ std::optional<AudioFormat> AudioFormatFor(const std::filesystem::path& target)
     return std::nullopt;
 }
 
-AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int endStep, int stepMilliseconds,
+AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int endStep, double stepMilliseconds,
                                const std::string& soundFontPath, const std::filesystem::path& target,
                                const AudioProgress& progress, std::stop_token stop, AudioLevel level)
 {
@@ -286,8 +288,8 @@ AudioExportOutcome ExportPieceAudio(const std::vector<std::uint8_t>& notes, cons
                                     const std::string& soundFontPath, const std::filesystem::path& target,
                                     const AudioProgress& progress, std::stop_token stop, AudioLevel level)
 {
-    return ExportAudio(PieceMessages(notes, settings), PieceEndStep(notes), settings.stepMilliseconds, soundFontPath,
-                       target, progress, stop, level);
+    return ExportAudio(PieceMessages(notes, settings), PieceEndStep(notes),
+                       static_cast<double>(StepMicroseconds(settings)) / 1000, soundFontPath, target, progress, stop, level);
 }
 
 } // namespace music

@@ -56,7 +56,7 @@ enum class AudioLevel { Normalised, AsPlayed };
 // target's name or not at all: the sound goes to a temporary file in the
 // target's folder that is flushed to disk and renamed over the target.
 // The whole sound is held in memory until it is levelled and written.
-AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int endStep, int stepMilliseconds,
+AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int endStep, double stepMilliseconds,
                                const std::string& soundFontPath, const std::filesystem::path& target,
                                const AudioProgress& progress = {}, std::stop_token stop = {},
                                AudioLevel level = AudioLevel::Normalised);

@@ -1,6 +1,7 @@
 #include "midi_file.h"
 
 #include <algorithm>
+#include <cmath>
 #include <array>
 #include <optional>
 #include <stdexcept>
@@ -11,17 +12,12 @@ namespace music {
 
 namespace {
 
-// 192 ticks a step at 480 ticks per quarter note: a quarter note is 2.5
-// steps, so a step of n ms asks for a tempo of n x 2500 microseconds per
-// quarter note (200 ms: 500000, 120 beats a minute), and every step lands
-// exactly on its time whatever its length.
-constexpr std::uint16_t TicksPerQuarterNote = 480;
-constexpr std::uint64_t TicksPerStep = 192;
-constexpr std::uint32_t MicrosecondsPerQuarterNotePerStepMillisecond = 2500;
-static_assert(TicksPerQuarterNote * 1000 / TicksPerStep == MicrosecondsPerQuarterNotePerStepMillisecond);
-static_assert(double(TicksPerQuarterNote) / TicksPerStep == StepsPerBeat);
+// A tick is one division of a quarter note, so a step's note value is its
+// length in ticks.
+constexpr std::uint16_t TicksPerQuarterNote = QuarterNoteDivisions;
+constexpr double MicrosecondsPerMinute = 60e6;
 // Set Tempo holds three bytes.
-static_assert(std::uint64_t{MaxStepMilliseconds} * MicrosecondsPerQuarterNotePerStepMillisecond < (1u << 24));
+static_assert(MicrosecondsPerMinute / MinTempo < (1u << 24));
 
 constexpr int ChannelCount = 16;
 constexpr int NoteCount = 128;
@@ -135,15 +131,14 @@ std::string ChannelTrackName(int channel)
     return "Channel " + std::to_string(channel);
 }
 
-std::uint64_t TickOf(int step)
+std::uint64_t TickOf(int step, std::uint64_t ticksPerStep)
 {
-    return static_cast<std::uint64_t>(std::max(step, 0)) * TicksPerStep;
+    return static_cast<std::uint64_t>(std::max(step, 0)) * ticksPerStep;
 }
 
-TrackWriter TempoTrack(std::uint64_t endTick, int stepMilliseconds, std::string_view text)
+TrackWriter TempoTrack(std::uint64_t endTick, double beatsPerMinute, std::string_view text)
 {
-    const std::uint32_t tempo =
-        static_cast<std::uint32_t>(stepMilliseconds) * MicrosecondsPerQuarterNotePerStepMillisecond;
+    const auto tempo = static_cast<std::uint32_t>(std::llround(MicrosecondsPerMinute / beatsPerMinute));
     TrackWriter track;
     track.Meta(0, TrackNameMeta, "Velmora");
     if (!text.empty())
@@ -157,7 +152,8 @@ TrackWriter TempoTrack(std::uint64_t endTick, int stepMilliseconds, std::string_
     return track;
 }
 
-TrackWriter ChannelTrack(int channel, const std::vector<TimedMessage>& ordered, std::uint64_t endTick)
+TrackWriter ChannelTrack(int channel, const std::vector<TimedMessage>& ordered, std::uint64_t ticksPerStep,
+                         std::uint64_t endTick)
 {
     TrackWriter track;
     track.Meta(0, TrackNameMeta, ChannelTrackName(channel));
@@ -167,7 +163,7 @@ TrackWriter ChannelTrack(int channel, const std::vector<TimedMessage>& ordered, 
     for (const auto& [step, message] : ordered) {
         if (message.Channel() != channel)
             continue;
-        track.Channel(TickOf(step), message);
+        track.Channel(TickOf(step, ticksPerStep), message);
         const bool noteOn = message.Kind() == NoteOnKind;
         if (noteOn && message.data2 > 0)
             ++sounding[message.data1];
@@ -274,11 +270,12 @@ std::optional<std::span<const std::uint8_t>> FirstTrack(std::span<const std::uin
 
 } // namespace
 
-MidiFileOutcome MakeStandardMidiFile(const std::vector<TimedMessage>& messages, int endStep, int stepMilliseconds,
-                                     std::string_view text)
+MidiFileOutcome MakeStandardMidiFile(const std::vector<TimedMessage>& messages, int endStep, double tempo,
+                                     StepNote stepNote, std::string_view text)
 {
-    if (stepMilliseconds < MinStepMilliseconds || stepMilliseconds > MaxStepMilliseconds)
+    if (CheckTiming(tempo, stepNote) != SettingsFault::None)
         return {{}, MidiFileFault::InvalidStepLength};
+    const std::uint64_t ticksPerStep = static_cast<std::uint64_t>(ShapeOf(stepNote)->divisions);
     // A meta event's length is a variable-length quantity too.
     if (text.size() > LargestVariableLength)
         return {{}, MidiFileFault::TooLong};
@@ -288,20 +285,20 @@ MidiFileOutcome MakeStandardMidiFile(const std::vector<TimedMessage>& messages, 
 
     std::vector<TimedMessage> ordered = messages;
     std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const TimedMessage& a, const TimedMessage& b) { return TickOf(a.step) < TickOf(b.step); });
+                     [](const TimedMessage& a, const TimedMessage& b) { return std::max(a.step, 0) < std::max(b.step, 0); });
 
-    std::uint64_t endTick = TickOf(endStep);
+    std::uint64_t endTick = TickOf(endStep, ticksPerStep);
     std::array<bool, ChannelCount> channelUsed{};
     for (const auto& timed : ordered) {
-        endTick = std::max(endTick, TickOf(timed.step));
+        endTick = std::max(endTick, TickOf(timed.step, ticksPerStep));
         channelUsed[timed.message.Channel()] = true;
     }
 
     std::vector<TrackWriter> tracks;
-    tracks.push_back(TempoTrack(endTick, stepMilliseconds, text));
+    tracks.push_back(TempoTrack(endTick, tempo, text));
     for (int channel = 0; channel < ChannelCount; ++channel)
         if (channelUsed[channel])
-            tracks.push_back(ChannelTrack(channel, ordered, endTick));
+            tracks.push_back(ChannelTrack(channel, ordered, ticksPerStep, endTick));
     for (const auto& track : tracks)
         if (track.TooLong())
             return {{}, MidiFileFault::TooLong};
@@ -319,12 +316,13 @@ MidiFileOutcome MakeStandardMidiFile(const std::vector<TimedMessage>& messages, 
 MidiFileOutcome PieceMidiFile(const std::vector<std::uint8_t>& notes, const MusicSettings& settings,
                               std::string_view text)
 {
-    return MakeStandardMidiFile(PieceMessages(notes, settings), PieceEndStep(notes), settings.stepMilliseconds, text);
+    return MakeStandardMidiFile(PieceMessages(notes, settings), PieceEndStep(notes), settings.tempo, settings.stepNote,
+                                text);
 }
 
 std::vector<std::uint8_t> StandardMidiFile(const std::vector<TimedMessage>& messages, int endStep)
 {
-    MidiFileOutcome outcome = MakeStandardMidiFile(messages, endStep, StepMilliseconds);
+    MidiFileOutcome outcome = MakeStandardMidiFile(messages, endStep, DefaultTempo, DefaultStepNote);
     switch (outcome.fault) {
     case MidiFileFault::None:
         break;

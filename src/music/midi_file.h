@@ -18,7 +18,7 @@ enum class MidiFileFault {
     InvalidMessage,
     // Two events of a track too far apart for a MIDI delta time.
     TooLong,
-    // A step length outside MinStepMilliseconds..MaxStepMilliseconds.
+    // A tempo or note value that settings may not hold (CheckTiming).
     InvalidStepLength,
 };
 
@@ -32,10 +32,11 @@ struct MidiFileOutcome
 // then one track per channel that occurs, in channel order ("Melody" for
 // channel 0, "Chords" for channel 1, "Channel N" for any other 0-based N).
 //
-// A beat, as the file's tempo counts it, is a quarter note: 2.5 steps.
-inline constexpr double StepsPerBeat = 2.5;
-// One step is 192 ticks at 480 ticks per quarter note, and the tempo is set
-// so that a step lasts stepMilliseconds (200 ms: 120 beats a minute).
+// The file says what was played: 480 ticks per quarter note, a step as many
+// ticks as its note value has divisions (a sixteenth: 120), the tempo in
+// beats a minute as a Set Tempo of 60,000,000 / tempo microseconds per
+// quarter note, rounded, and 4/4 time, so a step lands on the grid of any
+// sequencer that reads the file.
 //
 // Every message sounds at its step's time; messages are kept in the given
 // order where steps are equal, and a negative step counts as step 0.
@@ -49,8 +50,8 @@ inline constexpr double StepsPerBeat = 2.5;
 // tempo track, after its name; without one the file is as it always was.
 //
 // A fault comes back as a value and no bytes.
-MidiFileOutcome MakeStandardMidiFile(const std::vector<TimedMessage>& messages, int endStep, int stepMilliseconds,
-                                     std::string_view text = {});
+MidiFileOutcome MakeStandardMidiFile(const std::vector<TimedMessage>& messages, int endStep, double tempo,
+                                     StepNote stepNote, std::string_view text = {});
 
 // A piece of these notes as playback with these settings sends it.
 MidiFileOutcome PieceMidiFile(const std::vector<std::uint8_t>& notes, const MusicSettings& settings = {},
@@ -62,7 +63,7 @@ MidiFileOutcome PieceMidiFile(const std::vector<std::uint8_t>& notes, const Musi
 // never taken for text. Nothing for bytes that are not a Standard MIDI File.
 std::vector<std::string> FirstTrackTexts(std::span<const std::uint8_t> file);
 
-// The same at the default step, for callers that treat a fault as a bug:
+// The same at the default tempo and note value, for callers that treat a fault as a bug:
 // throws std::invalid_argument for an invalid message and std::length_error
 // if two events of a track lie too far apart (about 77 hours).
 std::vector<std::uint8_t> StandardMidiFile(const std::vector<TimedMessage>& messages, int endStep);

@@ -86,9 +86,48 @@ inline constexpr std::array<std::string_view, ProgramCount> GeneralMidiProgramNa
     "Telephone Ring", "Helicopter", "Applause", "Gunshot",
 };
 
+// The note value a step lasts. The id names it in stored settings and in
+// places; divisions is its length in 480ths of a quarter note, which is also
+// its length in ticks of the MIDI file, so every step lands on the grid.
+enum class StepNote {
+    Quarter,
+    Eighth,
+    EighthTriplet,
+    Sixteenth,
+    SixteenthTriplet,
+    ThirtySecond,
+};
+
+inline constexpr int QuarterNoteDivisions = 480;
+
+struct StepNoteShape
+{
+    StepNote note;
+    std::string_view id;
+    int divisions;
+};
+
+inline constexpr std::array<StepNoteShape, 6> StepNotes{{
+    {StepNote::Quarter, "1/4", 480},
+    {StepNote::Eighth, "1/8", 240},
+    {StepNote::EighthTriplet, "1/8T", 160},
+    {StepNote::Sixteenth, "1/16", 120},
+    {StepNote::SixteenthTriplet, "1/16T", 80},
+    {StepNote::ThirtySecond, "1/32", 60},
+}};
+
+// The shape of a note value, or nothing for a value outside the enumeration.
+std::optional<StepNoteShape> ShapeOf(StepNote note);
+
+// A step may last 50 to 1000 ms whatever tempo and note value give it.
 inline constexpr int MinStepMilliseconds = 50;
 inline constexpr int MaxStepMilliseconds = 1000;
 inline constexpr int DefaultStepMilliseconds = 200;
+// Beats (quarter notes) a minute; sixteenths over this range step from 1000 ms down to 50 ms.
+inline constexpr double MinTempo = 15;
+inline constexpr double MaxTempo = 300;
+inline constexpr double DefaultTempo = 75;
+inline constexpr StepNote DefaultStepNote = StepNote::Sixteenth;
 // A note-on of velocity 0 is a note-off, so the quietest volume is 1.
 inline constexpr int MinVelocity = 1;
 inline constexpr int MaxVelocity = 127;
@@ -96,7 +135,8 @@ inline constexpr int MaxVelocity = 127;
 // How a piece sounds. The defaults are the program's original voice.
 struct MusicSettings
 {
-    int stepMilliseconds = DefaultStepMilliseconds;
+    double tempo = DefaultTempo;
+    StepNote stepNote = DefaultStepNote;
     int key = 0;  // semitones above C
     Scale scale = Scale::Major;
     int melodyProgram = 88;   // Pad 1 (new age)
@@ -110,7 +150,9 @@ struct MusicSettings
 // The first field out of its range, as a value a dialog can point at.
 enum class SettingsFault {
     None,
-    StepLength,
+    Tempo,
+    StepNote,
+    StepLength,  // tempo and note value together give a step outside 50..1000 ms
     Key,
     Scale,
     MelodyProgram,
@@ -128,8 +170,7 @@ struct NumberSetting
     int minimum;
     int maximum;
 };
-inline constexpr std::array<NumberSetting, 6> NumberSettings{{
-    {&MusicSettings::stepMilliseconds, SettingsFault::StepLength, MinStepMilliseconds, MaxStepMilliseconds},
+inline constexpr std::array<NumberSetting, 5> NumberSettings{{
     {&MusicSettings::key, SettingsFault::Key, 0, KeyCount - 1},
     {&MusicSettings::melodyProgram, SettingsFault::MelodyProgram, 0, ProgramCount - 1},
     {&MusicSettings::chordProgram, SettingsFault::ChordProgram, 0, ProgramCount - 1},
@@ -137,7 +178,28 @@ inline constexpr std::array<NumberSetting, 6> NumberSettings{{
     {&MusicSettings::chordVelocity, SettingsFault::ChordVelocity, MinVelocity, MaxVelocity},
 }};
 
-// The first number out of its range, then a scale outside the enumeration.
+// A step's length, rounded to the microsecond: exact for every tempo with
+// few decimals (75 beats a minute in sixteenths: 200000).
+std::int64_t StepMicroseconds(double tempo, StepNote note);
+inline std::int64_t StepMicroseconds(const MusicSettings& settings)
+{
+    return StepMicroseconds(settings.tempo, settings.stepNote);
+}
+// The tempo at which a step of this note value lasts this long.
+double TempoForStep(double stepMilliseconds, StepNote note);
+
+// The tempi at which a step of this note value stays within 50..1000 ms.
+struct TempoRange
+{
+    double minimum;
+    double maximum;
+};
+TempoRange TempoRangeFor(StepNote note);
+
+// Tempo, note value and step length first, in that order.
+SettingsFault CheckTiming(double tempo, StepNote note);
+
+// The timing, then the first number out of its range, then a scale outside the enumeration.
 SettingsFault CheckSettings(const MusicSettings& settings);
 inline bool IsValid(const MusicSettings& settings)
 {

@@ -1,9 +1,8 @@
 #include "music_settings_dialog.h"
 
-#include "midi_file.h"
-
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,7 +14,17 @@
 
 namespace {
 
-constexpr int MillisecondsPerMinute = 60'000;
+constexpr int TempoDecimals = 2;
+
+// The note values' names for the user, by their music::StepNote value.
+constexpr std::array<const char*, music::StepNotes.size()> StepNoteNames{
+    QT_TRANSLATE_NOOP("MusicSettingsDialog", "Quarter note (1/4)"),
+    QT_TRANSLATE_NOOP("MusicSettingsDialog", "Eighth note (1/8)"),
+    QT_TRANSLATE_NOOP("MusicSettingsDialog", "Eighth-note triplet (1/8T)"),
+    QT_TRANSLATE_NOOP("MusicSettingsDialog", "Sixteenth note (1/16)"),
+    QT_TRANSLATE_NOOP("MusicSettingsDialog", "Sixteenth-note triplet (1/16T)"),
+    QT_TRANSLATE_NOOP("MusicSettingsDialog", "Thirty-second note (1/32)"),
+};
 
 // The scales' names for the user, by their music::Scale value.
 constexpr std::array<const char*, music::Scales.size()> ScaleNames{
@@ -59,16 +68,32 @@ MusicSettingsDialog::MusicSettingsDialog(const music::MusicSettings& settings, Q
     : QDialog(parent)
 {
     setWindowTitle(tr("Music Settings"));
-    step_ = new QSpinBox;
-    step_->setRange(music::MinStepMilliseconds, music::MaxStepMilliseconds);
-    step_->setSuffix(tr(" ms"));
-    step_->setValue(settings.stepMilliseconds);
-    beats_ = new QLabel;
-    ShowBeats(settings.stepMilliseconds);
-    connect(step_, &QSpinBox::valueChanged, this, &MusicSettingsDialog::ShowBeats);
-    auto* tempo = new QHBoxLayout;
-    tempo->addWidget(step_);
-    tempo->addWidget(beats_);
+    stepNote_ = new QComboBox;
+    for (std::size_t i = 0; i < music::StepNotes.size(); ++i) {
+        stepNote_->addItem(tr(StepNoteNames[static_cast<std::size_t>(music::StepNotes[i].note)]));
+        if (music::StepNotes[i].note == settings.stepNote)
+            stepNote_->setCurrentIndex(static_cast<int>(i));
+    }
+    tempo_ = new QDoubleSpinBox;
+    tempo_->setDecimals(TempoDecimals);
+    tempo_->setSuffix(tr(" beats a minute"));
+    const music::TempoRange range = music::TempoRangeFor(ChosenStepNote());
+    tempo_->setRange(range.minimum, range.maximum);
+    tempo_->setValue(settings.tempo);
+    openedTempo_ = settings.tempo;
+    shownTempo_ = tempo_->value();
+    stepLength_ = new QLabel;
+    ShowStep();
+    // Each note value allows the tempi that keep a step within 50..1000 ms.
+    connect(stepNote_, &QComboBox::currentIndexChanged, this, [this] {
+        const music::TempoRange allowed = music::TempoRangeFor(ChosenStepNote());
+        tempo_->setRange(allowed.minimum, allowed.maximum);
+        ShowStep();
+    });
+    connect(tempo_, &QDoubleSpinBox::valueChanged, this, &MusicSettingsDialog::ShowStep);
+    auto* step = new QHBoxLayout;
+    step->addWidget(stepNote_);
+    step->addWidget(stepLength_);
 
     key_ = new QComboBox;
     for (const std::string_view name : music::KeyNames)
@@ -86,7 +111,8 @@ MusicSettingsDialog::MusicSettingsDialog(const music::MusicSettings& settings, Q
     chordVelocity_ = MakeVelocityBox(settings.chordVelocity);
 
     auto* form = new QFormLayout;
-    form->addRow(tr("Step length"), tempo);
+    form->addRow(tr("Tempo"), tempo_);
+    form->addRow(tr("Step"), step);
     form->addRow(tr("Key"), key_);
     form->addRow(tr("Scale"), scale_);
     form->addRow(tr("Melody instrument"), melodyProgram_);
@@ -103,17 +129,27 @@ MusicSettingsDialog::MusicSettingsDialog(const music::MusicSettings& settings, Q
     layout->addWidget(buttons);
 }
 
-void MusicSettingsDialog::ShowBeats(int stepMilliseconds)
+music::StepNote MusicSettingsDialog::ChosenStepNote() const
 {
-    // The tempo the MIDI export and any DAW show: 120 at 200 ms a step.
-    const double beatMilliseconds = stepMilliseconds * music::StepsPerBeat;
-    beats_->setText(tr("%1 beats a minute").arg(QLocale().toString(MillisecondsPerMinute / beatMilliseconds, 'g', 4)));
+    return music::StepNotes[static_cast<std::size_t>(stepNote_->currentIndex())].note;
+}
+
+double MusicSettingsDialog::ChosenTempo() const
+{
+    return tempo_->value() == shownTempo_ ? openedTempo_ : tempo_->value();
+}
+
+void MusicSettingsDialog::ShowStep()
+{
+    const auto microseconds = static_cast<double>(music::StepMicroseconds(ChosenTempo(), ChosenStepNote()));
+    stepLength_->setText(tr("%1 ms a step").arg(QLocale().toString(microseconds / 1000, 'f', 1)));
 }
 
 music::MusicSettings MusicSettingsDialog::Settings() const
 {
     return {
-        .stepMilliseconds = step_->value(),
+        .tempo = ChosenTempo(),
+        .stepNote = ChosenStepNote(),
         .key = key_->currentIndex(),
         .scale = music::Scales[static_cast<std::size_t>(scale_->currentIndex())].scale,
         .melodyProgram = melodyProgram_->currentIndex(),

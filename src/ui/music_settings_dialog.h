@@ -5,12 +5,13 @@
 #include <QDialog>
 
 class QComboBox;
+class QDoubleSpinBox;
 class QLabel;
 class QSpinBox;
 
-// The musical settings in one small dialog: the tempo as the step length
-// (also shown as beats a minute), the key, the scale, and each voice's
-// instrument and volume.
+// The musical settings in one small dialog: the tempo in beats a minute and
+// the note value of a step (with the step's length shown beside them), the
+// key, the scale, and each voice's instrument and volume.
 class MusicSettingsDialog : public QDialog
 {
     Q_OBJECT
@@ -20,7 +21,8 @@ public:
 
     music::MusicSettings Settings() const;
 
-    QSpinBox* StepBox() const { return step_; }
+    QDoubleSpinBox* TempoBox() const { return tempo_; }
+    QComboBox* StepNoteList() const { return stepNote_; }
     QComboBox* KeyList() const { return key_; }
     QComboBox* ScaleList() const { return scale_; }
     QComboBox* MelodyProgramList() const { return melodyProgram_; }
@@ -29,10 +31,17 @@ public:
     QSpinBox* ChordVelocityBox() const { return chordVelocity_; }
 
 private:
-    void ShowBeats(int stepMilliseconds);
+    double ChosenTempo() const;
+    music::StepNote ChosenStepNote() const;
+    void ShowStep();
 
-    QSpinBox* step_ = nullptr;
-    QLabel* beats_ = nullptr;
+    QDoubleSpinBox* tempo_ = nullptr;
+    QComboBox* stepNote_ = nullptr;
+    QLabel* stepLength_ = nullptr;
+    // The tempo the dialog opened with, and as its box shows it: a tempo
+    // with more decimals than the box keeps is not rounded unless changed.
+    double openedTempo_ = 0;
+    double shownTempo_ = 0;
     QComboBox* key_ = nullptr;
     QComboBox* scale_ = nullptr;
     QComboBox* melodyProgram_ = nullptr;

@@ -22,7 +22,8 @@ using namespace app_test;
 using namespace std::chrono_literals;
 using Messages = std::vector<music::MidiMessage>;
 
-constexpr music::MusicSettings DDorianPianoOverStrings{.stepMilliseconds = 120, .key = 2,
+// 125 beats a minute in sixteenths: 120 ms a step.
+constexpr music::MusicSettings DDorianPianoOverStrings{.tempo = 125, .key = 2,
                                                        .scale = music::Scale::Dorian, .melodyProgram = 0,
                                                        .chordProgram = 48, .melodyVelocity = 90, .chordVelocity = 60};
 
@@ -31,7 +32,7 @@ constexpr music::MusicSettings DDorianPianoOverStrings{.stepMilliseconds = 120, 
 TEST(MusicChoices, TheStepLengthSetsTheTimersIntervalAndTheExportedTempo)
 {
     ControllerRig rig;
-    ASSERT_EQ(rig.controller.SetMusicSettings({.stepMilliseconds = 120}), music::SettingsFault::None);
+    ASSERT_EQ(rig.controller.SetMusicSettings({.tempo = 125}), music::SettingsFault::None);
     rig.StartPiece();
     EXPECT_EQ(rig.controller.Timer().Interval(), 120ms);
     ASSERT_TRUE(QTest::qWaitFor([&rig] { return rig.controller.CurrentState() == State::Played; }, 10000));
@@ -73,7 +74,7 @@ TEST(MusicChoices, ASettingChangedWhilePlayingTakesEffectWithTheNextPiece)
     Controller& c = rig.controller;
     rig.StartPiece();
     ASSERT_EQ(c.SetMusicSettings(DDorianPianoOverStrings), music::SettingsFault::None);
-    EXPECT_EQ(c.SetMusicSettings({.stepMilliseconds = 20}), music::SettingsFault::StepLength);
+    EXPECT_EQ(c.SetMusicSettings({.tempo = 750}), music::SettingsFault::Tempo);
     EXPECT_EQ(c.MusicSettings(), DDorianPianoOverStrings) << "a refused change keeps the settings";
     rig.PlayToEnd();
     EXPECT_EQ(rig.output.Heard(), defaults.output.Heard()) << "the playing piece keeps the settings it started with";
@@ -97,6 +98,13 @@ TEST(MusicChoices, StoredSettingsComeBackAndABadStoredValueFallsBackToItsDefault
     QTemporaryDir folder;
     QSettings store(folder.filePath(QStringLiteral("velmora.conf")), QSettings::IniFormat);
     EXPECT_EQ(LoadMusicSettings(store), music::MusicSettings{}) << "nothing stored yet";
+    // Stored before there was a tempo: the same step, as a tempo in sixteenths.
+    for (const int step : {200, 120, 333}) {
+        store.setValue(QStringLiteral("music/stepMilliseconds"), step);
+        const music::MusicSettings read = LoadMusicSettings(store);
+        EXPECT_EQ(read.stepNote, music::StepNote::Sixteenth);
+        EXPECT_EQ(music::StepMicroseconds(read), step * 1000) << step << " ms";
+    }
     EXPECT_EQ(LoadOutputChoice(store), BuiltInOutput);
 
     SaveMusicSettings(store, DDorianPianoOverStrings);
@@ -105,13 +113,13 @@ TEST(MusicChoices, StoredSettingsComeBackAndABadStoredValueFallsBackToItsDefault
     EXPECT_EQ(LoadMusicSettings(store), DDorianPianoOverStrings);
     EXPECT_EQ(LoadOutputChoice(store), port);
 
-    store.setValue(QStringLiteral("music/stepMilliseconds"), 20);
+    store.setValue(QStringLiteral("music/tempo"), 750);
     store.setValue(QStringLiteral("music/scale"), QStringLiteral("Lydian"));
     store.setValue(QStringLiteral("music/melodyProgram"), QStringLiteral("piano"));
     store.setValue(QStringLiteral("music/chordVelocity"), 128);
     store.setValue(QStringLiteral("output/kind"), QStringLiteral("speaker"));
     music::MusicSettings expected = DDorianPianoOverStrings;
-    expected.stepMilliseconds = 200;
+    expected.tempo = music::DefaultTempo;
     expected.scale = music::Scale::Major;
     expected.melodyProgram = 88;
     expected.chordVelocity = 100;

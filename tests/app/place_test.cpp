@@ -121,6 +121,8 @@ TEST(PlaceReadingTest, EachBadInputNamesWhatIsWrong)
         {Changed("\"x\": 189", "\"x\": 400"), Expected(PlaceProblem::OutOfRange, "start.x", 0, 399)},
         {Changed("\"y\": 178", "\"y\": -1"), Expected(PlaceProblem::OutOfRange, "start.y", 0, 399)},
         {Changed("\"stepMilliseconds\": 200", "\"stepMilliseconds\": 49"), Expected(PlaceProblem::OutOfRange, "music.stepMilliseconds", 50, 1000)},
+        {Changed("\"stepMilliseconds\": 200", "\"tempo\": 59.5, \"stepNote\": \"1/4\""), Expected(PlaceProblem::NumberOutOfRange, "music.tempo", 60, 300)},
+        {Changed("\"stepMilliseconds\": 200", "\"tempo\": 75, \"stepNote\": \"1/64\""), Expected(PlaceProblem::UnknownName, "music.stepNote")},
         {Changed("\"chordProgram\": 46", "\"chordProgram\": 128"), Expected(PlaceProblem::OutOfRange, "music.chordProgram", 0, 127)},
         {Changed("\"melodyVolume\": 127", "\"melodyVolume\": 0"), Expected(PlaceProblem::OutOfRange, "music.melodyVolume", 1, 127)},
         {Changed("\"key\": \"C\"", "\"key\": 0"), Expected(PlaceProblem::UnknownName, "music.key")},
@@ -182,6 +184,14 @@ TEST(PlaceReadingTest, TheExampleReadsAsWrittenAndTheMessagesAreWordedAndTransla
     quiet.music.chordVelocity = 100;
     EXPECT_EQ(quiet.music, place.music);
     EXPECT_EQ(ReadOrFail(Example.left(Example.indexOf(",\n \"music\"")) + "}").music, music::MusicSettings{});
+    // A place written with the step in milliseconds keeps its timing, in sixteenths, and is written with its tempo.
+    const Place old = ReadOrFail(Changed("\"stepMilliseconds\": 200", "\"stepMilliseconds\": 333"));
+    EXPECT_EQ(old.music.stepNote, music::StepNote::Sixteenth);
+    EXPECT_EQ(music::StepMicroseconds(old.music), 333'000);
+    EXPECT_TRUE(PlaceToJson(old).contains("\"tempo\": 45.04")) << PlaceToJson(old).toStdString();
+    EXPECT_EQ(ReadOrFail(PlaceToJson(old)), old);
+    const Place eighths = ReadOrFail(Changed("\"stepMilliseconds\": 200", "\"tempo\": 96, \"stepNote\": \"1/8\""));
+    EXPECT_EQ(music::StepMicroseconds(eighths.music), 312'500);
 
     const PlaceFailure length = Expected(PlaceProblem::OutOfRange, "length", 8, 800);
     const QString english = PlaceFailureMessage(length);
@@ -224,7 +234,7 @@ TEST(PlaceRoundTripTest, ViewsStartAndMusicComeBackExactly)
     deep.iterations = 1'000'000;
     deep.length = 8;
     deep.start = StartCell{0, 399};
-    deep.music = {50, 11, music::Scale::WholeTone, 0, 127, 1, 64};
+    deep.music = {96.5, music::StepNote::Eighth, 11, music::Scale::WholeTone, 0, 127, 1, 64};
     const Place read = ReadOrFail(PlaceToJson(deep));
     EXPECT_EQ(read, deep);
     EXPECT_GT(read.view.Precision(), 1329);

@@ -72,7 +72,8 @@ TEST_F(AudioExportTest, EachStepSoundsItsMelodyNoteInEveryFormatAndAtAnotherTemp
         SCOPED_TRACE(name);
         // A piano strikes at once and fades; the default pad swells slowly
         // while the notes before it still ring, so its loudest pitch lags.
-        const music::MusicSettings settings{step, 0, music::Scale::Major, 0};
+        const music::MusicSettings settings{.tempo = music::TempoForStep(step, music::StepNote::Sixteenth),
+                                            .melodyProgram = 0};
         std::vector<double> progress{0};
         const auto outcome = music::ExportPieceAudio(notes, settings, SoundFont, folder_ / name,
                                                      [&](double fraction) { progress.push_back(fraction); });
@@ -115,7 +116,8 @@ TEST_F(AudioExportTest, AFailureOrACancelReturnsItsReasonAndLeavesNothingBehind)
         {folder_ / "piece.wav", AudioExportFault::Cancelled, SoundFont, 200},
     };
     for (const auto& [target, fault, soundFont, step] : cases) {
-        const auto outcome = music::ExportPieceAudio(Melody(), {step}, soundFont, target, cancelHalfway, cancel.get_token());
+        const auto outcome = music::ExportPieceAudio(Melody(), {.tempo = music::TempoForStep(step, music::StepNote::Sixteenth)},
+                                                     soundFont, target, cancelHalfway, cancel.get_token());
         EXPECT_EQ(outcome.fault, fault) << target;
         EXPECT_TRUE(fs::is_empty(folder_)) << "something was left behind";
     }

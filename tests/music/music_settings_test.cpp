@@ -25,10 +25,10 @@ TEST(ScaleRule, GivesTheOriginalTablesInCMajorAndEachScalesOwnDegreesElsewhere)
         {"C major", {}, {72, 74, 76, 77, 79, 81, 83, 84},
          {{{60, 64, 67}, {62, 65, 69}, {64, 67, 71}, {65, 69, 72}, {67, 71, 74}, {69, 72, 76}, {71, 74, 67}, {60, 64, 67}}},
          {0, 2, 4, 5, 7, 1, 3, 4}},
-        {"D dorian", MusicSettings{200, 2, Scale::Dorian}, {74, 76, 77, 79, 81, 83, 84, 86},
+        {"D dorian", MusicSettings{.key = 2, .scale = Scale::Dorian}, {74, 76, 77, 79, 81, 83, 84, 86},
          {{{62, 65, 69}, {64, 67, 71}, {65, 69, 72}, {67, 71, 74}, {69, 72, 76}, {71, 74, 77}, {72, 76, 69}, {62, 65, 69}}},
          {0, 2, 3, 5, 7, 1, 2, 4}},
-        {"C major pentatonic", MusicSettings{200, 0, Scale::MajorPentatonic}, {72, 74, 76, 79, 81, 84, 86, 88},
+        {"C major pentatonic", MusicSettings{.scale = Scale::MajorPentatonic}, {72, 74, 76, 79, 81, 84, 86, 88},
          {{{60, 64, 69}, {62, 67, 72}, {64, 69, 74}, {67, 72, 76}, {69, 74, 79}, {72, 76, 81}, {74, 79, 69}, {60, 64, 69}}},
          {0, 2, 4, 7, 1, 4, 6, 0}},
     };
@@ -45,17 +45,22 @@ TEST(ScaleRule, GivesTheOriginalTablesInCMajorAndEachScalesOwnDegreesElsewhere)
 TEST(MusicSettings, AcceptsEachFieldWithinItsRangeAndNamesTheFirstOneOutside)
 {
     using Fault = music::SettingsFault;
+    using music::StepNote;
     const Scale unknown = static_cast<Scale>(music::Scales.size());
+    const StepNote unknownNote = static_cast<StepNote>(music::StepNotes.size());
     const std::pair<MusicSettings, Fault> cases[] = {
-        {{}, Fault::None}, {{50, 11, Scale::WholeTone, 0, 127, 1, 127}, Fault::None},
-        {{1000, 0, Scale::Blues, 127, 0, 127, 1}, Fault::None}, {{49}, Fault::StepLength},
-        {{1001}, Fault::StepLength}, {{200, -1}, Fault::Key}, {{200, 12}, Fault::Key}, {{200, 0, unknown}, Fault::Scale},
-        {{200, 0, Scale::Major, 128}, Fault::MelodyProgram}, {{200, 0, Scale::Major, 88, -1}, Fault::ChordProgram},
-        {{200, 0, Scale::Major, 88, 46, 0}, Fault::MelodyVelocity},
-        {{200, 0, Scale::Major, 88, 46, 127, 128}, Fault::ChordVelocity},
+        {{}, Fault::None}, {{300, StepNote::Sixteenth, 11, Scale::WholeTone, 0, 127, 1, 127}, Fault::None},
+        {{15, StepNote::Sixteenth, 0, Scale::Blues, 127, 0, 127, 1}, Fault::None},
+        {{14.99}, Fault::Tempo}, {{300.01}, Fault::Tempo}, {{75, unknownNote}, Fault::StepNote},
+        // A quarter note at 59.9 beats a minute lasts over 1000 ms; a 1/32 at 150.1, under 50 ms.
+        {{59.9, StepNote::Quarter}, Fault::StepLength}, {{150.1, StepNote::ThirtySecond}, Fault::StepLength},
+        {{60, StepNote::Quarter}, Fault::None}, {{150, StepNote::ThirtySecond}, Fault::None},
+        {{.key = -1}, Fault::Key}, {{.key = 12}, Fault::Key}, {{.scale = unknown}, Fault::Scale},
+        {{.melodyProgram = 128}, Fault::MelodyProgram}, {{.chordProgram = -1}, Fault::ChordProgram},
+        {{.melodyVelocity = 0}, Fault::MelodyVelocity}, {{.chordVelocity = 128}, Fault::ChordVelocity},
     };
     for (const auto& [settings, fault] : cases)
-        EXPECT_EQ(music::CheckSettings(settings), fault) << settings.stepMilliseconds << " ms, key " << settings.key;
+        EXPECT_EQ(music::CheckSettings(settings), fault) << settings.tempo << " bpm, key " << settings.key;
     EXPECT_EQ(music::GeneralMidiProgramNames[88], "Pad 1 (new age)");
 }
 
@@ -68,7 +73,10 @@ TEST(PieceWithSettings, TakesItsInstrumentsAndVolumesFromTheSettingsAndItsTimesF
     const auto path = std::filesystem::temp_directory_path() / ("tempo_test_" + std::to_string(::getpid()) + ".mid");
     for (const int step : {200, 50, 120, 1000}) {
         SCOPED_TRACE(step);
-        const MusicSettings settings = step == 200 ? MusicSettings{} : MusicSettings{step, 0, Scale::Major, 0, 19, 64, 30};
+        const MusicSettings settings =
+            step == 200 ? MusicSettings{}
+                        : MusicSettings{.tempo = music::TempoForStep(step, music::StepNote::Sixteenth),
+                                        .melodyProgram = 0, .chordProgram = 19, .melodyVelocity = 64, .chordVelocity = 30};
         const auto file = music::PieceMidiFile(notes, settings);
         ASSERT_EQ(file.fault, music::MidiFileFault::None);
         EXPECT_EQ(file.bytes == music::StandardMidiFile(original, music::PieceEndStep(notes)), step == 200);
@@ -92,8 +100,49 @@ TEST(PieceWithSettings, TakesItsInstrumentsAndVolumesFromTheSettingsAndItsTimesF
         }
     }
     std::filesystem::remove(path);
-    EXPECT_EQ(music::MakeStandardMidiFile(original, 16, 49).fault, music::MidiFileFault::InvalidStepLength);
-    EXPECT_EQ(music::MakeStandardMidiFile({{0, {0x90, 128, 1}}}, 1, 200).fault, music::MidiFileFault::InvalidMessage);
+    EXPECT_EQ(music::MakeStandardMidiFile(original, 16, 14.9, music::StepNote::Sixteenth).fault,
+              music::MidiFileFault::InvalidStepLength);
+    EXPECT_EQ(music::MakeStandardMidiFile({{0, {0x90, 128, 1}}}, 1, 75, music::StepNote::Sixteenth).fault,
+              music::MidiFileFault::InvalidMessage);
+}
+
+// A step is as many ticks as its note value has 480ths of a quarter, and the
+// tempo is the one played: by default sixteenths (120 ticks) at 75 beats a
+// minute, 200 ms a step, so the chords of steps 1 and 9 lie two beats apart.
+TEST(PieceWithSettings, EveryStepLandsOnTheGridOfItsNoteValueAtTheTempoPlayed)
+{
+    const Notes notes = {72, 74, 74, 79, 72, 76, 84, 83, 81, 77, 72, 74, 76, 79, 81, 72, 74};
+    struct Row
+    {
+        MusicSettings settings;
+        int tempo;  // microseconds per quarter note
+        long long ticksPerStep;
+        int lengthMs;
+    };
+    const Row rows[] = {
+        {{}, 800'000, 120, 18 * 200},
+        // 18 steps of 160 ticks are six quarter notes of 666,667 us.
+        {{.tempo = 90, .stepNote = music::StepNote::EighthTriplet}, 666'667, 160, 4000},
+    };
+    const auto path = std::filesystem::temp_directory_path() / ("grid_test_" + std::to_string(::getpid()) + ".mid");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.ticksPerStep);
+        const auto file = music::PieceMidiFile(notes, row.settings);
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(file.bytes.data()), static_cast<std::streamsize>(file.bytes.size()));
+        const auto reading = midi_reading::ReadMidiFile(path);
+        EXPECT_EQ(reading.tempo, row.tempo);
+        EXPECT_EQ(reading.timeSignature, "4/4");
+        EXPECT_EQ(reading.lengthMs, row.lengthMs);
+        std::vector<long long> chordStrikes;
+        for (std::size_t i = 0; i < reading.events.size(); ++i) {
+            EXPECT_EQ(reading.eventTicks[i] % row.ticksPerStep, 0) << "event " << i << " off the grid";
+            if (reading.events[i].channel == 1 && reading.events[i].type == "note_on")
+                chordStrikes.push_back(reading.eventTicks[i] / row.ticksPerStep);
+        }
+        EXPECT_EQ(chordStrikes, (std::vector<long long>{1, 1, 1, 9, 9, 9})) << "in steps";
+    }
+    std::filesystem::remove(path);
 }
 
 } // namespace

@@ -30,12 +30,18 @@ Reading Parse(const std::string& output)
     std::string names;
     std::getline(header >> std::ws, names);
     reading.trackNames = Split(names, '|');
+    std::getline(lines, line);
+    std::istringstream timing(line);
+    if (!(timing >> word >> reading.tempo >> reading.timeSignature) || word != "timing")
+        throw std::runtime_error("reader printed no timing:\n" + output);
     while (std::getline(lines, line)) {
         Event event;
+        long long tick = 0;
         std::istringstream fields(line);
-        if (!(fields >> event.ms >> event.type >> event.channel >> event.data1 >> event.data2))
+        if (!(fields >> event.ms >> event.type >> event.channel >> event.data1 >> event.data2 >> tick))
             throw std::runtime_error("unreadable event line: " + line);
         reading.events.push_back(event);
+        reading.eventTicks.push_back(tick);
     }
     return reading;
 }

@@ -34,6 +34,11 @@ struct Reading
     int lengthMs = -1;
     std::vector<std::string> trackNames;
     std::vector<Event> events;
+    // The first Set Tempo (microseconds per quarter note) and time signature,
+    // and each event's time in ticks, by its index in events.
+    int tempo = -1;
+    std::string timeSignature;
+    std::vector<long long> eventTicks;
 
     std::vector<Event> OnChannel(int channel) const;
 };
