@@ -118,6 +118,9 @@ public:
     const music::MusicSettings& PieceSettings() const { return composer_.PieceSettings(); }
     // The SoundFont of the built-in synthesizer, for rendering a piece to a file.
     std::string SoundFontPath() const { return performer_.SoundFontPath(); }
+    // A piece that loops plays until Stop; this also applies to the piece playing now.
+    void SetLooping(bool looping) { performer_.SetLooping(looping); }
+    bool Looping() const { return performer_.Looping(); }
 
     // Where the next piece plays; a piece keeps the output it started on.
     void SetOutputChoice(const OutputChoice& choice) { performer_.SetOutputChoice(choice); }

@@ -62,6 +62,11 @@ public:
     // Where the piece that plays now sounds, in the user's words.
     QString PlaysOn() const;
 
+    // Whether the piece starts again after its last step until it is stopped;
+    // switched off while it plays, the current pass runs to its end.
+    void SetLooping(bool looping) { sequencer_.SetLooping(looping); }
+    bool Looping() const { return sequencer_.Looping(); }
+
     const music::Sequencer& Player() const { return sequencer_; }
     MusicTimer& Timer() { return timer_; }
     const MusicTimer& Timer() const { return timer_; }

@@ -14,6 +14,7 @@ void Sequencer::Start(std::vector<std::uint8_t> notes, const MusicSettings& sett
 {
     notes_ = std::move(notes);
     position_ = 0;
+    chordSounding_ = false;
     settings_ = settings;
 }
 
@@ -29,25 +30,35 @@ Sequencer::Step Sequencer::Tick()
     auto send = [&step](const auto& messages) {
         step.messages.insert(step.messages.end(), messages.begin(), messages.end());
     };
+    const auto releaseChord = [&] {
+        send(ChordOff(chordRoot_, settings_));
+        chordSounding_ = false;
+    };
 
+    // The seam of a loop is an ordinary step from the last byte to byte 1.
+    const bool wraps = looping_ && length > 1 && p == length - 1;
+    const int q = wraps ? 1 : p + 1;
     // A run of equal bytes is one note: release only where the next byte differs.
-    if (p > 0 && (p + 1 == length || notes_[p + 1] != notes_[p]))
+    if (p > 0 && (q == length || notes_[q] != notes_[p]))
         step.messages.push_back(NoteOff(notes_[p], MelodyChannel));
 
-    const int q = p + 1;
     position_ = q;
     if (q < length) {
-        if (notes_[q] != notes_[q - 1])
+        if (notes_[q] != notes_[p])
             step.messages.push_back(
                 NoteOn(notes_[q], static_cast<std::uint8_t>(settings_.melodyVelocity), MelodyChannel));
+        // A pass that ends between a chord's strike and its release lets it go here.
+        if (wraps && chordSounding_)
+            releaseChord();
         if (q % 8 == 1) {
             chordRoot_ = notes_[q];
             send(ChordOn(chordRoot_, settings_));
+            chordSounding_ = true;
         } else if (q % 8 == 7) {
-            send(ChordOff(chordRoot_, settings_));
+            releaseChord();
         }
     } else if (q % 8 == 7) {
-        send(ChordOff(chordRoot_, settings_));
+        releaseChord();
     }
     return step;
 }

@@ -26,6 +26,12 @@ std::array<MidiMessage, 2> PieceStartMessages(const MusicSettings& settings = {}
 // Plays a melody of note numbers one byte per tick. Byte 0 is never struck:
 // it is only the predecessor of byte 1. Knows nothing of time; whoever owns
 // it calls Tick on each beat and sends what it returns.
+//
+// Looping, the tick after the last byte's strikes byte 1 again, as if it
+// followed the last byte in the melody: the last note is released (unless
+// byte 1 repeats it), a chord still sounding is released, and the first
+// step's note and chord are struck. A pass is length - 1 steps, with no rest
+// and no step played twice; the piece never ends while it loops.
 class Sequencer
 {
 public:
@@ -42,6 +48,11 @@ public:
     void Start(std::vector<std::uint8_t> notes, const MusicSettings& settings = {});
     Step Tick();
 
+    // May change while the piece plays: a loop switched off lets the current
+    // pass run to the end. Kept across Start.
+    void SetLooping(bool looping) { looping_ = looping; }
+    bool Looping() const { return looping_; }
+
     int Position() const { return position_; }
     int Length() const { return static_cast<int>(notes_.size()); }
     const std::vector<std::uint8_t>& Notes() const { return notes_; }
@@ -53,6 +64,8 @@ private:
     int position_ = 0;
     // The byte that chose the chord struck last, so its release matches it.
     std::uint8_t chordRoot_ = 0;
+    bool chordSounding_ = false;
+    bool looping_ = false;
     MusicSettings settings_;
 };
 

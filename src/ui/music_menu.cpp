@@ -35,6 +35,9 @@ MusicMenu::MusicMenu(Controller& controller, QWidget* menuBar)
 {
     musicSettings_ = addAction(tr("Settings…"), this, &MusicMenu::ShowMusicSettings);
     restoreDefaults_ = addAction(tr("Restore Defaults"), this, [this] { ApplyMusicSettings(music::MusicSettings{}); });
+    // Not remembered between runs: a piece that never ends is asked for each time.
+    loop_ = addAction(tr("Loop"), this, [this](bool checked) { controller_.SetLooping(checked); });
+    loop_->setCheckable(true);
     addSeparator();
     outputMenu_ = addMenu(tr("Output"));
     // The ports of other programs come and go: listed afresh each time.

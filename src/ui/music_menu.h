@@ -12,8 +12,9 @@ class QAction;
 class QSettings;
 
 // The Music menu: the musical settings of the next piece and their
-// defaults, and the Output list of where pieces play, each choice kept in
-// the store between runs. A new musical command belongs here.
+// defaults, whether pieces loop, and the Output list of where pieces play,
+// the settings and the output kept in the store between runs. A new musical
+// command belongs here.
 class MusicMenu : public QMenu
 {
     Q_OBJECT
@@ -31,6 +32,7 @@ public:
 
     QAction* MusicSettingsAction() const { return musicSettings_; }
     QAction* RestoreDefaultsAction() const { return restoreDefaults_; }
+    QAction* LoopAction() const { return loop_; }
     QMenu* OutputMenu() const { return outputMenu_; }
 
 private:
@@ -39,6 +41,7 @@ private:
     Controller& controller_;
     QAction* musicSettings_ = nullptr;
     QAction* restoreDefaults_ = nullptr;
+    QAction* loop_ = nullptr;
     QMenu* outputMenu_ = nullptr;
     QSettings* preferences_ = nullptr;
 };

@@ -163,4 +163,42 @@ TEST(Sequencer, AShorterPieceAfterALongerOnePlaysOnlyItsOwnBytes)
     EXPECT_EQ(reused.Position(), 9);
 }
 
+// Eight steps a pass keep the chords' phase, so a loop sends tick for tick
+// what the pass written out three times sends: no rest at the seam, no step
+// twice. A pass that ends inside a chord lets it go at the seam.
+TEST(Sequencer, ALoopStrikesTheFirstStepRightAfterTheLastAsIfTheMelodyWentOn)
+{
+    const std::vector<std::uint8_t> pass = {72, 74, 74, 79, 72, 76, 84, 83};
+    std::vector<std::uint8_t> once = {60}, thrice = {60};
+    once.insert(once.end(), pass.begin(), pass.end());
+    for (int i = 0; i < 3; ++i)
+        thrice.insert(thrice.end(), pass.begin(), pass.end());
+    Sequencer looping;
+    looping.SetLooping(true);
+    looping.Start(once);
+    Sequencer written;
+    written.Start(thrice);
+    for (int tick = 1; tick <= 3 * 8; ++tick) {
+        const Sequencer::Step step = looping.Tick();
+        EXPECT_EQ(step.messages, written.Tick().messages) << "tick " << tick;
+        EXPECT_FALSE(step.ended) << "tick " << tick;
+        EXPECT_EQ(looping.Position(), (tick - 1) % 8 + 1) << "tick " << tick;
+    }
+    looping.Tick();
+    looping.Tick();
+    looping.SetLooping(false);
+    EXPECT_EQ(PlayToTheEnd(looping).size(), 8u) << "switched off, the pass runs on to its release and its end";
+
+    std::vector<std::uint8_t> chordAtTheSeam(11, 76);
+    chordAtTheSeam[1] = 72;
+    chordAtTheSeam[9] = 84;  // G major from tick 9, still sounding at tick 10, the pass's last
+    chordAtTheSeam[10] = 79;
+    looping.SetLooping(true);
+    looping.Start(chordAtTheSeam);
+    for (int tick = 1; tick <= 10; ++tick)
+        looping.Tick();
+    EXPECT_EQ(looping.Tick().messages, Joined(Joined({Off(79), On(72)}, ChordOff(67, 71, 74)), ChordOn(60, 64, 67)));
+    EXPECT_EQ(looping.Position(), 1);
+}
+
 } // namespace
