@@ -392,6 +392,10 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
         <translation>初期設定に戻す</translation>
     </message>
     <message>
+        <source>Loop</source>
+        <translation>繰り返し再生</translation>
+    </message>
+    <message>
         <source>Output</source>
         <translation>出力先</translation>
     </message>
@@ -443,12 +447,40 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
         <translation>音楽の設定</translation>
     </message>
     <message>
-        <source> ms</source>
-        <translation> ミリ秒</translation>
+        <source>Tempo</source>
+        <translation>テンポ</translation>
     </message>
     <message>
-        <source>Step length</source>
-        <translation>1ステップの長さ</translation>
+        <source>Step</source>
+        <translation>1ステップ</translation>
+    </message>
+    <message>
+        <source> beats a minute</source>
+        <translation> BPM(1分間の拍数)</translation>
+    </message>
+    <message>
+        <source>Quarter note (1/4)</source>
+        <translation>四分音符(1/4)</translation>
+    </message>
+    <message>
+        <source>Eighth note (1/8)</source>
+        <translation>八分音符(1/8)</translation>
+    </message>
+    <message>
+        <source>Eighth-note triplet (1/8T)</source>
+        <translation>八分音符の三連符(1/8T)</translation>
+    </message>
+    <message>
+        <source>Sixteenth note (1/16)</source>
+        <translation>十六分音符(1/16)</translation>
+    </message>
+    <message>
+        <source>Sixteenth-note triplet (1/16T)</source>
+        <translation>十六分音符の三連符(1/16T)</translation>
+    </message>
+    <message>
+        <source>Thirty-second note (1/32)</source>
+        <translation>三十二分音符(1/32)</translation>
     </message>
     <message>
         <source>Key</source>
@@ -479,8 +511,8 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
         <translation>変更は次の曲から有効になります。</translation>
     </message>
     <message>
-        <source>%1 beats a minute</source>
-        <translation>1分間に%1拍</translation>
+        <source>%1 ms a step</source>
+        <translation>1ステップ %1 ミリ秒</translation>
     </message>
 </context>
 <context>
@@ -532,6 +564,10 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
     <message>
         <source>the field &quot;%1&quot; must be a whole number from %L2 to %L3.</source>
         <translation>フィールド &quot;%1&quot; は %L2 から %L3 までの整数でなければなりません。</translation>
+    </message>
+    <message>
+        <source>the field &quot;%1&quot; must be a number from %L2 to %L3.</source>
+        <translation>フィールド &quot;%1&quot; は %L2 から %L3 までの数でなければなりません。</translation>
     </message>
     <message>
         <source>the field &quot;%1&quot; must be one of %2.</source>
