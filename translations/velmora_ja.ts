@@ -206,6 +206,10 @@
         <translation>オーディオを書き出す…</translation>
     </message>
     <message>
+        <source>Normalise Exported Audio to -16 LUFS</source>
+        <translation>書き出すオーディオの音量を -16 LUFS にそろえる</translation>
+    </message>
+    <message>
         <source>Open Place…</source>
         <translation>場所を開く…</translation>
     </message>
@@ -647,6 +651,10 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
     <message>
         <source>Render the place&apos;s piece to &lt;file&gt; (.wav, .flac or .ogg) and exit.</source>
         <translation>場所の曲を &lt;file&gt; (.wav、.flac、.ogg) に音声として書き出して終了します。</translation>
+    </message>
+    <message>
+        <source>With --audio, keep the synthesizer&apos;s own level (limited, never clipped) instead of bringing the piece to -16 LUFS.</source>
+        <translation>--audio で、曲を -16 LUFS にそろえず、シンセサイザー本来の音量のままにします(リミッターを通すので音割れはしません)。</translation>
     </message>
     <message>
         <source>Show what the sound and MIDI libraries report, not only the system log.</source>

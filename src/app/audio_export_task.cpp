@@ -32,13 +32,13 @@ QString FaultText(music::AudioExportFault fault, const QString& soundFont)
 } // namespace
 
 AudioExportTask::AudioExportTask(std::vector<std::uint8_t> notes, const music::MusicSettings& settings,
-                                 std::string soundFontPath, const QString& path)
+                                 std::string soundFontPath, const QString& path, music::AudioLevel level)
     : path_(path), soundFontPath_(std::move(soundFontPath))
 {
-    worker_ = std::jthread([this, notes = std::move(notes), settings,
+    worker_ = std::jthread([this, notes = std::move(notes), settings, level,
                             target = std::filesystem::path(path.toStdString())](std::stop_token stop) {
         outcome_ = music::ExportPieceAudio(
-            notes, settings, soundFontPath_, target, [this](double fraction) { fraction_ = fraction; }, stop);
+            notes, settings, soundFontPath_, target, [this](double fraction) { fraction_ = fraction; }, stop, level);
         finished_ = true;
     });
 }

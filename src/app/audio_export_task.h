@@ -17,7 +17,7 @@ class AudioExportTask
 {
 public:
     AudioExportTask(std::vector<std::uint8_t> notes, const music::MusicSettings& settings, std::string soundFontPath,
-                    const QString& path);
+                    const QString& path, music::AudioLevel level = music::AudioLevel::Normalised);
     AudioExportTask(const AudioExportTask&) = delete;
     AudioExportTask& operator=(const AudioExportTask&) = delete;
 

@@ -28,6 +28,7 @@ constexpr auto ChordVelocityKey = "music/chordVelocity";
 constexpr auto OutputKindKey = "output/kind";
 constexpr auto OutputApiKey = "output/api";
 constexpr auto OutputPortKey = "output/port";
+constexpr auto NormaliseAudioKey = "export/normaliseAudio";
 
 constexpr auto BuiltInName = "built-in";
 constexpr auto OwnPortName = "own port";
@@ -188,4 +189,14 @@ void SaveOutputChoice(QSettings& store, const OutputChoice& choice)
     store.setValue(QLatin1String(OutputApiKey),
                    QLatin1String(choice.api == music::ExternalMidiApi::Jack ? JackName : AlsaName));
     store.setValue(QLatin1String(OutputPortKey), QString::fromStdString(choice.port));
+}
+
+bool LoadAudioNormalised(const QSettings& store)
+{
+    return store.value(QLatin1String(NormaliseAudioKey), true).toBool();
+}
+
+void SaveAudioNormalised(QSettings& store, bool normalised)
+{
+    store.setValue(QLatin1String(NormaliseAudioKey), normalised);
 }

@@ -33,3 +33,7 @@ void SaveMusicSettings(QSettings& store, const music::MusicSettings& settings);
 
 OutputChoice LoadOutputChoice(const QSettings& store);
 void SaveOutputChoice(QSettings& store, const OutputChoice& choice);
+
+// Whether exported audio is normalised; yes unless the user said otherwise.
+bool LoadAudioNormalised(const QSettings& store);
+void SaveAudioNormalised(QSettings& store, bool normalised);

@@ -4,6 +4,7 @@
 #include "controller.h"
 #include "picture_view.h"
 #include "place.h"
+#include "preferences.h"
 
 #include <QAction>
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QSettings>
 
 namespace {
 
@@ -57,11 +59,26 @@ void FileCommands::AddTo(QMenu& fileMenu)
                                        &FileCommands::ExportMelody);
     exportAudio_ = fileMenu.addAction(tr("Export Audio…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), this,
                                       &FileCommands::ExportAudio);
+    // Checked unless the user wants the synthesizer's own level (limited, never clipped).
+    normaliseAudio_ = fileMenu.addAction(tr("Normalise Exported Audio to -16 LUFS"));
+    normaliseAudio_->setCheckable(true);
+    normaliseAudio_->setChecked(true);
+    connect(normaliseAudio_, &QAction::toggled, this, [this](bool normalised) {
+        if (preferences_)
+            SaveAudioNormalised(*preferences_, normalised);
+    });
     fileMenu.addSeparator();
     openPlace_ = fileMenu.addAction(tr("Open Place…"), QKeySequence(Qt::CTRL | Qt::Key_O), this,
                                     &FileCommands::OpenPlace);
     savePlace_ = fileMenu.addAction(tr("Save Place…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this,
                                     &FileCommands::SavePlace);
+}
+
+void FileCommands::RememberIn(QSettings& store)
+{
+    preferences_ = &store;
+    if (normaliseAudio_)
+        normaliseAudio_->setChecked(LoadAudioNormalised(store));
 }
 
 void FileCommands::ShowCommands(const Commands& offered)
@@ -167,7 +184,10 @@ void FileCommands::ExportAudio()
     if (!ConfirmDanglingLink(tr("Export Audio"), path))
         return;
     audioExport_ = std::make_unique<AudioExportTask>(controller_.Piece(), controller_.PieceSettings(),
-                                                  controller_.SoundFontPath(), path);
+                                                  controller_.SoundFontPath(), path,
+                                                  normaliseAudio_ && !normaliseAudio_->isChecked()
+                                                      ? music::AudioLevel::AsPlayed
+                                                      : music::AudioLevel::Normalised);
     audioProgress_ = new QProgressDialog(tr("Rendering the piece to %1…").arg(shownPath), tr("Cancel"), 0,
                                          AudioProgressSteps, &window_);
     audioProgress_->setWindowTitle(tr("Export Audio"));

@@ -14,6 +14,7 @@ class Controller;
 class QAction;
 class QMenu;
 class QProgressDialog;
+class QSettings;
 class QWidget;
 struct Commands;
 
@@ -34,6 +35,9 @@ public:
 
     // Adds the commands to the File menu in their designed order.
     void AddTo(QMenu& fileMenu);
+    // Reads whether exported audio is normalised from the store, and writes
+    // the choice back there whenever it changes.
+    void RememberIn(QSettings& store);
     void ShowCommands(const Commands& offered);
 
     // Asks where to save; an empty answer cancels. Replaceable for tests.
@@ -55,6 +59,7 @@ public:
     QAction* SavePictureAction() const { return savePicture_; }
     QAction* ExportMelodyAction() const { return exportMelody_; }
     QAction* ExportAudioAction() const { return exportAudio_; }
+    QAction* NormaliseAudioAction() const { return normaliseAudio_; }
     QAction* OpenPlaceAction() const { return openPlace_; }
     QAction* SavePlaceAction() const { return savePlace_; }
 
@@ -83,6 +88,8 @@ private:
     QAction* savePicture_ = nullptr;
     QAction* exportMelody_ = nullptr;
     QAction* exportAudio_ = nullptr;
+    QAction* normaliseAudio_ = nullptr;
+    QSettings* preferences_ = nullptr;
     QAction* openPlace_ = nullptr;
     QAction* savePlace_ = nullptr;
 

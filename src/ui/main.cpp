@@ -80,7 +80,7 @@ constexpr std::chrono::milliseconds AudioPoll{20};
 
 // Renders the piece as Export Audio does. A quit signal cancels the render,
 // which leaves no file, and then acts as it would have.
-int WriteAudio(const Controller& controller, const QString& audioPath)
+int WriteAudio(const Controller& controller, const QString& audioPath, music::AudioLevel level)
 {
     if (const QFileInfo existing(audioPath); existing.exists() && !existing.isFile())
         return Fail(QCoreApplication::translate("main", "%1: %2")
@@ -89,7 +89,8 @@ int WriteAudio(const Controller& controller, const QString& audioPath)
     QString failure;
     {
         QuitSignals held;
-        AudioExportTask task(controller.Piece(), controller.PieceSettings(), controller.SoundFontPath(), audioPath);
+        AudioExportTask task(controller.Piece(), controller.PieceSettings(), controller.SoundFontPath(), audioPath,
+                             level);
         while (!task.Finished()) {
             if (!arrived && (arrived = held.Take()))
                 task.Cancel();
@@ -105,7 +106,8 @@ int WriteAudio(const Controller& controller, const QString& audioPath)
 }
 
 // Renders the place, and its piece, into files, as the window would save them.
-int WriteFiles(const QString& placePath, const QString& picturePath, const QString& midiPath, const QString& audioPath)
+int WriteFiles(const QString& placePath, const QString& picturePath, const QString& midiPath, const QString& audioPath,
+               music::AudioLevel audioLevel)
 {
     const auto read = ReadPlaceAt(placePath);
     if (const auto* error = std::get_if<QString>(&read))
@@ -145,7 +147,7 @@ int WriteFiles(const QString& placePath, const QString& picturePath, const QStri
             return Fail(QCoreApplication::translate("main", "%1: %2").arg(midiPath, WriteFailureMessage(*failure)));
     }
     if (!audioPath.isEmpty()) {
-        if (const int status = WriteAudio(controller, audioPath); status != 0)
+        if (const int status = WriteAudio(controller, audioPath, audioLevel); status != 0)
             return status;
     }
     controller.Quit();
@@ -195,7 +197,12 @@ int main(int argc, char* argv[])
         QStringLiteral("file"));
     parser.addOption(picture);
     parser.addOption(midi);
+    const QCommandLineOption asPlayed(
+        QStringLiteral("no-normalise"),
+        QCoreApplication::translate("main", "With --audio, keep the synthesizer's own level (limited, never clipped) "
+                                            "instead of bringing the piece to -16 LUFS."));
     parser.addOption(audio);
+    parser.addOption(asPlayed);
     const QCommandLineOption verbose(
         QStringLiteral("verbose"),
         QCoreApplication::translate("main", "Show what the sound and MIDI libraries report, not only the system log."));
@@ -219,7 +226,8 @@ int main(int argc, char* argv[])
     if (parser.isSet(picture) || parser.isSet(midi) || parser.isSet(audio)) {
         if (places.isEmpty())
             return Fail(QCoreApplication::translate("main", "--picture, --midi and --audio need a place to render"));
-        return WriteFiles(places.front(), parser.value(picture), parser.value(midi), parser.value(audio));
+        return WriteFiles(places.front(), parser.value(picture), parser.value(midi), parser.value(audio),
+                          parser.isSet(asPlayed) ? music::AudioLevel::AsPlayed : music::AudioLevel::Normalised);
     }
 
     // Starts loading the SoundFont in the background, so the first piece need not wait.

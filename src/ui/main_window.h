@@ -47,7 +47,11 @@ public:
     void ShowMusicSettings() { music_->ShowMusicSettings(); }
     void ApplyMusicSettings(const music::MusicSettings& settings) { music_->ApplyMusicSettings(settings); }
     void ChooseOutput(const OutputChoice& choice) { music_->ChooseOutput(choice); }
-    void RememberIn(QSettings& store) { music_->RememberIn(store); }
+    void RememberIn(QSettings& store)
+    {
+        music_->RememberIn(store);
+        files_.RememberIn(store);
+    }
 
     QWidget* Client() const { return client_; }
     QPushButton* DrawButton() const { return client_->DrawButton(); }
@@ -67,6 +71,7 @@ public:
     QAction* SavePictureAction() const { return files_.SavePictureAction(); }
     QAction* ExportMelodyAction() const { return files_.ExportMelodyAction(); }
     QAction* ExportAudioAction() const { return files_.ExportAudioAction(); }
+    QAction* NormaliseAudioAction() const { return files_.NormaliseAudioAction(); }
     QAction* OpenPlaceAction() const { return files_.OpenPlaceAction(); }
     QAction* SavePlaceAction() const { return files_.SavePlaceAction(); }
     QAction* QuitAction() const { return quitAction_; }
