@@ -47,17 +47,15 @@ TEST(MusicSettings, AcceptsEachFieldWithinItsRangeAndNamesTheFirstOneOutside)
     using Fault = music::SettingsFault;
     using music::StepNote;
     const Scale unknown = static_cast<Scale>(music::Scales.size());
-    const StepNote unknownNote = static_cast<StepNote>(music::StepNotes.size());
+    // A quarter note at 59.9 beats a minute lasts over 1000 ms; a 1/32 at 150.1, under 50 ms.
     const std::pair<MusicSettings, Fault> cases[] = {
         {{}, Fault::None}, {{300, StepNote::Sixteenth, 11, Scale::WholeTone, 0, 127, 1, 127}, Fault::None},
-        {{15, StepNote::Sixteenth, 0, Scale::Blues, 127, 0, 127, 1}, Fault::None},
-        {{14.99}, Fault::Tempo}, {{300.01}, Fault::Tempo}, {{75, unknownNote}, Fault::StepNote},
-        // A quarter note at 59.9 beats a minute lasts over 1000 ms; a 1/32 at 150.1, under 50 ms.
-        {{59.9, StepNote::Quarter}, Fault::StepLength}, {{150.1, StepNote::ThirtySecond}, Fault::StepLength},
-        {{60, StepNote::Quarter}, Fault::None}, {{150, StepNote::ThirtySecond}, Fault::None},
-        {{.key = -1}, Fault::Key}, {{.key = 12}, Fault::Key}, {{.scale = unknown}, Fault::Scale},
-        {{.melodyProgram = 128}, Fault::MelodyProgram}, {{.chordProgram = -1}, Fault::ChordProgram},
-        {{.melodyVelocity = 0}, Fault::MelodyVelocity}, {{.chordVelocity = 128}, Fault::ChordVelocity},
+        {{15, StepNote::Sixteenth, 0, Scale::Blues, 127, 0, 127, 1}, Fault::None}, {{14.99}, Fault::Tempo},
+        {{300.01}, Fault::Tempo}, {{59.9, StepNote::Quarter}, Fault::StepLength}, {{60, StepNote::Quarter}, Fault::None},
+        {{150.1, StepNote::ThirtySecond}, Fault::StepLength}, {{.key = -1}, Fault::Key}, {{.key = 12}, Fault::Key},
+        {{.scale = unknown}, Fault::Scale}, {{.melodyProgram = 128}, Fault::MelodyProgram},
+        {{.chordProgram = -1}, Fault::ChordProgram}, {{.melodyVelocity = 0}, Fault::MelodyVelocity},
+        {{.chordVelocity = 128}, Fault::ChordVelocity},
     };
     for (const auto& [settings, fault] : cases)
         EXPECT_EQ(music::CheckSettings(settings), fault) << settings.tempo << " bpm, key " << settings.key;
@@ -112,33 +110,23 @@ TEST(PieceWithSettings, TakesItsInstrumentsAndVolumesFromTheSettingsAndItsTimesF
 TEST(PieceWithSettings, EveryStepLandsOnTheGridOfItsNoteValueAtTheTempoPlayed)
 {
     const Notes notes = {72, 74, 74, 79, 72, 76, 84, 83, 81, 77, 72, 74, 76, 79, 81, 72, 74};
-    struct Row
-    {
-        MusicSettings settings;
-        int tempo;  // microseconds per quarter note
-        long long ticksPerStep;
-        int lengthMs;
-    };
-    const Row rows[] = {
-        {{}, 800'000, 120, 18 * 200},
-        // 18 steps of 160 ticks are six quarter notes of 666,667 us.
-        {{.tempo = 90, .stepNote = music::StepNote::EighthTriplet}, 666'667, 160, 4000},
-    };
+    // Tempo (us a quarter), ticks a step, length (ms); 18 steps of 160 ticks are six quarters of 666,667 us.
+    const std::tuple<MusicSettings, int, long long, int> rows[] = {
+        {{}, 800'000, 120, 18 * 200}, {{.tempo = 90, .stepNote = music::StepNote::EighthTriplet}, 666'667, 160, 4000}};
     const auto path = std::filesystem::temp_directory_path() / ("grid_test_" + std::to_string(::getpid()) + ".mid");
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.ticksPerStep);
-        const auto file = music::PieceMidiFile(notes, row.settings);
+    for (const auto& [settings, tempo, ticksPerStep, lengthMs] : rows) {
+        const auto file = music::PieceMidiFile(notes, settings);
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(file.bytes.data()), static_cast<std::streamsize>(file.bytes.size()));
         const auto reading = midi_reading::ReadMidiFile(path);
-        EXPECT_EQ(reading.tempo, row.tempo);
+        EXPECT_EQ(reading.tempo, tempo);
         EXPECT_EQ(reading.timeSignature, "4/4");
-        EXPECT_EQ(reading.lengthMs, row.lengthMs);
+        EXPECT_EQ(reading.lengthMs, lengthMs);
         std::vector<long long> chordStrikes;
         for (std::size_t i = 0; i < reading.events.size(); ++i) {
-            EXPECT_EQ(reading.eventTicks[i] % row.ticksPerStep, 0) << "event " << i << " off the grid";
+            EXPECT_EQ(reading.eventTicks[i] % ticksPerStep, 0) << "event " << i << " off the grid at " << ticksPerStep;
             if (reading.events[i].channel == 1 && reading.events[i].type == "note_on")
-                chordStrikes.push_back(reading.eventTicks[i] / row.ticksPerStep);
+                chordStrikes.push_back(reading.eventTicks[i] / ticksPerStep);
         }
         EXPECT_EQ(chordStrikes, (std::vector<long long>{1, 1, 1, 9, 9, 9})) << "in steps";
     }

@@ -184,8 +184,7 @@ TEST(Sequencer, ALoopStrikesTheFirstStepRightAfterTheLastAsIfTheMelodyWentOn)
         EXPECT_FALSE(step.ended) << "tick " << tick;
         EXPECT_EQ(looping.Position(), (tick - 1) % 8 + 1) << "tick " << tick;
     }
-    looping.Tick();
-    looping.Tick();
+    looping.Tick(), looping.Tick();
     looping.SetLooping(false);
     EXPECT_EQ(PlayToTheEnd(looping).size(), 8u) << "switched off, the pass runs on to its release and its end";
 
