@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
@@ -24,12 +25,42 @@ QPointF CellUnder(QPointF userPosition)
     return {std::floor(userPosition.x()), std::floor(userPosition.y())};
 }
 
+QRect PictureRect(QSize viewSize, qreal devicePixelRatio)
+{
+    // A hair over a whole device pixel counts as that pixel: 400 points at 1.5 are 600 pixels.
+    const auto devicePixels = [&](int points) { return int(std::floor(points * devicePixelRatio + 1e-6)); };
+    const int width = devicePixels(viewSize.width());
+    const int side = std::max(0, std::min(width, devicePixels(viewSize.height())));
+    return {(width - side) / 2, 0, side, side};
+}
+
+std::optional<QPointF> CellUnder(QRect pictureRect, qreal devicePixelRatio, QPointF position)
+{
+    if (pictureRect.isEmpty())
+        return std::nullopt;
+    // Qt reports a device pixel at d / ratio points; snapping to 1/1024 of a
+    // device pixel brings d back exactly, so no pixel lands in the cell before.
+    const auto devicePosition = [&](double points, int origin) {
+        return std::round(points * devicePixelRatio * 1024.0) / 1024.0 - origin;
+    };
+    const double x = devicePosition(position.x(), pictureRect.left());
+    const double y = devicePosition(position.y(), pictureRect.top());
+    const double side = pictureRect.width();
+    if (x < 0 || y < 0 || x >= side || y >= side)
+        return std::nullopt;
+    // Nearest-neighbour scaling draws a device pixel with the cell at its top left corner.
+    const QPointF cell = CellUnder(QPointF(x * Picture::Side / side, y * Picture::Side / side));
+    return QPointF(std::min(cell.x(), Picture::Side - 1.0), std::min(cell.y(), Picture::Side - 1.0));
+}
+
 PictureView::PictureView(const Picture& picture, RepaintThrottle& throttle, QWidget* parent)
     : QWidget(parent)
     , picture_(picture)
     , throttle_(throttle)
 {
     setMouseTracking(true);
+    // A click takes the focus from a button, so a key pressed next does not press it.
+    setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -83,21 +114,33 @@ void PictureView::SetPlayhead(std::optional<QPoint> cell)
     throttle_.Changed(this);
 }
 
-QPointF PictureView::ToUser(QPointF widgetPosition) const
+QRect PictureView::PictureDeviceRect() const
 {
-    const double sx = width() > 0 ? double(Picture::Side) / width() : 1.0;
-    const double sy = height() > 0 ? double(Picture::Side) / height() : 1.0;
-    return {widgetPosition.x() * sx, widgetPosition.y() * sy};
+    return PictureRect(size(), devicePixelRatioF());
+}
+
+QRectF PictureView::PictureArea() const
+{
+    const QRectF square = PictureDeviceRect();
+    const qreal ratio = devicePixelRatioF();
+    return {square.topLeft() / ratio, square.size() / ratio};
 }
 
 void PictureView::paintEvent(QPaintEvent*)
 {
     throttle_.Painted(this);
     QPainter painter(this);
-    // Nearest-neighbour scaling keeps every cell a crisp square on HiDPI screens.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(rect(), PictureImageView(picture_));
-    painter.scale(double(width()) / Picture::Side, double(height()) / Picture::Side);
+    const QRect square = PictureDeviceRect();
+    if (square.size() != size() * devicePixelRatioF())
+        painter.fillRect(rect(), palette().window());
+    // Drawn in device pixels, so the square and the cells fall on whole pixels at any density.
+    painter.scale(1.0 / devicePixelRatioF(), 1.0 / devicePixelRatioF());
+    // Whole multiples keep every cell a crisp square; between them smoothing
+    // avoids cells of uneven widths.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, square.width() % Picture::Side != 0);
+    painter.drawImage(square, PictureImageView(picture_));
+    painter.translate(square.topLeft());
+    painter.scale(double(square.width()) / Picture::Side, double(square.height()) / Picture::Side);
     if (rubberBandVisible_) {
         painter.setPen(QPen(QColor(255, 0, 0), 0));
         painter.drawLine(rubberBand_);
@@ -115,23 +158,24 @@ void PictureView::paintEvent(QPaintEvent*)
 // xcb, globalPosition()) to whole points, so half the device pixels of a cell
 // would report the next one; scenePosition(), in the window's points, keeps
 // the device pixel's own place.
-QPointF PictureView::CellUnderPointer(const QMouseEvent* event) const
+std::optional<QPointF> PictureView::CellUnderPointer(const QMouseEvent* event) const
 {
     const QPointF rounded = event->position();
     const QPointF exact = event->scenePosition() - mapTo(window(), QPointF(0, 0));
     // An event made by hand may give its own position as the scene's.
     const bool consistent = std::abs(exact.x() - rounded.x()) <= 0.5 && std::abs(exact.y() - rounded.y()) <= 0.5;
-    return CellUnder(ToUser(consistent ? exact : rounded));
+    return CellUnder(PictureDeviceRect(), devicePixelRatioF(), consistent ? exact : rounded);
 }
 
+// Beside the picture, in a view wider than tall, a press or move means nothing.
 void PictureView::mousePressEvent(QMouseEvent* event)
 {
-    const QPointF p = CellUnderPointer(event);
-    emit pressed(static_cast<float>(p.x()), static_cast<float>(p.y()));
+    if (const auto p = CellUnderPointer(event))
+        emit pressed(static_cast<float>(p->x()), static_cast<float>(p->y()));
 }
 
 void PictureView::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPointF p = CellUnderPointer(event);
-    emit moved(static_cast<float>(p.x()), static_cast<float>(p.y()));
+    if (const auto p = CellUnderPointer(event))
+        emit moved(static_cast<float>(p->x()), static_cast<float>(p->y()));
 }

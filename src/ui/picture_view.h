@@ -15,15 +15,25 @@ class RepaintThrottle;
 // device pixels whose exact position (device pixel / scale) falls there.
 QPointF CellUnder(QPointF userPosition);
 
+// Where the picture is drawn in a view of this size, in device pixels: the
+// largest square of whole device pixels that fits, centred across and at
+// the top, so the progress bar can sit on it.
+QRect PictureRect(QSize viewSize, qreal devicePixelRatio);
+// The cell under a pointer at this position in points, when the picture
+// fills pictureRect (in device pixels): the cell whose device pixels hold
+// the pointer, as drawn, at any size and density; none outside the picture.
+std::optional<QPointF> CellUnder(QRect pictureRect, qreal devicePixelRatio, QPointF position);
+
 // The picture as an image, pixel for pixel.
 QImage PictureImage(const Picture& picture);
 // The picture as a PNG file that keeps the place it shows, so that opening
 // it brings the view back.
 QByteArray PictureFile(const Picture& picture, const QByteArray& placeJson);
 
-// Shows the session's picture in a 0..400 user coordinate system, with the
-// rubber band drawn over it, and reports pointer presses and moves as the
-// cell under the pointer in the same coordinates.
+// Shows the session's picture in a 0..400 user coordinate system, scaled to
+// fill the view as a square (crisp at whole multiples, smooth between),
+// with the rubber band drawn over it, and reports pointer presses and moves
+// as the cell under the pointer in the same coordinates.
 class PictureView : public QWidget
 {
     Q_OBJECT
@@ -42,8 +52,8 @@ public:
     void SetPlayhead(std::optional<QPoint> cell);
     std::optional<QPoint> Playhead() const { return playhead_; }
 
-    // A widget position in user coordinates; exact at any scale.
-    QPointF ToUser(QPointF widgetPosition) const;
+    // The picture's square in the view, in points.
+    QRectF PictureArea() const;
 
 signals:
     void pressed(float x, float y);
@@ -55,7 +65,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    QPointF CellUnderPointer(const QMouseEvent* event) const;
+    std::optional<QPointF> CellUnderPointer(const QMouseEvent* event) const;
+    QRect PictureDeviceRect() const;
 
     const Picture& picture_;
     RepaintThrottle& throttle_;
