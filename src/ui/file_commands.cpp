@@ -13,18 +13,40 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QSettings>
 
 namespace {
 
-// The user's own folder of that kind, else the home folder; without a home
-// (HOME unset, where Qt answers "/") the current folder.
-QString SuggestedPath(QStandardPaths::StandardLocation location, const QString& name)
+struct FolderKind
 {
-    QString folder = QStandardPaths::writableLocation(location);
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = qEnvironmentVariableIsEmpty("HOME") ? QDir::currentPath() : QDir::homePath();
-    return QDir(folder).filePath(name);
+    const char* key;  // in the store
+    QStandardPaths::StandardLocation firstFolder;
+};
+// In the order of FileCommands::Kind.
+constexpr FolderKind FolderKinds[] = {
+    {"folders/pictures", QStandardPaths::PicturesLocation},
+    {"folders/places", QStandardPaths::DocumentsLocation},
+    {"folders/midi", QStandardPaths::MusicLocation},
+    {"folders/audio", QStandardPaths::MusicLocation},
+};
+
+// "deep" saved as a place is "deep.velmora": the first extension the chosen
+// file type names, added when the name has none.
+QString FirstExtension(const QString& filter)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    return pattern.match(filter).captured(1);
+}
+
+QString WithExtension(const QString& path, const QString& filter)
+{
+    const QString extension = FirstExtension(filter);
+    if (path.isEmpty() || extension.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path + QLatin1Char('.') + extension;
 }
 
 // How often the progress dialog looks at the worker's progress.
@@ -39,7 +61,14 @@ FileCommands::FileCommands(Controller& controller, QWidget& window, MessagePrese
     , showMessage_(std::move(showMessage))
 {
     chooseFile_ = [this](const QString& title, const QString& suggested, const QString& filter) {
-        return QFileDialog::getSaveFileName(&window_, title, suggested, filter);
+        QFileDialog dialog(&window_, title, QFileInfo(suggested).path(), filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.selectFile(QFileInfo(suggested).fileName());
+        // The dialog adds the extension before it asks about replacing a file.
+        const auto followType = [&dialog](const QString& type) { dialog.setDefaultSuffix(FirstExtension(type)); };
+        followType(dialog.selectedNameFilter());
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, followType);
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
     choosePlace_ = [this](const QString& folder) {
         return QFileDialog::getOpenFileName(&window_, tr("Open Place"), folder,
@@ -50,6 +79,27 @@ FileCommands::FileCommands(Controller& controller, QWidget& window, MessagePrese
 }
 
 FileCommands::~FileCommands() = default;
+
+// The user's own folder of that kind, else the home folder; without a home
+// (HOME unset, where Qt answers "/") the current folder.
+QString FileCommands::SuggestedPath(Kind kind, const QString& name) const
+{
+    const auto index = static_cast<std::size_t>(kind);
+    QString folder = folders_[index];
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QStandardPaths::writableLocation(FolderKinds[index].firstFolder);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = qEnvironmentVariableIsEmpty("HOME") ? QDir::currentPath() : QDir::homePath();
+    return QDir(folder).filePath(name);
+}
+
+void FileCommands::RememberFolder(Kind kind, const QString& chosenPath)
+{
+    const auto index = static_cast<std::size_t>(kind);
+    folders_[index] = QFileInfo(chosenPath).absolutePath();
+    if (preferences_)
+        preferences_->setValue(QLatin1String(FolderKinds[index].key), folders_[index]);
+}
 
 void FileCommands::AddTo(QMenu& fileMenu)
 {
@@ -79,6 +129,8 @@ void FileCommands::RememberIn(QSettings& store)
     preferences_ = &store;
     if (normaliseAudio_)
         normaliseAudio_->setChecked(LoadAudioNormalised(store));
+    for (std::size_t i = 0; i < folders_.size(); ++i)
+        folders_[i] = store.value(QLatin1String(FolderKinds[i].key)).toString();
 }
 
 void FileCommands::ShowCommands(const Commands& offered)
@@ -94,7 +146,7 @@ void FileCommands::SavePicture()
 {
     if (!controller_.Offered().savePicture)
         return;
-    SaveAs({tr("Save Picture"), QStandardPaths::PicturesLocation, QStringLiteral("velmora.png"),
+    SaveAs({tr("Save Picture"), Kind::Pictures, QStringLiteral("velmora.png"),
             tr("PNG images (*.png)"), tr("The picture could not be saved.")},
            PictureFile(controller_.CurrentPicture(), PlaceToJson(controller_.CurrentPlace())));
 }
@@ -103,7 +155,7 @@ void FileCommands::SavePlace()
 {
     if (!controller_.Offered().savePicture)
         return;
-    SaveAs({tr("Save Place"), QStandardPaths::DocumentsLocation, QStringLiteral("velmora.velmora"),
+    SaveAs({tr("Save Place"), Kind::Places, QStringLiteral("velmora.velmora"),
             tr("Velmora places (*.velmora *.json)"), tr("The place could not be saved.")},
            PlaceToJson(controller_.CurrentPlace()));
 }
@@ -112,9 +164,11 @@ void FileCommands::OpenPlace()
 {
     if (controller_.HasQuit())
         return;
-    const QString path = choosePlace_(SuggestedPath(QStandardPaths::DocumentsLocation, {}));
-    if (!path.isEmpty())
-        OpenPlaceFile(path);
+    const QString path = choosePlace_(SuggestedPath(Kind::Places, {}));
+    if (path.isEmpty())
+        return;
+    RememberFolder(Kind::Places, path);
+    OpenPlaceFile(path);
 }
 
 void FileCommands::OpenPlaceFile(const QString& path)
@@ -133,16 +187,20 @@ void FileCommands::ExportMelody()
     if (!controller_.Offered().exportMelody)
         return;
     const std::vector<std::uint8_t> bytes = controller_.PieceAsMidiFile();
-    SaveAs({tr("Export Melody as MIDI"), QStandardPaths::MusicLocation, QStringLiteral("velmora.mid"),
+    SaveAs({tr("Export Melody as MIDI"), Kind::Midi, QStringLiteral("velmora.mid"),
             tr("MIDI files (*.mid *.midi)"), tr("The melody could not be exported.")},
            QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
 }
 
 void FileCommands::SaveAs(const SaveDialog& dialog, const QByteArray& data)
 {
-    const QString path = chooseFile_(dialog.title, SuggestedPath(dialog.folder, dialog.suggestedName), dialog.filter);
+    // Whatever answered may have left the extension out.
+    const QString path =
+        WithExtension(chooseFile_(dialog.title, SuggestedPath(dialog.kind, dialog.suggestedName), dialog.filter),
+                      dialog.filter);
     if (path.isEmpty())
         return;
+    RememberFolder(dialog.kind, path);
     if (!ConfirmDanglingLink(dialog.title, path))
         return;
     if (const auto failure = WriteFileAtomically(path, data))
@@ -169,11 +227,13 @@ void FileCommands::ExportAudio()
 {
     if (!controller_.Offered().exportMelody || audioExport_)
         return;
+    const QString types = tr("FLAC files (*.flac);;WAV files (*.wav);;Ogg Vorbis files (*.ogg)");
     const QString path =
-        chooseFile_(tr("Export Audio"), SuggestedPath(QStandardPaths::MusicLocation, QStringLiteral("velmora.flac")),
-                    tr("FLAC files (*.flac);;WAV files (*.wav);;Ogg Vorbis files (*.ogg)"));
+        WithExtension(chooseFile_(tr("Export Audio"), SuggestedPath(Kind::Audio, QStringLiteral("velmora.flac")), types),
+                      types);
     if (path.isEmpty())
         return;
+    RememberFolder(Kind::Audio, path);
     // As for the other files: only a regular file is replaced, and a link that leads nowhere after asking.
     const QString shownPath = QDir::toNativeSeparators(path);
     const QFileInfo existing(path);

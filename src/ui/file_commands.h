@@ -3,9 +3,9 @@
 #include "file_writing.h"
 
 #include <QObject>
-#include <QStandardPaths>
 #include <QTimer>
 
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -21,7 +21,9 @@ struct Commands;
 // The commands that write or read files: Save Picture, Export Melody,
 // Export Audio with its progress dialog, Open Place and Save Place. They
 // choose the file, ask before replacing a link that leads nowhere, and say
-// why a file could not be written. A new export belongs here.
+// why a file could not be written. Each kind of file opens where the last of
+// its kind went, and gets its type's extension when none is typed. A new
+// export belongs here.
 class FileCommands : public QObject
 {
     Q_OBJECT
@@ -35,8 +37,8 @@ public:
 
     // Adds the commands to the File menu in their designed order.
     void AddTo(QMenu& fileMenu);
-    // Reads whether exported audio is normalised from the store, and writes
-    // the choice back there whenever it changes.
+    // Reads whether exported audio is normalised, and the last folder of each
+    // kind of file, from the store, and writes each change back there.
     void RememberIn(QSettings& store);
     void ShowCommands(const Commands& offered);
 
@@ -64,10 +66,12 @@ public:
     QAction* SavePlaceAction() const { return savePlace_; }
 
 private:
+    // The kinds of file whose folders are remembered apart.
+    enum class Kind { Pictures, Places, Midi, Audio };
     struct SaveDialog
     {
         QString title;
-        QStandardPaths::StandardLocation folder;
+        Kind kind;
         QString suggestedName;
         QString filter;
         QString failure;
@@ -78,12 +82,17 @@ private:
     bool ConfirmDanglingLink(const QString& title, const QString& path);
     void ShowWriteFailure(const QString& failure, const QString& path, const WriteFailure& reason);
     void FollowAudioExport();
+    // The last folder of that kind while it exists, else the user's folder of that kind.
+    QString SuggestedPath(Kind kind, const QString& name) const;
+    void RememberFolder(Kind kind, const QString& chosenPath);
 
     Controller& controller_;
     QWidget& window_;
     MessagePresenter showMessage_;
     FileChooser chooseFile_;
     PlaceChooser choosePlace_;
+    // The last folder of each kind; kept in the store too, when there is one.
+    std::array<QString, 4> folders_;
 
     QAction* savePicture_ = nullptr;
     QAction* exportMelody_ = nullptr;

@@ -2,7 +2,9 @@
 #include "session.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QImage>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -80,6 +82,29 @@ TEST_F(SavePicture, AFailureShowsTheReasonAndWritesNothing)
     EXPECT_TRUE(shown.front().contains(QStringLiteral("blocker")));
     EXPECT_FALSE(std::filesystem::exists(chosen.toStdString()));
     EXPECT_EQ(session.controller.CurrentState(), State::Drawn) << "nothing else changes";
+}
+
+// A place saved as "deep" is deep.velmora, and places open next in its
+// folder, in this run and the next; pictures keep a folder of their own.
+TEST_F(SavePicture, FilesGetTheirExtensionAndEachKindReturnsToItsLastFolder)
+{
+    QSettings store(folder.filePath(QStringLiteral("velmora.conf")), QSettings::IniFormat);
+    for (const int run : {1, 2}) {
+        Session next(Session::WithWindow::Yes);
+        next.Window().RememberIn(store);
+        QString suggested;
+        next.Window().SetFileChooser([&](const QString&, const QString& path, const QString&) {
+            suggested = path;
+            return folder.filePath(QStringLiteral("deep"));
+        });
+        next.controller.Draw();
+        next.Window().SavePlace();
+        EXPECT_EQ(QFileInfo(suggested).absolutePath() == folder.path(), run == 2) << "run " << run;
+        next.Window().SavePicture();
+        EXPECT_EQ(QFileInfo(suggested).absolutePath() == folder.path(), run == 2) << "run " << run;
+    }
+    EXPECT_TRUE(QFile::exists(folder.filePath(QStringLiteral("deep.velmora"))));
+    EXPECT_TRUE(QFile::exists(folder.filePath(QStringLiteral("deep.png"))));
 }
 
 TEST_F(SavePicture, IsNotOfferedBeforeThereIsAPicture)
