@@ -4,6 +4,10 @@
 <context>
     <name>ClientArea</name>
     <message>
+        <source>The iterations of the place opened; Redraw keeps them</source>
+        <translation>開いた場所の反復回数です。再描画もこの回数で描きます</translation>
+    </message>
+    <message>
         <source>Trace Outline</source>
         <translation>輪郭線</translation>
     </message>
@@ -286,6 +290,22 @@ Do you want to replace the link?</source>
 </context>
 <context>
     <name>MainWindow</name>
+    <message>
+        <source>Full Screen</source>
+        <translation>全画面表示</translation>
+    </message>
+    <message>
+        <source>Drawing %p%</source>
+        <translation>描画中 %p%</translation>
+    </message>
+    <message>
+        <source>Tracing %p%</source>
+        <translation>輪郭線を抽出中 %p%</translation>
+    </message>
+    <message>
+        <source>Playing %p%</source>
+        <translation>演奏中 %p%</translation>
+    </message>
     <message>
         <source>Quit</source>
         <translation>終了</translation>

@@ -7,13 +7,15 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyleOptionComboBox>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -44,6 +46,14 @@ constexpr Placement QuitPlace{120, 6120, 1695, 495};
 constexpr Placement LengthLabelPlace{120, 960, 975, 300};
 constexpr Placement LengthPlace{1080, 960, 735, 300};
 
+// The picture at one cell a point, as designed; the bar above it is as wide.
+constexpr QRect DesignedPicture{ToPixels(PicturePlace).topLeft(), QSize(Picture::Side, Picture::Side)};
+// Kept round the picture as the window grows.
+constexpr int PictureRightMargin = ClientArea::Width - (DesignedPicture.x() + Picture::Side);
+constexpr int PictureBottomMargin = ClientArea::Height - (DesignedPicture.y() + Picture::Side);
+// Between the accuracy list and the picture, as designed.
+constexpr int ListToPictureGap = DesignedPicture.x() - (ToPixels(AccuracyPlace).x() + ToPixels(AccuracyPlace).width());
+
 QPushButton* MakeButton(QWidget* parent, Placement place, const QString& caption, bool enabled)
 {
     auto* button = new QPushButton(caption, parent);
@@ -64,30 +74,34 @@ QLabel* MakeLabel(QWidget* parent, Placement place, const QString& caption)
 ClientArea::ClientArea(const Controller& controller, QMainWindow& window)
     : QWidget(&window)
 {
-    setFixedSize(Width, Height);
-    window.setCentralWidget(this);
-    // The menu bar sits above the designed client area, which keeps its size.
-    window.layout()->setSizeConstraint(QLayout::SetFixedSize);
     CreateControls(controller);
     FillAccuracyList();
     SetToolTips();
+    SetTabOrder();
+    // The list grows to its longest entry; the picture's column moves right to make room.
+    QRect list = ToPixels(AccuracyPlace);
+    list.setWidth(AccuracyListWidth());
+    accuracy_->setGeometry(list);
+    pictureShift_ = std::max(0, list.right() + 1 + ListToPictureGap - DesignedPicture.x());
+    setMinimumSize(Width + pictureShift_, Height);
+    resize(minimumSize());
+    PlacePictureAndProgress();
+    window.setCentralWidget(this);
     CreateStatusLines(controller, window);
 }
 
-// Created in the designed tab order. The picture and the bar are sized to
-// the picture's side rather than the designed twips.
+// The picture and the bar are sized to the picture's side rather than the
+// designed twips, and grow with the window.
 void ClientArea::CreateControls(const Controller& controller)
 {
     trace_ = MakeButton(this, TracePlace, tr("Trace Outline"), false);
     picture_ = new PictureView(controller.CurrentPicture(), throttle_, this);
-    picture_->setGeometry(ToPixels(PicturePlace));
-    picture_->resize(Picture::Side, Picture::Side);
     draw_ = MakeButton(this, DrawPlace, tr("Draw All Area"), true);
     progress_ = new ProgressBar(throttle_, this);
     progress_->setGeometry(ToPixels(ProgressPlace));
-    progress_->resize(Picture::Side, progress_->height());
+    // Nothing to follow yet.
+    progress_->hide();
     accuracy_ = new QComboBox(this);
-    accuracy_->setGeometry(ToPixels(AccuracyPlace));
     accuracyLabel_ = MakeLabel(this, AccuracyLabelPlace, tr("Accuracy"));
     compose_ = MakeButton(this, ComposePlace, tr("Compose Music"), false);
     magnify_ = MakeButton(this, MagnifyPlace, tr("Magnify Area"), false);
@@ -107,6 +121,52 @@ void ClientArea::FillAccuracyList()
         accuracy_->addItem(QLocale().toString(Controller::IterationsByAccuracy[static_cast<std::size_t>(i)]));
     accuracy_->addItem(tr("Automatic"));
     accuracy_->setCurrentIndex(1);
+    // A Custom entry goes once the user chooses another.
+    connect(accuracy_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index != CustomAccuracy && accuracy_->count() > CustomAccuracy)
+            accuracy_->removeItem(CustomAccuracy);
+    });
+}
+
+// Named by its count alone, as the counted entries are: a word beside it
+// would widen the list, and the picture's column with it, by half again.
+QString ClientArea::CustomAccuracyText(int iterations) const
+{
+    return QLocale().toString(iterations);
+}
+
+int ClientArea::AccuracyListWidth() const
+{
+    // A Custom entry is never a million, which has an entry of its own.
+    QStringList entries{CustomAccuracyText(Controller::IterationsByAccuracy.back() - 1)};
+    for (int i = 0; i < accuracy_->count(); ++i)
+        entries.append(accuracy_->itemText(i));
+    int widest = 0;
+    for (const QString& entry : entries)
+        widest = std::max(widest, accuracy_->fontMetrics().horizontalAdvance(entry));
+    QStyleOptionComboBox option;
+    option.initFrom(accuracy_);
+    const QSize text(widest, accuracy_->fontMetrics().height());
+    const int needed = accuracy_->style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, accuracy_).width();
+    return std::max(ToPixels(AccuracyPlace).width(), needed);
+}
+
+void ClientArea::ShowIterationsInForce(int iterations, int automaticIterations)
+{
+    const int current = accuracy_->currentIndex();
+    if (current == Controller::AutomaticAccuracy && iterations == automaticIterations)
+        return;
+    const auto& counts = Controller::IterationsByAccuracy;
+    if (const auto entry = std::find(counts.begin(), counts.end(), iterations); entry != counts.end()) {
+        accuracy_->setCurrentIndex(static_cast<int>(entry - counts.begin()));
+        return;
+    }
+    if (accuracy_->count() <= CustomAccuracy)
+        accuracy_->addItem({});
+    accuracy_->setItemText(CustomAccuracy, CustomAccuracyText(iterations));
+    accuracy_->setItemData(CustomAccuracy, tr("The iterations of the place opened; Redraw keeps them"),
+                           Qt::ToolTipRole);
+    accuracy_->setCurrentIndex(CustomAccuracy);
 }
 
 void ClientArea::SetToolTips()
@@ -119,9 +179,33 @@ void ClientArea::SetToolTips()
     quit_->setToolTip(tr("Silence the music and close Velmora"));
     accuracy_->setToolTip(tr("How many iterations decide whether a point escapes; Automatic gives deeper "
                              "magnifications more"));
-    // The designed list is narrower than some names: its popup shows them whole.
-    accuracy_->view()->setMinimumWidth(accuracy_->view()->sizeHintForColumn(0) + accuracy_->iconSize().width());
     length_->setToolTip(tr("8 to 800 steps"));
+}
+
+// Top to bottom down the column of controls; the picture takes the focus by a click.
+void ClientArea::SetTabOrder()
+{
+    QWidget* const order[] = {accuracy_, length_, draw_, magnify_, trace_, compose_, stopMusic_, quit_};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void ClientArea::resizeEvent(QResizeEvent*)
+{
+    PlacePictureAndProgress();
+}
+
+// The picture fills what the window gives right of the controls, inside the
+// designed margins; the bar sits on the picture's square, as wide.
+void ClientArea::PlacePictureAndProgress()
+{
+    const QRect area(DesignedPicture.x() + pictureShift_, DesignedPicture.y(),
+                     width() - DesignedPicture.x() - pictureShift_ - PictureRightMargin,
+                     height() - DesignedPicture.y() - PictureBottomMargin);
+    picture_->setGeometry(area);
+    const QRect square = picture_->PictureArea().toAlignedRect();
+    const QRect designedBar = ToPixels(ProgressPlace);
+    progress_->setGeometry(area.x() + square.x(), designedBar.y(), square.width(), designedBar.height());
 }
 
 // Below the designed client area, which keeps its size and places.
@@ -137,11 +221,30 @@ void ClientArea::CreateStatusLines(const Controller& controller, QMainWindow& wi
     lines->addWidget(status_);
     lines->addWidget(readout_);
     window.statusBar()->addWidget(statusLines, 1);
+    // The window's frame resizes it; a grip would take room from the lines.
     window.statusBar()->setSizeGripEnabled(false);
+}
+
+void ClientArea::ShowProgress(const QString& caption, float value)
+{
+    if (caption.isEmpty()) {
+        progress_->hide();
+        return;
+    }
+    progress_->SetCaption(caption);
+    progress_->SetValue(value);
+    progress_->show();
 }
 
 void ClientArea::ShowCommands(const Commands& offered)
 {
+    const std::pair<QPushButton*, bool> buttons[] = {{draw_, offered.draw}, {magnify_, offered.magnify},
+                                                     {trace_, offered.trace}, {compose_, offered.compose},
+                                                     {stopMusic_, offered.stopMusic}};
+    for (const auto& [button, enabled] : buttons) {
+        if (!enabled && button->hasFocus())
+            picture_->setFocus();
+    }
     draw_->setEnabled(offered.draw);
     magnify_->setEnabled(offered.magnify);
     trace_->setEnabled(offered.trace);

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "controller.h"
 #include "repaint_throttle.h"
 
 #include <QWidget>
 
-class Controller;
 class PictureView;
 class ProgressBar;
 class QComboBox;
@@ -12,26 +12,41 @@ class QLabel;
 class QLineEdit;
 class QMainWindow;
 class QPushButton;
-struct Commands;
 
-// The window's client area as designed: the buttons, the accuracy list, the
-// Length box, the picture and the progress bar at their fixed places and in
-// the designed tab order, with the status line and the view readout below.
-// It only shows; the main window connects its controls to the controller.
+// The window's client area as designed: the buttons, the accuracy list and
+// the Length box at their designed places, top to bottom in the tab order,
+// and the picture with the progress bar above it, which grow with the
+// window; the status line and the view readout below. It only shows; the
+// main window connects its controls to the controller.
 class ClientArea : public QWidget
 {
     Q_OBJECT
 
 public:
+    // The designed size, at which the picture shows one cell a point; the
+    // area never gets smaller, and is wider where the accuracy list needs it.
     static constexpr int Width = 578;
     static constexpr int Height = 497;
+    // The accuracy list's entry for iterations no other entry gives; the
+    // controller keeps the iterations in force for it.
+    static constexpr int CustomAccuracy = Controller::AccuracyCount;
 
-    // Becomes the window's central widget at its fixed size, and puts the
+    // Becomes the window's central widget at its designed size, and puts the
     // status line and the readout in the window's status bar.
     ClientArea(const Controller& controller, QMainWindow& window);
 
-    // Enables each button as the controller offers it; Quit always is.
+    QSize sizeHint() const override { return minimumSize(); }
+
+    // Enables each button as the controller offers it; Quit always is. A
+    // button that loses the focus so hands it to the picture, not to the
+    // next button (which could be Quit).
     void ShowCommands(const Commands& offered);
+    // The bar shows the value with the caption saying what it follows
+    // ("Drawing %p%"); without a caption it is hidden.
+    void ShowProgress(const QString& caption, float value);
+    // Selects the entry that gives the iterations in force, else a Custom
+    // entry naming them; Automatic stays while it gives them.
+    void ShowIterationsInForce(int iterations, int automaticIterations);
 
     QPushButton* DrawButton() const { return draw_; }
     QPushButton* MagnifyButton() const { return magnify_; }
@@ -48,11 +63,22 @@ public:
     QLabel* StatusLine() const { return status_; }
     QLabel* ViewReadout() const { return readout_; }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void CreateControls(const Controller& controller);
     void FillAccuracyList();
     void SetToolTips();
+    void SetTabOrder();
     void CreateStatusLines(const Controller& controller, QMainWindow& window);
+    // The accuracy list's width for its longest entry, a Custom one included.
+    int AccuracyListWidth() const;
+    QString CustomAccuracyText(int iterations) const;
+    void PlacePictureAndProgress();
+
+    // How far the picture's column moves right to make room for the accuracy list.
+    int pictureShift_ = 0;
 
     RepaintThrottle throttle_;
     QPushButton* trace_ = nullptr;

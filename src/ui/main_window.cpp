@@ -3,16 +3,19 @@
 #include "controller.h"
 #include "picture_view.h"
 #include "progress_bar.h"
+#include "view_explorer.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 #ifndef VELMORA_VERSION
@@ -57,6 +60,12 @@ void MainWindow::CreateMenus()
     back_ = view->addAction(tr("Back"), QKeySequence(Qt::ALT | Qt::Key_Left), &controller_, &Controller::Back);
     redraw_ = view->addAction(tr("Redraw"), QKeySequence(Qt::Key_F5), &controller_, &Controller::Redraw);
     cancel_ = view->addAction(tr("Cancel"), QKeySequence(Qt::Key_Escape), &controller_, &Controller::Cancel);
+    view->addSeparator();
+    fullScreen_ = view->addAction(tr("Full Screen"));
+    fullScreen_->setShortcut(QKeySequence(Qt::Key_F11));
+    fullScreen_->setCheckable(true);
+    connect(fullScreen_, &QAction::toggled, this,
+            [this](bool on) { setWindowState(windowState().setFlag(Qt::WindowFullScreen, on)); });
 
     music_ = new MusicMenu(controller_, menuBar());
     menuBar()->addMenu(music_);
@@ -79,7 +88,7 @@ void MainWindow::Connect()
     connect(client_->LengthBox(), &QLineEdit::textChanged, c, &Controller::SetLengthText);
 
     connect(c, &Controller::pictureChanged, client_->PictureArea(), &PictureView::PictureChanged);
-    connect(c, &Controller::progressChanged, client_->Progress(), &ProgressBar::SetValue);
+    connect(c, &Controller::progressChanged, this, &MainWindow::ShowProgress);
     connect(c, &Controller::commandsChanged, this, &MainWindow::ShowCommands);
     connect(c, &Controller::rubberBandChanged, this, &MainWindow::ShowRubberBand);
     connect(c, &Controller::playheadChanged, this, &MainWindow::ShowPlayhead);
@@ -87,7 +96,44 @@ void MainWindow::Connect()
     connect(c, &Controller::lengthTextChanged, client_->LengthBox(), &QLineEdit::setText);
     connect(c, &Controller::quitRequested, this, &QWidget::close);
     connect(c, &Controller::statusChanged, client_->StatusLine(), &QLabel::setText);
-    connect(c, &Controller::viewChanged, this, [this] { client_->ViewReadout()->setText(controller_.ViewReadout()); });
+    connect(c, &Controller::viewChanged, this, &MainWindow::ShowView);
+}
+
+void MainWindow::ShowView()
+{
+    client_->ViewReadout()->setText(controller_.ViewReadout());
+    // An opened place draws at its own iterations: the list says so, and Redraw keeps them.
+    if (controller_.CurrentState() != State::Rendering && controller_.Offered().savePicture)
+        client_->ShowIterationsInForce(controller_.MaxIterations(), AutomaticIterations(controller_.CurrentDeepView()));
+}
+
+// A trace runs while Trace is still offered; a render starts from nothing.
+void MainWindow::ShowProgress(float value)
+{
+    const State state = controller_.CurrentState();
+    if (state == State::Rendering)
+        client_->ShowProgress(tr("Drawing %p%"), value);
+    else if (state == State::Playing)
+        client_->ShowProgress(tr("Playing %p%"), value);
+    else if (controller_.Offered().trace && value > 0.0f)
+        client_->ShowProgress(tr("Tracing %p%"), value);
+}
+
+// The bar shows while the controller draws or plays; a stopped or ended
+// piece, a finished trace or a cancelled render leave nothing part-way.
+void MainWindow::ShowWork()
+{
+    switch (controller_.CurrentState()) {
+    case State::Rendering:
+        ShowProgress(controller_.Progress());
+        break;
+    case State::Playing:
+        // From the piece's own start, not from the trace before it.
+        ShowProgress(controller_.Player().Progress());
+        break;
+    default:
+        client_->ShowProgress({}, 0.0f);
+    }
 }
 
 void MainWindow::ShowCommands()
@@ -99,6 +145,7 @@ void MainWindow::ShowCommands()
     redraw_->setEnabled(offered.redraw);
     cancel_->setEnabled(offered.cancel);
     quitAction_->setEnabled(!controller_.HasQuit());
+    ShowWork();
 }
 
 void MainWindow::ShowRubberBand()
@@ -123,10 +170,33 @@ void MainWindow::ShowAbout()
                            + QLatin1Char('\n') + tr("SoundFont: %1").arg(soundFont));
 }
 
+// The focus comes back to the control that had it, or to the picture when
+// that control is no longer offered; never on to the next button, Quit.
 void MainWindow::ShowMessage(const QString& text)
 {
+    const QPointer<QWidget> focused = QApplication::focusWidget();
     if (presentMessage_)
         presentMessage_(text);
+    if (focused && focused->window() == this && focused->isEnabled() && focused != client_->QuitButton())
+        focused->setFocus();
+    else
+        client_->PictureArea()->setFocus();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && isFullScreen())
+        fullScreen_->setChecked(false);
+    else
+        QMainWindow::keyPressEvent(event);
+}
+
+// The window manager may leave full screen too; the menu follows.
+void MainWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange && fullScreen_)
+        fullScreen_->setChecked(isFullScreen());
+    QMainWindow::changeEvent(event);
 }
 
 // Closing by the window frame must not leave a note hanging: the controller

@@ -79,17 +79,24 @@ public:
     QAction* RedrawAction() const { return redraw_; }
     QAction* CancelAction() const { return cancel_; }
     QAction* AboutAction() const { return about_; }
+    QAction* FullScreenAction() const { return fullScreen_; }
     QAction* MusicSettingsAction() const { return music_->MusicSettingsAction(); }
     QAction* RestoreDefaultsAction() const { return music_->RestoreDefaultsAction(); }
     QMenu* OutputMenu() const { return music_->OutputMenu(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Escape leaves full screen when it cancels nothing.
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void CreateMenus();
     void Connect();
     void ShowCommands();
+    void ShowWork();
+    void ShowProgress(float value);
+    void ShowView();
     void ShowRubberBand();
     void ShowPlayhead();
     void ShowMessage(const QString& text);
@@ -106,4 +113,5 @@ private:
     QAction* redraw_ = nullptr;
     QAction* cancel_ = nullptr;
     QAction* about_ = nullptr;
+    QAction* fullScreen_ = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "repaint_throttle.h"
 
+#include <QLocale>
 #include <QStyleOptionProgressBar>
 #include <QStylePainter>
 
@@ -28,6 +29,19 @@ void ProgressBar::SetValue(float value)
     throttle_.Changed(this);
 }
 
+void ProgressBar::SetCaption(const QString& caption)
+{
+    caption_ = caption;
+    throttle_.Changed(this);
+}
+
+// Whole percent down, so the text never claims more than is done.
+QString ProgressBar::Text() const
+{
+    const int percent = static_cast<int>(std::clamp(value_, 0.0f, 100.0f));
+    return QString(caption_).replace(QStringLiteral("%p"), QLocale().toString(percent));
+}
+
 void ProgressBar::paintEvent(QPaintEvent*)
 {
     throttle_.Painted(this);
@@ -37,7 +51,9 @@ void ProgressBar::paintEvent(QPaintEvent*)
     option.minimum = 0;
     option.maximum = Steps;
     option.progress = static_cast<int>(std::lround(std::clamp(value_, 0.0f, 100.0f) * (Steps / 100)));
-    option.textVisible = false;
+    option.text = Text();
+    option.textVisible = !caption_.isEmpty();
+    option.textAlignment = Qt::AlignCenter;
     option.state |= QStyle::State_Horizontal;
     painter.drawControl(QStyle::CE_ProgressBar, option);
 }

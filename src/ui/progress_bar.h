@@ -5,8 +5,8 @@
 class RepaintThrottle;
 
 // A 0..100 progress bar that keeps the exact single-precision value it was
-// given, quarter steps included, and paints through the screen refresh
-// throttle rather than on every change.
+// given, quarter steps included, says what it follows ("Drawing 40%"), and
+// paints through the screen refresh throttle rather than on every change.
 class ProgressBar : public QWidget
 {
     Q_OBJECT
@@ -16,6 +16,9 @@ public:
 
     void SetValue(float value);
     float Value() const { return value_; }
+    // What the bar follows, with %p where the percentage goes; empty shows no text.
+    void SetCaption(const QString& caption);
+    QString Text() const;
 
 signals:
     // Every value set, repeated ones included, in the order they were set.
@@ -27,4 +30,5 @@ protected:
 private:
     RepaintThrottle& throttle_;
     float value_ = 0.0f;
+    QString caption_;
 };

@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +56,11 @@ TEST_F(StartupWindow, ControlsSitAtTheirDesignedPlacesWithTheirCaptions)
         const char* japanese;
         bool enabled;
     };
+    // The accuracy list is as wide as its longest entry; the picture's column
+    // keeps the designed gap from it.
+    const QRect list = window.AccuracyList()->geometry();
+    ASSERT_GE(list.width(), 49);
+    const int shift = std::max(0, list.right() + 1 + 15 - 136);
     const Control controls[] = {
         {"Trace", window.TraceButton(), {8, 176, 113, 33}, "Trace Outline", "輪郭線", false},
         {"Draw", window.DrawButton(), {8, 96, 113, 33}, "Draw All Area", "全体描画", true},
@@ -63,11 +70,11 @@ TEST_F(StartupWindow, ControlsSitAtTheirDesignedPlacesWithTheirCaptions)
         {"Stop Music", window.StopMusicButton(), {8, 256, 113, 33}, "Stop Music", "演奏停止", false},
         {"Quit", window.QuitButton(), {8, 408, 113, 33}, "Quit", "終了", true},
         {"Length label", window.LengthLabel(), {8, 64, 65, 20}, "Length", "長さ", true},
-        {"Accuracy list", window.AccuracyList(), {72, 40, 49, 20}, nullptr, nullptr, true},
+        {"Accuracy list", window.AccuracyList(), {72, 40, list.width(), 20}, nullptr, nullptr, true},
         {"Length box", window.LengthBox(), {72, 64, 49, 20}, nullptr, nullptr, true},
         // The picture and the bar take the picture's side rather than the twips.
-        {"Picture", window.PictureArea(), {136, 40, 400, 400}, nullptr, nullptr, true},
-        {"Progress", window.Progress(), {136, 8, 400, 25}, nullptr, nullptr, true},
+        {"Picture", window.PictureArea(), {136 + shift, 40, 400, 400}, nullptr, nullptr, true},
+        {"Progress", window.Progress(), {136 + shift, 8, 400, 25}, nullptr, nullptr, true},
     };
     for (const Control& c : controls) {
         EXPECT_EQ(c.widget->parentWidget(), window.Client()) << c.name;
@@ -112,9 +119,9 @@ TEST_F(StartupWindow, ControlsSitAtTheirDesignedPlacesWithTheirCaptions)
     // area showing, as wide as the window, between them.
     ASSERT_EQ(window.centralWidget(), window.Client());
     const QRect client(window.Client()->mapTo(&window, QPoint(0, 0)), window.Client()->size());
-    EXPECT_EQ(client, QRect(0, window.menuBar()->height(), 578, 497));
+    EXPECT_EQ(client, QRect(0, window.menuBar()->height(), 578 + shift, 497));
     EXPECT_EQ(window.height(), window.menuBar()->height() + 497 + window.statusBar()->height());
-    EXPECT_EQ(window.width(), 578);
+    EXPECT_EQ(window.width(), 578 + shift);
 }
 
 TEST_F(StartupWindow, InputsStartAsDesigned)
@@ -136,6 +143,39 @@ TEST_F(StartupWindow, InputsStartAsDesigned)
 
     Click(window.DrawButton());
     EXPECT_EQ(session.controller.MaxIterations(), 50) << "the list's 中 reaches the controller";
+}
+
+// Each caption against the room its control's style gives the text; the
+// accuracy list's every entry, with iterations no other entry gives, too.
+TEST_F(StartupWindow, NoCaptionOrAccuracyEntryIsCutOff)
+{
+    session.controller.OpenView(fractal::DeepView(), 999'999, 400, std::nullopt);
+    ASSERT_EQ(window.AccuracyList()->currentText(), QStringLiteral("999,999"));
+    int checked = 0;
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (!widget->isVisible())
+            continue;
+        const QFontMetrics metrics = widget->fontMetrics();
+        std::vector<std::pair<QString, int>> texts;  // each text and the width it has
+        if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            texts.emplace_back(button->text(), button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width());
+        } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+            texts.emplace_back(label->text(), label->contentsRect().width());
+        } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
+            QStyleOptionComboBox option;
+            option.initFrom(list);
+            const int field = list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list).width();
+            for (int i = 0; i < list->count(); ++i)
+                texts.emplace_back(list->itemText(i), field);
+        }
+        for (const auto& [text, room] : texts) {
+            EXPECT_LE(metrics.horizontalAdvance(text), room) << text.toStdString();
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 6 + 2 + 9 + 2) << "the buttons, the labels, the list's entries and the status lines";
 }
 
 TEST_F(StartupWindow, MessagesComeInTheWindowsLanguage)

@@ -260,8 +260,79 @@ TEST_F(WindowTest, LongCommandsRepaintWhileTheyRunAndEndShowingTheirResult)
         EXPECT_GT(painted.count, 0) << name << ": nothing reached the screen while it ran";
         QApplication::processEvents();
         EXPECT_TRUE(painted.lastPicture == picture.Pixels()) << name << ": the screen misses the final picture";
-        EXPECT_EQ(painted.lastProgress, session.controller.Progress()) << name;
+        // A finished draw or trace leaves no bar; a piece shows its own progress from its start.
+        const bool playing = session.controller.CurrentState() == State::Playing;
+        EXPECT_EQ(window.Progress()->isVisible(), playing) << name;
+        if (playing) {
+            EXPECT_EQ(painted.lastProgress, window.Progress()->Value()) << name;
+        }
     }
+}
+
+// After a place opened at iterations no entry gives, the list names them
+// and Redraw keeps them; an entry that gives them, or Automatic while it
+// does, stays chosen instead.
+TEST_F(WindowTest, TheAccuracyListShowsTheIterationsInForce)
+{
+    QComboBox* list = window.AccuracyList();
+    session.controller.OpenView(fractal::DeepView(), 4'300, 400, std::nullopt);
+    EXPECT_EQ(list->currentText(), QStringLiteral("4,300"));
+    window.RedrawAction()->trigger();
+    EXPECT_EQ(session.controller.MaxIterations(), 4'300);
+    session.controller.OpenView(fractal::DeepView(), 1'000, 400, std::nullopt);
+    EXPECT_EQ(list->currentText(), QStringLiteral("1,000"));
+    EXPECT_EQ(list->count(), Controller::AccuracyCount) << "the entry for 4,300 went";
+    list->setCurrentIndex(Controller::AutomaticAccuracy);
+    Click(window.DrawButton());  // 100 iterations, as High gives
+    EXPECT_EQ(list->currentIndex(), Controller::AutomaticAccuracy);
+}
+
+// Tab runs down the column; after Compose's message the focus is on the
+// picture, not on Quit, so the next Space ends nothing.
+TEST_F(WindowTest, TabRunsDownTheControlsAndAMessageLeavesTheFocusOffQuit)
+{
+    std::vector<QWidget*> order;
+    for (QWidget* w = window.AccuracyList(); order.empty() || w != order.front(); w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && window.Client()->isAncestorOf(w))
+            order.push_back(w);
+    }
+    EXPECT_EQ(order, (std::vector<QWidget*>{window.AccuracyList(), window.LengthBox(), window.DrawButton(),
+                                            window.MagnifyButton(), window.TraceButton(), window.ComposeButton(),
+                                            window.StopMusicButton(), window.QuitButton()}));
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    Click(window.DrawButton());
+    window.MagnifyButton()->setFocus();
+    QTest::keyClick(window.MagnifyButton(), Qt::Key_Space);
+    EXPECT_EQ(QApplication::focusWidget(), window.MagnifyButton()) << "back to the button that opened the message";
+    Click(window.TraceButton());
+    window.ComposeButton()->setFocus();
+    QTest::keyClick(window.ComposeButton(), Qt::Key_Space);
+    ASSERT_EQ(session.controller.CurrentState(), State::ChoosingStart);
+    EXPECT_EQ(QApplication::focusWidget(), window.PictureArea());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_FALSE(session.controller.HasQuit());
+}
+
+// The bar says what it follows, and neither sits empty before any work nor part-way after Stop.
+TEST_F(WindowTest, TheProgressBarSaysWhatItFollowsAndHidesWhenIdle)
+{
+    EXPECT_FALSE(window.Progress()->isVisible());
+    std::vector<QString> captions;
+    QObject::connect(window.Progress(), &ProgressBar::ValueSet, [&] {
+        const QString word = window.Progress()->Text().section(QLatin1Char(' '), 0, 0);
+        if (captions.empty() || captions.back() != word)
+            captions.push_back(word);
+    });
+    Click(window.DrawButton());
+    Click(window.TraceButton());
+    Click(window.ComposeButton());
+    PressOnOutline();
+    EXPECT_EQ(captions, (std::vector<QString>{QStringLiteral("Drawing"), QStringLiteral("Tracing"),
+                                              QStringLiteral("Playing")}));
+    EXPECT_TRUE(window.Progress()->isVisible());
+    Click(window.StopMusicButton());
+    EXPECT_FALSE(window.Progress()->isVisible());
 }
 
 TEST(WindowQuit, QuitSilencesAndClosesTheOutputOnceAndClosesTheWindow)
