@@ -92,11 +92,9 @@ TEST_F(SavePicture, FilesGetTheirExtensionAndEachKindReturnsToItsLastFolder)
     for (const int run : {1, 2}) {
         Session next(Session::WithWindow::Yes);
         next.Window().RememberIn(store);
-        QString suggested;
-        next.Window().SetFileChooser([&](const QString&, const QString& path, const QString&) {
-            suggested = path;
-            return folder.filePath(QStringLiteral("deep"));
-        });
+        QString suggested;  // the chooser leaves the extension out
+        next.Window().SetFileChooser(
+            [&](auto&, const QString& path, auto&) { suggested = path; return folder.filePath(QStringLiteral("deep")); });
         next.controller.Draw();
         next.Window().SavePlace();
         EXPECT_EQ(QFileInfo(suggested).absolutePath() == folder.path(), run == 2) << "run " << run;

@@ -265,8 +265,11 @@ TEST_F(WindowTest, LongCommandsRepaintWhileTheyRunAndEndShowingTheirResult)
         EXPECT_EQ(window.Progress()->isVisible(), playing) << name;
         if (playing) {
             EXPECT_EQ(painted.lastProgress, window.Progress()->Value()) << name;
+            EXPECT_TRUE(window.Progress()->Text().startsWith(QStringLiteral("Playing "))) << name;
         }
     }
+    Click(window.StopMusicButton());
+    EXPECT_FALSE(window.Progress()->isVisible()) << "nothing left part-way after Stop";
 }
 
 // After a place opened at iterations no entry gives, the list names them
@@ -292,10 +295,9 @@ TEST_F(WindowTest, TheAccuracyListShowsTheIterationsInForce)
 TEST_F(WindowTest, TabRunsDownTheControlsAndAMessageLeavesTheFocusOffQuit)
 {
     std::vector<QWidget*> order;
-    for (QWidget* w = window.AccuracyList(); order.empty() || w != order.front(); w = w->nextInFocusChain()) {
+    for (QWidget* w = window.AccuracyList(); order.empty() || w != order.front(); w = w->nextInFocusChain())
         if ((w->focusPolicy() & Qt::TabFocus) && window.Client()->isAncestorOf(w))
             order.push_back(w);
-    }
     EXPECT_EQ(order, (std::vector<QWidget*>{window.AccuracyList(), window.LengthBox(), window.DrawButton(),
                                             window.MagnifyButton(), window.TraceButton(), window.ComposeButton(),
                                             window.StopMusicButton(), window.QuitButton()}));
@@ -312,27 +314,6 @@ TEST_F(WindowTest, TabRunsDownTheControlsAndAMessageLeavesTheFocusOffQuit)
     EXPECT_EQ(QApplication::focusWidget(), window.PictureArea());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     EXPECT_FALSE(session.controller.HasQuit());
-}
-
-// The bar says what it follows, and neither sits empty before any work nor part-way after Stop.
-TEST_F(WindowTest, TheProgressBarSaysWhatItFollowsAndHidesWhenIdle)
-{
-    EXPECT_FALSE(window.Progress()->isVisible());
-    std::vector<QString> captions;
-    QObject::connect(window.Progress(), &ProgressBar::ValueSet, [&] {
-        const QString word = window.Progress()->Text().section(QLatin1Char(' '), 0, 0);
-        if (captions.empty() || captions.back() != word)
-            captions.push_back(word);
-    });
-    Click(window.DrawButton());
-    Click(window.TraceButton());
-    Click(window.ComposeButton());
-    PressOnOutline();
-    EXPECT_EQ(captions, (std::vector<QString>{QStringLiteral("Drawing"), QStringLiteral("Tracing"),
-                                              QStringLiteral("Playing")}));
-    EXPECT_TRUE(window.Progress()->isVisible());
-    Click(window.StopMusicButton());
-    EXPECT_FALSE(window.Progress()->isVisible());
 }
 
 TEST(WindowQuit, QuitSilencesAndClosesTheOutputOnceAndClosesTheWindow)
