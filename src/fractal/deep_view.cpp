@@ -61,6 +61,29 @@ BigFloat::Bits PrecisionForDigits(int digits)
     return std::max(bits, BigFloat::DoubleBits);
 }
 
+struct Corners
+{
+    BigFloat xMin;
+    BigFloat xMax;
+    BigFloat yMin;
+    BigFloat yMax;
+};
+
+// Computes the corners at the view's own precision, which at 53 bits is the
+// double computation bit for bit; where the result needs more bits than
+// that (a zoom past what doubles resolve), again at as many as it needs.
+template <typename ComputeCorners>
+DeepView AtEnoughPrecision(BigFloat::Bits bits, ComputeCorners compute)
+{
+    for (;;) {
+        Corners c = compute(bits);
+        const BigFloat::Bits needed = RequiredPrecision(c.xMin, c.xMax, c.yMin, c.yMax);
+        if (needed <= bits)
+            return DeepView(std::move(c.xMin), std::move(c.xMax), std::move(c.yMin), std::move(c.yMax));
+        bits = needed;
+    }
+}
+
 } // namespace
 
 BigFloat::Bits RequiredPrecision(const BigFloat& xMin, const BigFloat& xMax, const BigFloat& yMin,
@@ -192,6 +215,38 @@ DeepView Magnify(const DeepPoint& first, const DeepPoint& second)
             xMin = xMax - h;
     }
     return DeepView(std::move(xMin), std::move(xMax), std::move(yMin), std::move(yMax));
+}
+
+DeepView ZoomAbout(const DeepView& view, float x, float y, double factor)
+{
+    return AtEnoughPrecision(view.Precision(), [&](BigFloat::Bits bits) {
+        const auto zoomed = [&](const BigFloat& low, const BigFloat& high, float position) {
+            const BigFloat min = low.Rounded(bits);
+            const BigFloat width = high.Rounded(bits) - min;
+            const BigFloat under = static_cast<double>(position) * (width / static_cast<double>(PictureSide)) + min;
+            const BigFloat newWidth = width / factor;
+            const BigFloat newMin = under - static_cast<double>(position) * (newWidth / static_cast<double>(PictureSide));
+            return std::pair(newMin, newMin + newWidth);
+        };
+        auto [xMin, xMax] = zoomed(view.XMin(), view.XMax(), x);
+        auto [yMin, yMax] = zoomed(view.YMin(), view.YMax(), y);
+        return Corners{std::move(xMin), std::move(xMax), std::move(yMin), std::move(yMax)};
+    });
+}
+
+DeepView Pan(const DeepView& view, float dx, float dy)
+{
+    return AtEnoughPrecision(view.Precision(), [&](BigFloat::Bits bits) {
+        const auto moved = [&](const BigFloat& low, const BigFloat& high, float cells) {
+            const BigFloat min = low.Rounded(bits);
+            const BigFloat max = high.Rounded(bits);
+            const BigFloat shift = static_cast<double>(cells) * ((max - min) / static_cast<double>(PictureSide));
+            return std::pair(min + shift, max + shift);
+        };
+        auto [xMin, xMax] = moved(view.XMin(), view.XMax(), dx);
+        auto [yMin, yMax] = moved(view.YMin(), view.YMax(), dy);
+        return Corners{std::move(xMin), std::move(xMax), std::move(yMin), std::move(yMax)};
+    });
 }
 
 } // namespace fractal

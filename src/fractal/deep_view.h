@@ -87,4 +87,11 @@ DeepPoint ToPlane(const DeepView& view, float x, float y);
 // holds the dragged box and has the first corner as one of its corners.
 DeepView Magnify(const DeepPoint& first, const DeepPoint& second);
 
+// The view magnified by factor (2 halves its sides, 0.5 doubles them) about
+// the plane point under picture position (x, y), which stays under it.
+DeepView ZoomAbout(const DeepView& view, float x, float y, double factor);
+
+// The view moved by (dx, dy) cells, its size kept.
+DeepView Pan(const DeepView& view, float dx, float dy);
+
 } // namespace fractal

@@ -115,6 +115,32 @@ TEST(DeepView, MagnifyingWithinDoublesGivesTheDoubleViewsBitForBit)
     }
 }
 
+// A wheel notch keeps the plane point under the pointer there, and a pan
+// brings the point of the cell it names under the pointer, to a 4096th of a
+// cell: at the whole set in doubles and 1e-40 wide in high precision.
+TEST(DeepView, ZoomAndPanKeepThePlanePointUnderThePointer)
+{
+    const BigFloat corner(-0.743643887037158, 200);
+    const BigFloat width(1e-40, 200);
+    const DeepView views[] = {DeepView(), DeepView(corner, corner + width, BigFloat(0.1318, 200), BigFloat(0.1318, 200) + width)};
+    const auto expectSamePoint = [](const fractal::DeepPoint& a, const fractal::DeepPoint& b, const DeepView& view) {
+        EXPECT_LE((a.x - b.x).Abs(), view.XStep() / 4096.0) << a.x.ToString() << " against " << b.x.ToString();
+        EXPECT_LE((a.y - b.y).Abs(), view.YStep() / 4096.0) << a.y.ToString() << " against " << b.y.ToString();
+    };
+    for (const DeepView& view : views) {
+        for (const auto& [x, y] : {std::pair{123.0f, 301.0f}, {0.0f, 399.0f}, {200.0f, 200.0f}}) {
+            for (const double factor : {2.0, 0.5}) {
+                const DeepView zoomed = fractal::ZoomAbout(view, x, y, factor);
+                expectSamePoint(fractal::ToPlane(zoomed, x, y), fractal::ToPlane(view, x, y), zoomed);
+                EXPECT_DOUBLE_EQ((view.XStep() / zoomed.XStep()).ToDouble(), factor);
+                EXPECT_EQ(zoomed.AsView().has_value(), view.AsView().has_value()) << "doubles suffice as before";
+            }
+            const DeepView panned = fractal::Pan(view, 37.0f, -12.0f);
+            expectSamePoint(fractal::ToPlane(panned, x, y), fractal::ToPlane(view, x + 37.0f, y - 12.0f), view);
+        }
+    }
+}
+
 TEST(DeepView, ADeepViewWrittenAndReadBackKeepsEveryBit)
 {
     DeepView view;
