@@ -132,7 +132,7 @@ std::string BigFloat::ToString() const
     std::string_view digits(text);
     std::string written;
     if (digits.starts_with('-')) {
-        written = "-";
+        written += '-';
         digits.remove_prefix(1);
     }
     // MPFR gives 0.d1d2... x 10^exponent; %e writes d1.d2... x 10^(exponent - 1).
