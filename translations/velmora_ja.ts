@@ -95,8 +95,8 @@
         <translation>この表示はこれ以上拡大できません。場所として保存できる最も深い拡大に達しています。</translation>
     </message>
     <message>
-        <source>Click begin point and end point to magnify.</source>
-        <translation>マウスで拡大を行う範囲の開始点と終了点をクリックしてください。</translation>
+        <source>Click two corners to magnify, or drag a box over the area; the wheel zooms in and out about the pointer.</source>
+        <translation>2つの角をクリックするか、範囲をドラッグして拡大してください。ホイールでポインタを中心に拡大・縮小できます。</translation>
     </message>
     <message>
         <source>Please, click a point on the outline!</source>
@@ -290,6 +290,38 @@ Do you want to replace the link?</source>
 </context>
 <context>
     <name>MainWindow</name>
+    <message>
+        <source>Zoom In</source>
+        <translation>拡大</translation>
+    </message>
+    <message>
+        <source>Zoom Out</source>
+        <translation>縮小</translation>
+    </message>
+    <message>
+        <source>Move the View</source>
+        <translation>表示の移動</translation>
+    </message>
+    <message>
+        <source>Left</source>
+        <translation>左</translation>
+    </message>
+    <message>
+        <source>Right</source>
+        <translation>右</translation>
+    </message>
+    <message>
+        <source>Up</source>
+        <translation>上</translation>
+    </message>
+    <message>
+        <source>Down</source>
+        <translation>下</translation>
+    </message>
+    <message>
+        <source>Picture Cursor</source>
+        <translation>画像カーソル</translation>
+    </message>
     <message>
         <source>Full Screen</source>
         <translation>全画面表示</translation>

@@ -15,11 +15,15 @@ struct Commands
     bool back = false;
     // Draws the view on screen again, at the accuracy now chosen.
     bool redraw = false;
-    // Leaves the wait for a start point.
+    // Leaves the wait for a start point, or a pending first corner.
     bool cancel = false;
     // Offered once there is a picture, and once a piece has been composed.
     bool savePicture = false;
     bool exportMelody = false;
+    // The wheel, + and -, and a drag with the right or middle button or
+    // Ctrl+arrows: each a magnification Back returns from.
+    bool zoom = false;
+    bool pan = false;
 
     friend bool operator==(const Commands&, const Commands&) = default;
 };
@@ -61,56 +65,69 @@ struct StateRow
     std::optional<State> afterStop = std::nullopt;
     // A second corner whose view no place could keep is refused.
     std::optional<State> afterRefusedPress = std::nullopt;
+    // A left drag's release where its press set the first corner: the second corner.
+    std::optional<State> afterDragRelease = std::nullopt;
+    std::optional<State> afterZoom = std::nullopt;
+    std::optional<State> afterPan = std::nullopt;
     // Cancel returns to the state, view and picture from before, whatever they were.
     bool cancelRestoresPrevious = false;
 };
 
 // Every state but Playing offers a way back to a fresh picture, and every
-// state with a view on screen can draw it again or go back a view. A press
+// state with a view on screen can draw it again, go back a view, or zoom
+// and pan it to a colour picture of the new view. A press
 // that finds nothing to play leads to StartMissed, which differs from
 // ChoosingStart only in how it came about. Quit ends the session from any
 // state.
 inline constexpr std::array<StateRow, 10> StateTable{{
     {.state = State::Ready, .offered = {.draw = true}, .afterDraw = State::Drawn},
     {.state = State::Drawn,
-     .offered = {.draw = true, .magnify = true, .trace = true, .back = true, .redraw = true},
+     .offered = {.draw = true, .magnify = true, .trace = true, .back = true, .redraw = true, .zoom = true, .pan = true},
      .press = PressMeaning::FirstCorner,
      .afterDraw = State::Drawn, .afterTrace = State::Traced, .afterBack = State::Drawn,
-     .afterRedraw = State::Drawn, .afterPress = State::CornerSet},
-    // Draw keeps the pending corner; Back and Redraw cancel it.
+     .afterRedraw = State::Drawn, .afterPress = State::CornerSet, .afterZoom = State::Drawn, .afterPan = State::Drawn},
+    // Draw keeps the pending corner; Back, Redraw, a zoom, a pan and Cancel let it go.
     {.state = State::CornerSet,
-     .offered = {.draw = true, .magnify = true, .trace = true, .back = true, .redraw = true},
+     .offered = {.draw = true, .magnify = true, .trace = true, .back = true, .redraw = true, .cancel = true,
+                 .zoom = true, .pan = true},
      .press = PressMeaning::SecondCorner,
      .afterDraw = State::CornerSet, .afterTrace = State::TracedCornerSet, .afterBack = State::Drawn,
-     .afterRedraw = State::Drawn, .afterPress = State::Drawn, .afterRefusedPress = State::Drawn},
+     .afterRedraw = State::Drawn, .afterCancel = State::Drawn, .afterPress = State::Drawn,
+     .afterRefusedPress = State::Drawn, .afterDragRelease = State::Drawn, .afterZoom = State::Drawn,
+     .afterPan = State::Drawn},
     // Redraw returns from the outline to the colour picture.
     {.state = State::Traced,
-     .offered = {.draw = true, .compose = true, .back = true, .redraw = true},
+     .offered = {.draw = true, .compose = true, .back = true, .redraw = true, .zoom = true, .pan = true},
      .afterDraw = State::Drawn, .afterCompose = State::ChoosingStart, .afterBack = State::Drawn,
-     .afterRedraw = State::Drawn},
+     .afterRedraw = State::Drawn, .afterZoom = State::Drawn, .afterPan = State::Drawn},
     // The press still completes the magnification; its colour picture is
     // then on screen, so what is offered is what follows any magnification.
     {.state = State::TracedCornerSet,
-     .offered = {.draw = true, .compose = true, .back = true, .redraw = true},
+     .offered = {.draw = true, .compose = true, .back = true, .redraw = true, .cancel = true, .zoom = true,
+                 .pan = true},
      .press = PressMeaning::SecondCorner,
      .afterDraw = State::CornerSet, .afterCompose = State::ChoosingStart, .afterBack = State::Drawn,
-     .afterRedraw = State::Drawn, .afterPress = State::Drawn, .afterRefusedPress = State::Traced},
+     .afterRedraw = State::Drawn, .afterCancel = State::Traced, .afterPress = State::Drawn,
+     .afterRefusedPress = State::Traced, .afterDragRelease = State::Drawn, .afterZoom = State::Drawn,
+     .afterPan = State::Drawn},
     {.state = State::ChoosingStart,
-     .offered = {.draw = true, .back = true, .redraw = true, .cancel = true},
+     .offered = {.draw = true, .back = true, .redraw = true, .cancel = true, .zoom = true, .pan = true},
      .press = PressMeaning::StartPoint,
      .afterDraw = State::Drawn, .afterBack = State::Drawn, .afterRedraw = State::Drawn,
-     .afterCancel = State::Traced, .afterPress = State::Playing, .afterMiss = State::StartMissed},
+     .afterCancel = State::Traced, .afterPress = State::Playing, .afterMiss = State::StartMissed,
+     .afterZoom = State::Drawn, .afterPan = State::Drawn},
     {.state = State::StartMissed,
-     .offered = {.draw = true, .back = true, .redraw = true, .cancel = true},
+     .offered = {.draw = true, .back = true, .redraw = true, .cancel = true, .zoom = true, .pan = true},
      .press = PressMeaning::StartPoint,
      .afterDraw = State::Drawn, .afterBack = State::Drawn, .afterRedraw = State::Drawn,
-     .afterCancel = State::Traced, .afterPress = State::Playing, .afterMiss = State::StartMissed},
+     .afterCancel = State::Traced, .afterPress = State::Playing, .afterMiss = State::StartMissed,
+     .afterZoom = State::Drawn, .afterPan = State::Drawn},
     {.state = State::Playing, .offered = {.stopMusic = true}, .afterStop = State::Played},
     // Compose again plays another start point on the same outline.
     {.state = State::Played,
-     .offered = {.draw = true, .compose = true, .back = true, .redraw = true},
+     .offered = {.draw = true, .compose = true, .back = true, .redraw = true, .zoom = true, .pan = true},
      .afterDraw = State::Drawn, .afterCompose = State::ChoosingStart, .afterBack = State::Drawn,
-     .afterRedraw = State::Drawn},
+     .afterRedraw = State::Drawn, .afterZoom = State::Drawn, .afterPan = State::Drawn},
     // Draw, Back, Redraw and a magnification pass through here; the state
     // they lead to follows when the picture is complete.
     {.state = State::Rendering, .offered = {.cancel = true}, .cancelRestoresPrevious = true},
@@ -122,7 +139,8 @@ constexpr const StateRow& RowOf(State state)
 }
 
 // The table is indexed by state; keep its rows in the enum's order. Every
-// offered command, and every press that means something, says where it leads.
+// offered command, and every press that means something, says where it
+// leads; a drag's release completes a magnification exactly where a press would.
 static_assert([] {
     for (std::size_t i = 0; i < StateTable.size(); ++i) {
         const StateRow& row = StateTable[i];
@@ -132,7 +150,9 @@ static_assert([] {
             || (on.cancel && !row.afterCancel && !row.cancelRestoresPrevious) || (on.stopMusic && !row.afterStop)
             || (row.press != PressMeaning::Nothing && !row.afterPress)
             || (row.press == PressMeaning::StartPoint && !row.afterMiss)
-            || (row.press == PressMeaning::SecondCorner && !row.afterRefusedPress))
+            || (row.press == PressMeaning::SecondCorner && !row.afterRefusedPress)
+            || ((row.press == PressMeaning::SecondCorner) != row.afterDragRelease.has_value())
+            || (on.zoom && !row.afterZoom) || (on.pan && !row.afterPan))
             return false;
     }
     return true;

@@ -83,7 +83,7 @@ QString Controller::ViewReadout() const
 // Every render draws the view it is given; until it is complete only Cancel
 // is offered, which brings back all it replaced.
 void Controller::StartRender(const fractal::DeepView& view, std::vector<fractal::DeepView> history, bool hideBand,
-                             State after, std::optional<int> iterations)
+                             State after, std::optional<int> iterations, std::optional<ScaledPreview> preview)
 {
     stateBeforeRender_ = state_;
     renderTarget_ = after;
@@ -98,7 +98,8 @@ void Controller::StartRender(const fractal::DeepView& view, std::vector<fractal:
             emit viewChanged();
             if (opening_)
                 FinishOpening();
-        });
+        },
+        preview);
 }
 
 void Controller::CancelRender()
@@ -143,7 +144,12 @@ void Controller::Cancel()
             RestoreBeforeOpening(std::move(*opening));
         return;
     }
-    composer_.ShowTracedOutline();
+    // A pending first corner goes with its band; the wait for a start point
+    // goes back to the whole outline.
+    if (Row().press == PressMeaning::SecondCorner)
+        screen_.HideBand();
+    else
+        composer_.ShowTracedOutline();
     SetState(*Row().afterCancel);
 }
 
@@ -199,7 +205,8 @@ void Controller::RestoreBeforeOpening(Opening opening)
 void Controller::ExplainMagnify()
 {
     if (Offered().magnify)
-        emit messageRequested(tr("Click begin point and end point to magnify."));
+        emit messageRequested(tr("Click two corners to magnify, or drag a box over the area; the wheel zooms in "
+                                 "and out about the pointer."));
 }
 
 void Controller::Trace()
@@ -232,7 +239,7 @@ void Controller::Press(float x, float y)
         SetState(*Row().afterPress);
         break;
     case PressMeaning::SecondCorner:
-        CompleteMagnification(x, y);
+        CompleteMagnification(x, y, *Row().afterPress);
         break;
     case PressMeaning::StartPoint:
         ChooseStartPoint(x, y);
@@ -247,7 +254,41 @@ void Controller::Move(float x, float y)
     explorer_.StretchBand(x, y);
 }
 
-void Controller::CompleteMagnification(float x, float y)
+void Controller::Release(float x, float y)
+{
+    if (!quit_ && Row().afterDragRelease)
+        CompleteMagnification(x, y, *Row().afterDragRelease);
+}
+
+void Controller::Zoom(float x, float y, double factor)
+{
+    if (!Offered().zoom)
+        return;
+    // The old cell under new cell c is p + (c - p) / factor, p the fixed cell.
+    const double scale = 1.0 / factor;
+    MoveView(fractal::ZoomAbout(explorer_.View(), x, y, factor), {scale, x * (1.0 - scale), y * (1.0 - scale)},
+             *Row().afterZoom);
+}
+
+void Controller::Pan(float dx, float dy)
+{
+    if (Offered().pan)
+        MoveView(fractal::Pan(explorer_.View(), dx, dy), {1.0, dx, dy}, *Row().afterPan);
+}
+
+void Controller::MoveView(const fractal::DeepView& view, const ScaledPreview& preview, State after)
+{
+    // As a magnification: a view no place could keep is never shown.
+    if (!PlaceCanKeep(view)) {
+        emit messageRequested(tr("This view cannot be magnified any further: it is as deep as a place can keep."));
+        return;
+    }
+    std::vector<fractal::DeepView> history = explorer_.History();
+    history.push_back(explorer_.View());
+    StartRender(view, std::move(history), true, after, std::nullopt, preview);
+}
+
+void Controller::CompleteMagnification(float x, float y, State after)
 {
     const fractal::DeepView magnified = explorer_.Magnification(x, y);
     // A view no place can keep would be lost on saving: the picture on screen
@@ -260,7 +301,7 @@ void Controller::CompleteMagnification(float x, float y)
     }
     std::vector<fractal::DeepView> history = explorer_.History();
     history.push_back(explorer_.View());
-    StartRender(magnified, std::move(history), true, *Row().afterPress);
+    StartRender(magnified, std::move(history), true, after);
 }
 
 void Controller::ChooseStartPoint(float x, float y)

@@ -53,6 +53,14 @@ public:
     void Quit();
     void Press(float x, float y);
     void Move(float x, float y);
+    // The left button let go after a drag: where its press set the first
+    // corner, this is the second, as two clicks would be.
+    void Release(float x, float y);
+    // Magnifies by factor (2 a wheel notch in, 0.5 out) about the cell at
+    // (x, y), which stays where it is on the picture.
+    void Zoom(float x, float y, double factor);
+    // Moves the view by (dx, dy) cells: what was at cell (dx, dy) comes to (0, 0).
+    void Pan(float dx, float dy);
     void Tick();
     // Draws the view at these iterations and, with a start cell, traces it
     // and plays the piece from that cell at that length. A start cell off
@@ -148,10 +156,13 @@ private:
     const StateRow& Row() const { return RowOf(state_); }
     void SetState(State state);
     void StartRender(const fractal::DeepView& view, std::vector<fractal::DeepView> history, bool hideBand,
-                     State after, std::optional<int> iterations = std::nullopt);
+                     State after, std::optional<int> iterations = std::nullopt,
+                     std::optional<ScaledPreview> preview = std::nullopt);
+    // A zoom or a pan: a magnification Back returns from.
+    void MoveView(const fractal::DeepView& view, const ScaledPreview& preview, State after);
     void CancelRender();
     void FinishOpening();
-    void CompleteMagnification(float x, float y);
+    void CompleteMagnification(float x, float y, State after);
     void MissStart(const QString& message);
     void ChooseStartPoint(float x, float y);
     void EndPlayback();

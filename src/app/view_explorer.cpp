@@ -91,7 +91,7 @@ void ViewExplorer::ApplyAccuracy()
 
 void ViewExplorer::StartRender(const fractal::DeepView& view, std::vector<fractal::DeepView> history, bool hideBand,
                                std::optional<int> iterations, const std::function<void()>& started,
-                               std::function<void()> finished)
+                               std::function<void()> finished, std::optional<ScaledPreview> preview)
 {
     beforeRender_ = {view_, history_, screen_.band, screen_.progress, maxIterations_, screen_.picture, colours_};
     view_ = view;
@@ -102,7 +102,10 @@ void ViewExplorer::StartRender(const fractal::DeepView& view, std::vector<fracta
         maxIterations_ = *iterations;
     else
         ApplyAccuracy();
-    screen_.picture.Clear();
+    if (preview)
+        ShowPreview(*preview);
+    else
+        screen_.picture.Clear();
     colours_ = {};
     screen_.ShowPicture();
     screen_.SetProgress(0.0f);
@@ -130,6 +133,19 @@ void ViewExplorer::StartRender(const fractal::DeepView& view, std::vector<fracta
                              const std::function<void()> finished = renderFinished_;
                              finished();
                          }});
+}
+
+void ViewExplorer::ShowPreview(const ScaledPreview& preview)
+{
+    const Picture& old = beforeRender_.picture;
+    for (int y = 0; y < Picture::Side; ++y) {
+        for (int x = 0; x < Picture::Side; ++x) {
+            const double oldX = std::floor(x * preview.scale + preview.offsetX);
+            const double oldY = std::floor(y * preview.scale + preview.offsetY);
+            const bool inside = oldX >= 0 && oldY >= 0 && oldX < Picture::Side && oldY < Picture::Side;
+            screen_.picture.Set(x, y, inside ? old.At(int(oldX), int(oldY)) : Picture::Background);
+        }
+    }
 }
 
 void ViewExplorer::CancelRender()

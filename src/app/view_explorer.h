@@ -21,6 +21,16 @@ inline constexpr int AutomaticIterationsPerDecade = 300;
 inline constexpr int AutomaticMostIterations = fractal::MostIterations;
 int AutomaticIterations(const fractal::DeepView& view);
 
+// While a zoomed or panned view renders, the picture before it stands in,
+// moved and scaled: new cell (x, y) shows the old cell at
+// (x * scale + offsetX, y * scale + offsetY), black where there is none.
+struct ScaledPreview
+{
+    double scale = 1.0;
+    double offsetX = 0.0;
+    double offsetY = 0.0;
+};
+
 // Exploring the set: the view on screen and the views it replaced, the
 // accuracy and the iterations in force, the colour picture, the render in
 // flight and what Cancel brings back, and the corners of a magnification.
@@ -60,13 +70,13 @@ public:
     // Where the view is: its centre, its width and the iterations.
     QString Readout() const;
 
-    // Draws view from a cleared picture, column by column, with the accuracy
-    // taken now (or the iterations given), off the window's thread. started
-    // is called once the picture is cleared, before any column; finished
-    // once the picture is complete.
+    // Draws view from a cleared picture (or the preview), column by column,
+    // with the accuracy taken now (or the iterations given), off the
+    // window's thread. started is called once the picture is cleared, before
+    // any column; finished once the picture is complete.
     void StartRender(const fractal::DeepView& view, std::vector<fractal::DeepView> history, bool hideBand,
                      std::optional<int> iterations, const std::function<void()>& started,
-                     std::function<void()> finished);
+                     std::function<void()> finished, std::optional<ScaledPreview> preview = std::nullopt);
     // Stops the render and brings back the view, the picture, the progress
     // and the band it replaced.
     void CancelRender();
@@ -81,6 +91,7 @@ public:
 
 private:
     void ApplyAccuracy();
+    void ShowPreview(const ScaledPreview& preview);
 
     Screen& screen_;
     RenderRunner& renderer_;

@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "controller.h"
+#include "picture.h"
 #include "picture_view.h"
 #include "progress_bar.h"
 #include "view_explorer.h"
@@ -61,6 +62,8 @@ void MainWindow::CreateMenus()
     redraw_ = view->addAction(tr("Redraw"), QKeySequence(Qt::Key_F5), &controller_, &Controller::Redraw);
     cancel_ = view->addAction(tr("Cancel"), QKeySequence(Qt::Key_Escape), &controller_, &Controller::Cancel);
     view->addSeparator();
+    CreateViewGestures(*view);
+    view->addSeparator();
     fullScreen_ = view->addAction(tr("Full Screen"));
     fullScreen_->setShortcut(QKeySequence(Qt::Key_F11));
     fullScreen_->setCheckable(true);
@@ -71,6 +74,41 @@ void MainWindow::CreateMenus()
     menuBar()->addMenu(music_);
     QMenu* help = menuBar()->addMenu(tr("Help"));
     about_ = help->addAction(tr("About Velmora"), this, &MainWindow::ShowAbout);
+}
+
+namespace {
+
+// A keyboard pan moves the view a tenth of the picture.
+constexpr float PanCells = 40.0f;
+
+} // namespace
+
+// + and - zoom about the centre and Ctrl+arrows pan, from anywhere in the
+// window but the Length box; the arrows alone move the picture's cursor.
+void MainWindow::CreateViewGestures(QMenu& view)
+{
+    const float centre = Picture::Side / 2.0f;
+    zoomIn_ = view.addAction(tr("Zoom In"), [this, centre] { controller_.Zoom(centre, centre, 2.0); });
+    zoomIn_->setShortcuts({QKeySequence(Qt::Key_Plus), QKeySequence(Qt::Key_Equal), QKeySequence::ZoomIn});
+    zoomOut_ = view.addAction(tr("Zoom Out"), [this, centre] { controller_.Zoom(centre, centre, 0.5); });
+    zoomOut_->setShortcuts({QKeySequence(Qt::Key_Minus), QKeySequence::ZoomOut});
+    QMenu* move = view.addMenu(tr("Move the View"));
+    const struct
+    {
+        const char* name;
+        Qt::Key key;
+        float dx, dy;
+    } directions[] = {{QT_TR_NOOP("Left"), Qt::Key_Left, -PanCells, 0.0f},
+                      {QT_TR_NOOP("Right"), Qt::Key_Right, PanCells, 0.0f},
+                      {QT_TR_NOOP("Up"), Qt::Key_Up, 0.0f, -PanCells},
+                      {QT_TR_NOOP("Down"), Qt::Key_Down, 0.0f, PanCells}};
+    for (std::size_t i = 0; i < pan_.size(); ++i) {
+        const auto& d = directions[i];
+        pan_[i] = move->addAction(tr(d.name), QKeySequence(Qt::CTRL | d.key), this,
+                                  [this, dx = d.dx, dy = d.dy] { controller_.Pan(dx, dy); });
+    }
+    focusPicture_ = view.addAction(tr("Picture Cursor"), QKeySequence(Qt::Key_F6), this,
+                                   [this] { client_->PictureArea()->ShowCursor(); });
 }
 
 void MainWindow::Connect()
@@ -84,6 +122,9 @@ void MainWindow::Connect()
     connect(client_->QuitButton(), &QPushButton::clicked, c, &Controller::Quit);
     connect(client_->PictureArea(), &PictureView::pressed, c, &Controller::Press);
     connect(client_->PictureArea(), &PictureView::moved, c, &Controller::Move);
+    connect(client_->PictureArea(), &PictureView::released, c, &Controller::Release);
+    connect(client_->PictureArea(), &PictureView::zoomed, c, &Controller::Zoom);
+    connect(client_->PictureArea(), &PictureView::panned, c, &Controller::Pan);
     connect(client_->AccuracyList(), &QComboBox::currentIndexChanged, c, &Controller::SetAccuracy);
     connect(client_->LengthBox(), &QLineEdit::textChanged, c, &Controller::SetLengthText);
 
@@ -144,6 +185,10 @@ void MainWindow::ShowCommands()
     back_->setEnabled(offered.back);
     redraw_->setEnabled(offered.redraw);
     cancel_->setEnabled(offered.cancel);
+    zoomIn_->setEnabled(offered.zoom);
+    zoomOut_->setEnabled(offered.zoom);
+    for (QAction* pan : pan_)
+        pan->setEnabled(offered.pan);
     quitAction_->setEnabled(!controller_.HasQuit());
     ShowWork();
 }

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 
+#include <array>
 #include <functional>
 
 class Controller;
@@ -80,6 +81,11 @@ public:
     QAction* CancelAction() const { return cancel_; }
     QAction* AboutAction() const { return about_; }
     QAction* FullScreenAction() const { return fullScreen_; }
+    QAction* ZoomInAction() const { return zoomIn_; }
+    QAction* ZoomOutAction() const { return zoomOut_; }
+    // Left, right, up and down.
+    const std::array<QAction*, 4>& PanActions() const { return pan_; }
+    QAction* FocusPictureAction() const { return focusPicture_; }
     QAction* MusicSettingsAction() const { return music_->MusicSettingsAction(); }
     QAction* RestoreDefaultsAction() const { return music_->RestoreDefaultsAction(); }
     QMenu* OutputMenu() const { return music_->OutputMenu(); }
@@ -92,6 +98,7 @@ protected:
 
 private:
     void CreateMenus();
+    void CreateViewGestures(QMenu& view);
     void Connect();
     void ShowCommands();
     void ShowWork();
@@ -114,4 +121,8 @@ private:
     QAction* cancel_ = nullptr;
     QAction* about_ = nullptr;
     QAction* fullScreen_ = nullptr;
+    QAction* zoomIn_ = nullptr;
+    QAction* zoomOut_ = nullptr;
+    std::array<QAction*, 4> pan_{};
+    QAction* focusPicture_ = nullptr;
 };

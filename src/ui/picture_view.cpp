@@ -4,19 +4,34 @@
 #include "place_embedding.h"
 #include "repaint_throttle.h"
 
+#include <QApplication>
 #include <QBuffer>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <utility>
 
 namespace {
 
 // Distinct from the white outline and the red path, and from the black ground.
 const QColor PlayheadColour(255, 255, 0);
 constexpr int PlayheadRadius = 2;  // a ring of 5 x 5 cells
+// The keyboard's cell cursor: a square round the cell, unlike the ring.
+const QColor CursorColour(0, 255, 255);
+constexpr int ShiftCursorStep = 10;
+// One notch of an ordinary wheel, in eighths of a degree.
+constexpr int WheelNotch = 120;
+
+// A hand that trembles during a click does not make it a drag.
+bool IsDrag(QPointF movedBy)
+{
+    return movedBy.manhattanLength() >= QApplication::startDragDistance();
+}
 
 } // namespace
 
@@ -138,9 +153,18 @@ void PictureView::paintEvent(QPaintEvent*)
     // Whole multiples keep every cell a crisp square; between them smoothing
     // avoids cells of uneven widths.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, square.width() % Picture::Side != 0);
-    painter.drawImage(square, PictureImageView(picture_));
+    const double cellSize = double(square.width()) / Picture::Side;
+    if (panOffset_.isNull()) {
+        painter.drawImage(square, PictureImageView(picture_));
+    } else {
+        // The picture follows a pan drag; what it uncovers stays black until the new view is drawn.
+        painter.fillRect(square, Qt::black);
+        painter.setClipRect(square);
+        painter.drawImage(QRectF(square).translated(panOffset_ * cellSize), PictureImageView(picture_));
+        painter.setClipping(false);
+    }
     painter.translate(square.topLeft());
-    painter.scale(double(square.width()) / Picture::Side, double(square.height()) / Picture::Side);
+    painter.scale(cellSize, cellSize);
     if (rubberBandVisible_) {
         painter.setPen(QPen(QColor(255, 0, 0), 0));
         painter.drawLine(rubberBand_);
@@ -152,13 +176,18 @@ void PictureView::paintEvent(QPaintEvent*)
         painter.drawEllipse(QRect(playhead_->x() - PlayheadRadius, playhead_->y() - PlayheadRadius,
                                   2 * PlayheadRadius, 2 * PlayheadRadius));
     }
+    if (cursorShown_ && hasFocus()) {
+        painter.setPen(QPen(CursorColour, 0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(cursor_.x() - 1, cursor_.y() - 1, 3, 3));
+    }
 }
 
 // At a scale factor such as 2 or 1.5, Qt 6.4 rounds position() (and, on
 // xcb, globalPosition()) to whole points, so half the device pixels of a cell
 // would report the next one; scenePosition(), in the window's points, keeps
 // the device pixel's own place.
-std::optional<QPointF> PictureView::CellUnderPointer(const QMouseEvent* event) const
+std::optional<QPointF> PictureView::CellUnderPointer(const QSinglePointEvent* event) const
 {
     const QPointF rounded = event->position();
     const QPointF exact = event->scenePosition() - mapTo(window(), QPointF(0, 0));
@@ -170,12 +199,127 @@ std::optional<QPointF> PictureView::CellUnderPointer(const QMouseEvent* event) c
 // Beside the picture, in a view wider than tall, a press or move means nothing.
 void PictureView::mousePressEvent(QMouseEvent* event)
 {
-    if (const auto p = CellUnderPointer(event))
+    const auto p = CellUnderPointer(event);
+    if (!p)
+        return;
+    if (event->button() == Qt::LeftButton) {
+        leftPress_ = event->position();
+        dragged_ = false;
+        cursor_ = p->toPoint();
+        cursorShown_ = false;
         emit pressed(static_cast<float>(p->x()), static_cast<float>(p->y()));
+    } else if (event->button() == Qt::RightButton || event->button() == Qt::MiddleButton) {
+        panPress_ = event->position();
+        panStart_ = *p;
+    }
 }
 
 void PictureView::mouseMoveEvent(QMouseEvent* event)
 {
-    if (const auto p = CellUnderPointer(event))
-        emit moved(static_cast<float>(p->x()), static_cast<float>(p->y()));
+    const auto p = CellUnderPointer(event);
+    if (!p)
+        return;
+    if (panStart_) {
+        if (!panOffset_.isNull() || IsDrag(event->position() - panPress_)) {
+            panOffset_ = *p - *panStart_;
+            update();
+        }
+        return;
+    }
+    if (leftPress_ && IsDrag(event->position() - *leftPress_))
+        dragged_ = true;
+    emit moved(static_cast<float>(p->x()), static_cast<float>(p->y()));
+}
+
+// A left press and release in one place stay a click; after a drag the
+// release is the box's second corner.
+void PictureView::mouseReleaseEvent(QMouseEvent* event)
+{
+    const auto p = CellUnderPointer(event);
+    if (event->button() == Qt::LeftButton) {
+        const bool dragged = std::exchange(dragged_, false);
+        leftPress_.reset();
+        if (dragged && p)
+            emit released(static_cast<float>(p->x()), static_cast<float>(p->y()));
+    } else if (panStart_ && (event->button() == Qt::RightButton || event->button() == Qt::MiddleButton)) {
+        const QPointF offset = std::exchange(panOffset_, QPointF());
+        const QPointF start = *std::exchange(panStart_, std::nullopt);
+        update();
+        // The content moved with the pointer, so the view moves the other
+        // way; a press of these buttons that never moved is a click, as always.
+        if (!offset.isNull())
+            emit panned(static_cast<float>(-offset.x()), static_cast<float>(-offset.y()));
+        else
+            emit pressed(static_cast<float>(start.x()), static_cast<float>(start.y()));
+    }
+}
+
+void PictureView::wheelEvent(QWheelEvent* event)
+{
+    const auto p = CellUnderPointer(event);
+    if (!p)
+        return;
+    wheelAngle_ += event->angleDelta().y();
+    for (; std::abs(wheelAngle_) >= WheelNotch; wheelAngle_ -= (wheelAngle_ > 0 ? WheelNotch : -WheelNotch))
+        emit zoomed(static_cast<float>(p->x()), static_cast<float>(p->y()), wheelAngle_ > 0 ? 2.0 : 0.5);
+}
+
+// The arrows move the cursor, and a first corner's band follows it; Enter
+// presses its cell. Ctrl+arrows are the window's, which pan.
+void PictureView::keyPressEvent(QKeyEvent* event)
+{
+    const int step = event->modifiers() & Qt::ShiftModifier ? ShiftCursorStep : 1;
+    QPoint move;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        move = {-step, 0};
+        break;
+    case Qt::Key_Right:
+        move = {step, 0};
+        break;
+    case Qt::Key_Up:
+        move = {0, -step};
+        break;
+    case Qt::Key_Down:
+        move = {0, step};
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit pressed(static_cast<float>(cursor_.x()), static_cast<float>(cursor_.y()));
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (event->modifiers() & Qt::ControlModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    cursor_ = QPoint(std::clamp(cursor_.x() + move.x(), 0, Picture::Side - 1),
+                     std::clamp(cursor_.y() + move.y(), 0, Picture::Side - 1));
+    cursorShown_ = true;
+    update();
+    emit moved(static_cast<float>(cursor_.x()), static_cast<float>(cursor_.y()));
+}
+
+// The cursor shows once the keyboard asks for it, so a picture that only
+// took the focus from a button looks as it always did.
+void PictureView::ShowCursor()
+{
+    setFocus(Qt::ShortcutFocusReason);
+    cursorShown_ = true;
+    update();
+}
+
+void PictureView::focusInEvent(QFocusEvent* event)
+{
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void PictureView::focusOutEvent(QFocusEvent* event)
+{
+    cursorShown_ = false;
+    update();
+    QWidget::focusOutEvent(event);
 }

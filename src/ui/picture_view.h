@@ -8,6 +8,7 @@
 
 class Picture;
 class QMouseEvent;
+class QSinglePointEvent;
 class RepaintThrottle;
 
 // The picture cell a pointer at this position in user coordinates is over,
@@ -33,7 +34,11 @@ QByteArray PictureFile(const Picture& picture, const QByteArray& placeJson);
 // Shows the session's picture in a 0..400 user coordinate system, scaled to
 // fill the view as a square (crisp at whole multiples, smooth between),
 // with the rubber band drawn over it, and reports pointer presses and moves
-// as the cell under the pointer in the same coordinates.
+// as the cell under the pointer in the same coordinates. Its gestures come
+// out as the same cells: a left drag's release, a wheel notch, and a drag
+// with the right or middle button, which moves the picture with the pointer
+// until it is let go. With the focus it shows a cell cursor that the arrows
+// move (Shift for 10 cells) and Enter presses.
 class PictureView : public QWidget
 {
     Q_OBJECT
@@ -54,18 +59,32 @@ public:
 
     // The picture's square in the view, in points.
     QRectF PictureArea() const;
+    QPoint Cursor() const { return cursor_; }
+    // Takes the keyboard focus and shows the cell cursor.
+    void ShowCursor();
 
 signals:
     void pressed(float x, float y);
     void moved(float x, float y);
+    // The left button let go over another cell than its press's.
+    void released(float x, float y);
+    // factor 2 for a notch away from the user, 0.5 towards.
+    void zoomed(float x, float y, double factor);
+    // The view is to move by (dx, dy) cells.
+    void panned(float dx, float dy);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    std::optional<QPointF> CellUnderPointer(const QMouseEvent* event) const;
+    std::optional<QPointF> CellUnderPointer(const QSinglePointEvent* event) const;
     QRect PictureDeviceRect() const;
 
     const Picture& picture_;
@@ -73,4 +92,16 @@ private:
     QLineF rubberBand_;
     bool rubberBandVisible_ = false;
     std::optional<QPoint> playhead_;
+    QPoint cursor_{200, 200};
+    bool cursorShown_ = false;
+    // Where a left press was, in points, while its button is down, and
+    // whether the pointer has since gone further than a drag needs.
+    std::optional<QPointF> leftPress_;
+    bool dragged_ = false;
+    // Where a right or middle drag began, and how far the picture follows it, in cells.
+    QPointF panPress_;
+    std::optional<QPointF> panStart_;
+    QPointF panOffset_;
+    // Wheel steps smaller than a notch, as fine-grained wheels send.
+    int wheelAngle_ = 0;
 };

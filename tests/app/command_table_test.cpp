@@ -27,6 +27,9 @@ const std::pair<std::string, std::function<void(Controller&)>> Inputs[] = {
     {"Stop", [](Controller& c) { c.StopMusic(); }},
     {"a press", [](Controller& c) { c.Press(398, 0); }},
     {"a move", [](Controller& c) { c.Move(250, 250); }},
+    {"a wheel notch", [](Controller& c) { c.Zoom(100, 300, 2.0); }},
+    {"a pan", [](Controller& c) { c.Pan(30, -20); }},
+    {"a drag's release", [](Controller& c) { c.Release(300, 300); }},
     {"a timer tick", [](Controller& c) { c.Tick(); }},
 };
 
@@ -126,33 +129,45 @@ TEST(CommandTable, EachStateOffersWhatAUserExpectsAndEveryOtherInputChangesNothi
         {"at start", start, State::Ready, "Draw", {{"Draw", State::Drawn}}},
         {"drawn", drawn, State::Drawn, "Draw Magnify Redraw Trace SavePicture",
          {{"Draw", State::Drawn}, {"Magnify", State::Drawn}, {"Redraw", State::Drawn}, {"Trace", State::Traced},
-          {"a press", State::CornerSet}}},
+          {"a press", State::CornerSet}, {"a wheel notch", State::Drawn}, {"a pan", State::Drawn}}},
         // Draw keeps the pending corner; Redraw, like Back, lets it go.
-        {"first corner set", cornerSet, State::CornerSet, "Draw Magnify Redraw Trace SavePicture",
+        {"first corner set", cornerSet, State::CornerSet, "Draw Magnify Redraw Cancel Trace SavePicture",
          {{"Draw", State::CornerSet}, {"Magnify", State::CornerSet}, {"Redraw", State::Drawn},
-          {"Trace", State::TracedCornerSet}, {"a press", State::Drawn}, {"a move", State::CornerSet}}},
+          {"Trace", State::TracedCornerSet}, {"a press", State::Drawn}, {"a move", State::CornerSet},
+          {"Cancel", State::Drawn}, {"a wheel notch", State::Drawn}, {"a pan", State::Drawn},
+          {"a drag's release", State::Drawn}}},
         {"magnified", magnified, State::Drawn, "Draw Magnify Back Redraw Trace SavePicture",
          {{"Draw", State::Drawn}, {"Magnify", State::Drawn}, {"Back", State::Drawn}, {"Redraw", State::Drawn},
-          {"Trace", State::Traced}, {"a press", State::CornerSet}}},
+          {"Trace", State::Traced}, {"a press", State::CornerSet}, {"a wheel notch", State::Drawn},
+          {"a pan", State::Drawn}}},
         {"magnified with a first corner set", magnifiedCornerSet, State::CornerSet,
-         "Draw Magnify Back Redraw Trace SavePicture",
+         "Draw Magnify Back Redraw Cancel Trace SavePicture",
          {{"Draw", State::CornerSet}, {"Magnify", State::CornerSet}, {"Back", State::Drawn}, {"Redraw", State::Drawn},
-          {"Trace", State::TracedCornerSet}, {"a press", State::Drawn}, {"a move", State::CornerSet}}},
+          {"Trace", State::TracedCornerSet}, {"a press", State::Drawn}, {"a move", State::CornerSet},
+          {"Cancel", State::Drawn}, {"a wheel notch", State::Drawn}, {"a pan", State::Drawn},
+          {"a drag's release", State::Drawn}}},
         {"traced", traced, State::Traced, "Draw Redraw Compose SavePicture",
-         {{"Draw", State::Drawn}, {"Redraw", State::Drawn}, {"Compose", State::ChoosingStart}}},
+         {{"Draw", State::Drawn}, {"Redraw", State::Drawn}, {"Compose", State::ChoosingStart},
+          {"a wheel notch", State::Drawn}, {"a pan", State::Drawn}}},
         {"traced after a magnification", magnifiedTraced, State::Traced, "Draw Back Redraw Compose SavePicture",
-         {{"Draw", State::Drawn}, {"Back", State::Drawn}, {"Redraw", State::Drawn}, {"Compose", State::ChoosingStart}}},
-        {"traced with a first corner pending", tracedCornerSet, State::TracedCornerSet, "Draw Redraw Compose SavePicture",
+         {{"Draw", State::Drawn}, {"Back", State::Drawn}, {"Redraw", State::Drawn}, {"Compose", State::ChoosingStart},
+          {"a wheel notch", State::Drawn}, {"a pan", State::Drawn}}},
+        {"traced with a first corner pending", tracedCornerSet, State::TracedCornerSet,
+         "Draw Redraw Cancel Compose SavePicture",
          {{"Draw", State::CornerSet}, {"Redraw", State::Drawn}, {"Compose", State::ChoosingStart},
-          {"a press", State::Drawn}, {"a move", State::TracedCornerSet}}},
+          {"a press", State::Drawn}, {"a move", State::TracedCornerSet}, {"Cancel", State::Traced},
+          {"a wheel notch", State::Drawn}, {"a pan", State::Drawn}, {"a drag's release", State::Drawn}}},
         {"choosing a start point", choosing, State::ChoosingStart, "Draw Redraw Cancel SavePicture",
-         {{"Draw", State::Drawn}, {"Redraw", State::Drawn}, {"Cancel", State::Traced}, {"a press", State::Playing}}},
+         {{"Draw", State::Drawn}, {"Redraw", State::Drawn}, {"Cancel", State::Traced}, {"a press", State::Playing},
+          {"a wheel notch", State::Drawn}, {"a pan", State::Drawn}}},
         {"after a press off the outline", missed, State::StartMissed, "Draw Redraw Cancel SavePicture",
-         {{"Draw", State::Drawn}, {"Redraw", State::Drawn}, {"Cancel", State::Traced}, {"a press", State::Playing}}},
+         {{"Draw", State::Drawn}, {"Redraw", State::Drawn}, {"Cancel", State::Traced}, {"a press", State::Playing},
+          {"a wheel notch", State::Drawn}, {"a pan", State::Drawn}}},
         {"playing", playing, State::Playing, "Stop SavePicture ExportMelody",
          {{"Stop", State::Played}, {"a timer tick", State::Playing}}},
         {"after a piece was stopped", stopped, State::Played, "Draw Redraw Compose SavePicture ExportMelody",
-         {{"Draw", State::Drawn}, {"Redraw", State::Drawn}, {"Compose", State::ChoosingStart}}},
+         {{"Draw", State::Drawn}, {"Redraw", State::Drawn}, {"Compose", State::ChoosingStart},
+          {"a wheel notch", State::Drawn}, {"a pan", State::Drawn}}},
         {"after Quit", quit, std::nullopt, "", {}},
     };
 
@@ -177,6 +192,30 @@ TEST(CommandTable, EachStateOffersWhatAUserExpectsAndEveryOtherInputChangesNothi
                     << row.name << ": " << inputName << " is not offered, so it must change nothing";
             }
         }
+    }
+}
+
+// A left drag's release is the second corner its press needed, and a wheel
+// notch and a pan each keep the view they replace for Back.
+TEST(CommandTable, ADragMagnifiesAsTwoClicksAndEveryGesturePushesTheViewItReplaces)
+{
+    ControllerRig clicks, drag;
+    for (ControllerRig* rig : {&clicks, &drag}) {
+        rig->controller.SetAccuracy(0);
+        rig->controller.Draw();
+        rig->controller.Press(120, 80);
+    }
+    clicks.controller.Press(310, 200);
+    drag.controller.Move(200, 150);
+    drag.controller.Release(310, 200);
+    EXPECT_NE(drag.controller.CurrentDeepView(), fractal::DeepView()) << "the drag magnified";
+    EXPECT_EQ(drag.controller.CurrentDeepView(), clicks.controller.CurrentDeepView());
+    EXPECT_EQ(drag.controller.History(), clicks.controller.History());
+    for (const auto gesture : {+[](Controller& c) { c.Zoom(10, 20, 0.5); }, +[](Controller& c) { c.Pan(-5, 7); }}) {
+        const fractal::DeepView before = drag.controller.CurrentDeepView();
+        gesture(drag.controller);
+        EXPECT_NE(drag.controller.CurrentDeepView(), before);
+        EXPECT_EQ(drag.controller.History().back(), before) << "Back returns to the view before the gesture";
     }
 }
 

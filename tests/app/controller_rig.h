@@ -32,7 +32,7 @@ inline void PrintTo(State state, std::ostream* out)
 namespace app_test {
 
 // The texts the controller asks the window to show, as the source spells them.
-inline const QString MagnifyHint = QStringLiteral("Click begin point and end point to magnify.");
+inline const QString MagnifyHint = QStringLiteral("Click two corners to magnify, or drag a box over the area; the wheel zooms in and out about the pointer.");
 inline const QString AskForStartPoint = QStringLiteral("Please, click a point on the outline!");
 inline const QString NotOnOutline = QStringLiteral("Clicked point is not on the outline!");
 inline const QString WalkFailed = QStringLiteral(

@@ -174,7 +174,7 @@ protected:
             break;
         case Input::Magnify:
             if (model.Offered().magnify)
-                messages_.push_back("Click begin point and end point to magnify.");
+                messages_.push_back("Click two corners to magnify, or drag a box over the area; the wheel zooms in and out about the pointer.");
             C().ExplainMagnify();
             break;
         case Input::Back:
@@ -195,13 +195,18 @@ protected:
                 Rendered();
             }
             break;
-        case Input::Cancel:
+        case Input::Cancel: {
+            const bool cornerPending = model.CornerPending();
             C().Cancel();
             if (model.Cancel()) {
-                RestoreOutline();
+                if (cornerPending)
+                    e_->band.visible = false;
+                else
+                    RestoreOutline();
                 ++tally_["cancels"];
             }
             break;
+        }
         case Input::Trace:
             C().Trace();
             if (model.Trace()) {

@@ -67,7 +67,9 @@ protected:
                              .redraw = window.RedrawAction()->isEnabled(),
                              .cancel = window.CancelAction()->isEnabled(),
                              .savePicture = window.SavePictureAction()->isEnabled(),
-                             .exportMelody = window.ExportMelodyAction()->isEnabled()};
+                             .exportMelody = window.ExportMelodyAction()->isEnabled(),
+                             .zoom = window.ZoomInAction()->isEnabled(),
+                             .pan = window.PanActions().front()->isEnabled()};
         EXPECT_EQ(shown, expected) << "the window after " << after;
         EXPECT_TRUE(window.QuitButton()->isEnabled() && window.QuitAction()->isEnabled()) << "after " << after;
     }
@@ -215,7 +217,7 @@ TEST_F(WholeCycle, TwoCyclesFromStartUpToQuitOfferTheModelsCommandsAndSoundExact
     EXPECT_EQ(window.Progress()->Value(), 99.75f) << "the bar ends on the last column";
 
     Click(window.MagnifyButton());
-    EXPECT_EQ(Messages(), std::vector<std::string>{"Click begin point and end point to magnify."});
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Click two corners to magnify, or drag a box over the area; the wheel zooms in and out about the pointer."});
     ExpectOffered("Magnify Area");
 
     Magnify();

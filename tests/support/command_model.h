@@ -17,7 +17,7 @@ inline void PrintTo(const Commands& c, std::ostream* out)
     const std::pair<bool, const char*> named[] = {
         {c.draw, "Draw"}, {c.magnify, "Magnify"}, {c.trace, "Trace"}, {c.compose, "Compose"},
         {c.stopMusic, "Stop"}, {c.back, "Back"}, {c.redraw, "Redraw"}, {c.cancel, "Cancel"},
-        {c.savePicture, "Save"}, {c.exportMelody, "Export"},
+        {c.savePicture, "Save"}, {c.exportMelody, "Export"}, {c.zoom, "Zoom"}, {c.pan, "Pan"},
     };
     *out << '{';
     for (const auto& [offered, name] : named)
@@ -47,7 +47,9 @@ public:
         // Whatever view is on screen can be drawn again, or left for the one before.
         c.redraw = anyPicture_ && !playing_;
         c.back = c.redraw && magnifications_ > 0;
-        c.cancel = choosingStart_;
+        // A zoom or a pan moves whatever view is on screen, as a magnification.
+        c.zoom = c.pan = c.redraw;
+        c.cancel = choosingStart_ || cornerPending_;
         c.savePicture = anyPicture_;
         c.exportMelody = pieceComposed_;
         return c;
@@ -80,6 +82,7 @@ public:
     }
 
     bool HasQuit() const { return quit_; }
+    bool CornerPending() const { return cornerPending_; }
     bool Playing() const { return playing_; }
 
     // Each input changes the facts only where it is offered, and says
@@ -102,11 +105,21 @@ public:
         });
     }
     bool Redraw() { return Apply(Offered().redraw, [this] { ShowColourPicture(); }); }
+    // Cancel lets a pending corner go, or leaves the wait for a start point.
     bool Cancel()
     {
         return Apply(Offered().cancel, [this] {
+            if (std::exchange(cornerPending_, false))
+                return;
             choosingStart_ = startMissed_ = false;
             outlineShown_ = true;
+        });
+    }
+    bool ZoomOrPan()
+    {
+        return Apply(Offered().zoom, [this] {
+            ++magnifications_;
+            ShowColourPicture();
         });
     }
     bool Trace()

@@ -203,8 +203,8 @@ TEST_F(StartupWindow, MessagesComeInTheWindowsLanguage)
     PressPicture(window, *stuck);
 
     const std::vector<QString> expected = {
-        InLanguage("Click begin point and end point to magnify.",
-                   "マウスで拡大を行う範囲の開始点と終了点をクリックしてください。"),
+        InLanguage("Click two corners to magnify, or drag a box over the area; the wheel zooms in and out about the pointer.",
+                   "2つの角をクリックするか、範囲をドラッグして拡大してください。ホイールでポインタを中心に拡大・縮小できます。"),
         InLanguage("Please, click a point on the outline!", "輪郭線上の開始点を選択してください"),
         InLanguage("Clicked point is not on the outline!", "クリックされた点は輪郭線から外れています。"),
         InLanguage("Please, click a point on the outline!", "輪郭線上の開始点を選択してください"),

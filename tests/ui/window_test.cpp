@@ -55,7 +55,9 @@ protected:
                              .redraw = window.RedrawAction()->isEnabled(),
                              .cancel = window.CancelAction()->isEnabled(),
                              .savePicture = window.SavePictureAction()->isEnabled(),
-                             .exportMelody = window.ExportMelodyAction()->isEnabled()};
+                             .exportMelody = window.ExportMelodyAction()->isEnabled(),
+                             .zoom = window.ZoomOutAction()->isEnabled(),
+                             .pan = window.PanActions().back()->isEnabled()};
         EXPECT_TRUE(shown == session.controller.Offered()) << where << ": the window differs from the controller";
         EXPECT_TRUE(window.QuitButton()->isEnabled()) << where;
         EXPECT_EQ(window.QuitAction()->isEnabled(), !session.controller.HasQuit()) << where;
@@ -384,7 +386,7 @@ TEST(WindowMessages, AreShownInAModalBoxUnlessAnotherPresenterIsSet)
         box->accept();
     });
     Click(window.MagnifyButton());  // returns once the box is closed
-    EXPECT_EQ(shownText, QStringLiteral("Click begin point and end point to magnify."));
+    EXPECT_EQ(shownText, QStringLiteral("Click two corners to magnify, or drag a box over the area; the wheel zooms in and out about the pointer."));
     EXPECT_EQ(shownTitle, QStringLiteral("Velmora"));
 
     std::vector<QString> presented;
