@@ -12,7 +12,9 @@ namespace {
 
 // 400 cells need 9 bits below the width's leading bit, one more covers the
 // rounding of the step, and 12 guard bits keep every sample point within
-// 1/4096 of a step of where exact arithmetic would put it.
+// 1/4096 of a step of where exact arithmetic would put it. The precision
+// follows the corners alone, so views keep it at every picture side: 1,200
+// cells spend 2 of the guard bits, still within 1/1024 of a step.
 constexpr long CellBits = 9;
 constexpr long RoundingBits = 1;
 constexpr long GuardBits = 12;
@@ -117,6 +119,7 @@ DeepView::DeepView(const View& view)
     : DeepView(BigFloat(view.xMin, BigFloat::DoubleBits), BigFloat(view.xMax, BigFloat::DoubleBits),
                BigFloat(view.yMin, BigFloat::DoubleBits), BigFloat(view.yMax, BigFloat::DoubleBits))
 {
+    side_ = view.side;
 }
 
 DeepView::DeepView(BigFloat xMin, BigFloat xMax, BigFloat yMin, BigFloat yMax)
@@ -139,19 +142,19 @@ DeepView::DeepView(BigFloat xMin, BigFloat xMax, BigFloat yMin, BigFloat yMax)
 
 BigFloat DeepView::XStep() const
 {
-    return (xMax_ - xMin_) / static_cast<double>(PictureSide);
+    return (xMax_ - xMin_) / static_cast<double>(side_);
 }
 
 BigFloat DeepView::YStep() const
 {
-    return (yMax_ - yMin_) / static_cast<double>(PictureSide);
+    return (yMax_ - yMin_) / static_cast<double>(side_);
 }
 
 std::optional<View> DeepView::AsView() const
 {
     if (Precision() != BigFloat::DoubleBits)
         return std::nullopt;
-    const View view{xMin_.ToDouble(), xMax_.ToDouble(), yMin_.ToDouble(), yMax_.ToDouble()};
+    const View view{xMin_.ToDouble(), xMax_.ToDouble(), yMin_.ToDouble(), yMax_.ToDouble(), side_};
     // Corners far beyond the set can overflow a double, or their distance
     // can: such a view is drawn as a deep one, whose offsets have the range.
     if (!std::isfinite(view.XStep()) || !std::isfinite(view.YStep()))
@@ -193,7 +196,7 @@ DeepPoint ToPlane(const DeepView& view, float x, float y)
     return {static_cast<double>(x) * view.XStep() + view.XMin(), static_cast<double>(y) * view.YStep() + view.YMin()};
 }
 
-DeepView Magnify(const DeepPoint& first, const DeepPoint& second)
+DeepView Magnify(const DeepPoint& first, const DeepPoint& second, int side)
 {
     const BigFloat::Bits bits =
         std::max({first.x.Precision(), first.y.Precision(), second.x.Precision(), second.y.Precision()});
@@ -214,39 +217,41 @@ DeepView Magnify(const DeepPoint& first, const DeepPoint& second)
         else
             xMin = xMax - h;
     }
-    return DeepView(std::move(xMin), std::move(xMax), std::move(yMin), std::move(yMax));
+    return DeepView(std::move(xMin), std::move(xMax), std::move(yMin), std::move(yMax)).WithSide(side);
 }
 
 DeepView ZoomAbout(const DeepView& view, float x, float y, double factor)
 {
+    const double side = view.Side();
     return AtEnoughPrecision(view.Precision(), [&](BigFloat::Bits bits) {
         const auto zoomed = [&](const BigFloat& low, const BigFloat& high, float position) {
             const BigFloat min = low.Rounded(bits);
             const BigFloat width = high.Rounded(bits) - min;
-            const BigFloat under = static_cast<double>(position) * (width / static_cast<double>(PictureSide)) + min;
+            const BigFloat under = static_cast<double>(position) * (width / side) + min;
             const BigFloat newWidth = width / factor;
-            const BigFloat newMin = under - static_cast<double>(position) * (newWidth / static_cast<double>(PictureSide));
+            const BigFloat newMin = under - static_cast<double>(position) * (newWidth / side);
             return std::pair(newMin, newMin + newWidth);
         };
         auto [xMin, xMax] = zoomed(view.XMin(), view.XMax(), x);
         auto [yMin, yMax] = zoomed(view.YMin(), view.YMax(), y);
         return Corners{std::move(xMin), std::move(xMax), std::move(yMin), std::move(yMax)};
-    });
+    }).WithSide(view.Side());
 }
 
 DeepView Pan(const DeepView& view, float dx, float dy)
 {
+    const double side = view.Side();
     return AtEnoughPrecision(view.Precision(), [&](BigFloat::Bits bits) {
         const auto moved = [&](const BigFloat& low, const BigFloat& high, float cells) {
             const BigFloat min = low.Rounded(bits);
             const BigFloat max = high.Rounded(bits);
-            const BigFloat shift = static_cast<double>(cells) * ((max - min) / static_cast<double>(PictureSide));
+            const BigFloat shift = static_cast<double>(cells) * ((max - min) / side);
             return std::pair(min + shift, max + shift);
         };
         auto [xMin, xMax] = moved(view.XMin(), view.XMax(), dx);
         auto [yMin, yMax] = moved(view.YMin(), view.YMax(), dy);
         return Corners{std::move(xMin), std::move(xMax), std::move(yMin), std::move(yMax)};
-    });
+    }).WithSide(view.Side());
 }
 
 } // namespace fractal

@@ -46,7 +46,7 @@ class DeepView
 public:
     // The whole set, as DefaultView.
     DeepView();
-    // Exactly the double view's corners.
+    // Exactly the double view's corners, and its side.
     explicit DeepView(const View& view);
     // The corners, rounded to the precision their width needs.
     DeepView(BigFloat xMin, BigFloat xMax, BigFloat yMin, BigFloat yMax);
@@ -56,6 +56,14 @@ public:
     const BigFloat& YMin() const { return yMin_; }
     const BigFloat& YMax() const { return yMax_; }
     BigFloat::Bits Precision() const { return xMin_.Precision(); }
+    // The picture's cells a side; the corners do not depend on it.
+    int Side() const { return side_; }
+    DeepView WithSide(int side) const
+    {
+        DeepView view = *this;
+        view.side_ = side;
+        return view;
+    }
 
     // One cell's extent, as View's.
     BigFloat XStep() const;
@@ -75,6 +83,7 @@ private:
     BigFloat xMax_;
     BigFloat yMin_;
     BigFloat yMax_;
+    int side_ = PictureSide;
 };
 
 // The plane point under a position in picture coordinates, as ToPlane for
@@ -85,13 +94,14 @@ DeepPoint ToPlane(const DeepView& view, float x, float y);
 // corners are ordered first; then the shorter side grows to the longer one
 // away from the first corner, in the direction of the drag, so the square
 // holds the dragged box and has the first corner as one of its corners.
-DeepView Magnify(const DeepPoint& first, const DeepPoint& second);
+DeepView Magnify(const DeepPoint& first, const DeepPoint& second, int side = PictureSide);
 
 // The view magnified by factor (2 halves its sides, 0.5 doubles them) about
-// the plane point under picture position (x, y), which stays under it.
+// the plane point under picture position (x, y), which stays under it; the
+// side is kept.
 DeepView ZoomAbout(const DeepView& view, float x, float y, double factor);
 
-// The view moved by (dx, dy) cells, its size kept.
+// The view moved by (dx, dy) cells, its extent and side kept.
 DeepView Pan(const DeepView& view, float dx, float dy);
 
 } // namespace fractal

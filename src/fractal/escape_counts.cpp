@@ -3,7 +3,6 @@
 #include "lane_kernel.h"
 #include "render.h"
 
-#include <array>
 
 namespace fractal {
 
@@ -41,21 +40,21 @@ bool CountEscapes(const View& view, int maxIterations, ColumnRange columns, std:
     std::vector<double> columnReals(static_cast<std::size_t>(columns.columnCount));
     for (int i = 0; i < columns.columnCount; ++i)
         columnReals[static_cast<std::size_t>(i)] = (columns.firstColumn + i) * xStep + view.xMin;
-    std::array<double, PictureSide> rowImaginaries;
-    for (int y = 0; y < PictureSide; ++y)
+    std::vector<double> rowImaginaries(static_cast<std::size_t>(view.side));
+    for (int y = 0; y < view.side; ++y)
         rowImaginaries[static_cast<std::size_t>(y)] = y * yStep + view.yMin;
 
     const kernel::Job job{
         .columnReals = columnReals.data(),
         .rowImaginaries = rowImaginaries.data(),
         .columnCount = columns.columnCount,
-        .rowCount = PictureSide,
+        .rowCount = view.side,
         .maxIterations = maxIterations,
         .counts = counts.data(),
         .stopRequested = stop.stop_possible() ? StopRequested : nullptr,
         .stopContext = &stop,
     };
-    if (stop.stop_requested() || counts.size() < static_cast<std::size_t>(columns.PixelCount()))
+    if (stop.stop_requested() || columns.rowCount != view.side || counts.size() < static_cast<std::size_t>(columns.PixelCount()))
         return false;
     return instructions == InstructionSet::Avx2 ? kernel::CountEscapesAvx2(job) : kernel::CountEscapesSse2(job);
 }

@@ -23,16 +23,19 @@ struct ColumnRange
 {
     int firstColumn = 0;
     int columnCount = 0;
+    // Every column's pixels: the picture's side.
+    int rowCount = PictureSide;
 
-    int PixelCount() const { return columnCount * PictureSide; }
+    int PixelCount() const { return columnCount * rowCount; }
 };
 
 // The escape count of every pixel of the columns, in that order, into
-// counts (at least columns.PixelCount() of them), as EscapeCount gives them.
+// counts (at least columns.PixelCount() of them), as EscapeCount gives them;
+// the rows are the view's side.
 // A pixel whose orbit returns exactly to an earlier point can never escape,
 // so it is NotEscaped as soon as that is seen. False when stop was requested
 // before every count was known (the counts are then incomplete), or when
-// counts is too short to hold them.
+// counts is too short to hold them or the rows are not the view's side.
 bool CountEscapes(const View& view, int maxIterations, ColumnRange columns, std::span<int> counts,
                   InstructionSet instructions, std::stop_token stop = {});
 

@@ -8,7 +8,7 @@
 namespace fractal {
 
 // One spare row and column beyond the picture, always 0, so a reader that
-// looks one cell past the last one finds nothing.
+// looks one cell past the last one finds nothing: a default grid's side.
 inline constexpr int GridSide = PictureSide + 1;
 
 // Colour values are 0x00BBGGRR, red in the lowest byte.
@@ -22,12 +22,21 @@ struct Cell
     friend bool operator==(const Cell&, const Cell&) = default;
 };
 
-// A GridSide x GridSide grid of cells indexed (x, y), x the column and y
-// the row, y growing downward; every cell starts at 0.
+// The cells of a picture of side x side cells and the spare row and column,
+// indexed (x, y), x the column and y the row, y growing downward; every cell
+// starts at 0.
 class Grid
 {
 public:
-    Grid() : cells_(GridSide * GridSide, 0) {}
+    Grid() : Grid(PictureSide) {}
+    explicit Grid(int side)
+        : side_(side), cells_(static_cast<std::size_t>(side + 1) * static_cast<std::size_t>(side + 1), 0)
+    {
+    }
+
+    // The picture's cells a side, without the spare ones.
+    int Side() const { return side_; }
+    bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < side_ && y < side_; }
 
     std::int32_t At(int x, int y) const { return cells_[Index(x, y)]; }
     void Set(int x, int y, std::int32_t value) { cells_[Index(x, y)] = value; }
@@ -35,8 +44,12 @@ public:
     friend bool operator==(const Grid&, const Grid&) = default;
 
 private:
-    static std::size_t Index(int x, int y) { return static_cast<std::size_t>(x) * GridSide + y; }
+    std::size_t Index(int x, int y) const
+    {
+        return static_cast<std::size_t>(x) * static_cast<std::size_t>(side_ + 1) + static_cast<std::size_t>(y);
+    }
 
+    int side_;
     std::vector<std::int32_t> cells_;
 };
 
@@ -45,9 +58,9 @@ using ColourGrid = Grid;
 // OutlineWhite where a trace found outline, 0 elsewhere.
 using OutlineGrid = Grid;
 
-inline bool InsidePicture(int x, int y)
+inline bool InsidePicture(int x, int y, int side = PictureSide)
 {
-    return x >= 0 && y >= 0 && x < PictureSide && y < PictureSide;
+    return x >= 0 && y >= 0 && x < side && y < side;
 }
 
 } // namespace fractal

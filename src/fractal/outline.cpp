@@ -15,7 +15,7 @@ bool IsOutlineCell(const ColourGrid& colours, int x, int y)
     for (const Cell offset : NeighbourOffsets) {
         const int nx = x + offset.x;
         const int ny = y + offset.y;
-        if (InsidePicture(nx, ny) && colours.At(nx, ny) != 0)
+        if (colours.Contains(nx, ny) && colours.At(nx, ny) != 0)
             ++escaped;
     }
     return escaped > 0 && escaped < 8;
@@ -25,11 +25,12 @@ bool IsOutlineCell(const ColourGrid& colours, int x, int y)
 
 OutlineGrid TraceOutline(const ColourGrid& colours, const TraceObserver& observer)
 {
-    OutlineGrid outline;
-    for (int x = 0; x < PictureSide; ++x) {
+    const int side = colours.Side();
+    OutlineGrid outline(side);
+    for (int x = 0; x < side; ++x) {
         if (observer.columnStarted)
             observer.columnStarted(x);
-        for (int y = 0; y < PictureSide; ++y) {
+        for (int y = 0; y < side; ++y) {
             if (colours.At(x, y) == 0 || !IsOutlineCell(colours, x, y))
                 continue;
             outline.Set(x, y, OutlineWhite);

@@ -13,8 +13,8 @@ namespace fractal {
 void ColumnBlock::CopyInto(ColourGrid& grid) const
 {
     for (int i = 0; i < columns.columnCount; ++i)
-        for (int y = 0; y < PictureSide; ++y)
-            grid.Set(columns.firstColumn + i, y, colours[static_cast<std::size_t>(i * PictureSide + y)]);
+        for (int y = 0; y < columns.rowCount; ++y)
+            grid.Set(columns.firstColumn + i, y, colours[static_cast<std::size_t>(i * columns.rowCount + y)]);
 }
 
 namespace {
@@ -23,10 +23,11 @@ namespace {
 // when stopped.
 using BlockJob = std::function<bool(ColumnRange columns, std::vector<Colour>& colours)>;
 
-RenderOutcome RenderBlocks(const ParallelRenderOptions& options, const BlockJob& job, const BlockDone& blockDone)
+RenderOutcome RenderBlocks(int side, const ParallelRenderOptions& options, const BlockJob& job,
+                           const BlockDone& blockDone)
 {
-    const int columnsPerBlock = std::clamp(options.columnsPerBlock, 1, PictureSide);
-    const int blockCount = (PictureSide + columnsPerBlock - 1) / columnsPerBlock;
+    const int columnsPerBlock = std::clamp(options.columnsPerBlock, 1, side);
+    const int blockCount = (side + columnsPerBlock - 1) / columnsPerBlock;
     const int cores = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
     const int threadCount = std::min(options.threadCount > 0 ? options.threadCount : cores, blockCount);
 
@@ -37,7 +38,7 @@ RenderOutcome RenderBlocks(const ParallelRenderOptions& options, const BlockJob&
     const auto work = [&] {
         for (int block = nextBlock++; block < blockCount; block = nextBlock++) {
             const int first = block * columnsPerBlock;
-            ColumnBlock done{{first, std::min(columnsPerBlock, PictureSide - first)}, {}};
+            ColumnBlock done{{first, std::min(columnsPerBlock, side - first), side}, {}};
             if (!job(done.columns, done.colours)) {
                 stopped = true;
                 return;
@@ -62,7 +63,7 @@ RenderOutcome RenderInParallel(const View& view, int maxIterations, const BlockD
 {
     const InstructionSet instructions = options.instructions.value_or(FastestInstructionSet());
     return RenderBlocks(
-        options,
+        view.side, options,
         [&](ColumnRange columns, std::vector<Colour>& colours) {
             std::vector<int> counts(static_cast<std::size_t>(columns.PixelCount()));
             if (!CountEscapes(view, maxIterations, columns, counts, instructions, stop))
@@ -79,11 +80,11 @@ RenderOutcome RenderDeepInParallel(const DeepView& view, int maxIterations, cons
 {
     const auto renderCounting = [&](const auto& count) {
         return RenderBlocks(
-            options,
+            view.Side(), options,
             [&](ColumnRange columns, std::vector<Colour>& colours) {
                 colours.reserve(static_cast<std::size_t>(columns.PixelCount()));
                 for (int x = columns.firstColumn; x < columns.firstColumn + columns.columnCount; ++x) {
-                    for (int y = 0; y < PictureSide; ++y) {
+                    for (int y = 0; y < columns.rowCount; ++y) {
                         if (stop.stop_requested())
                             return false;
                         colours.push_back(ColourOf(count(x, y)));

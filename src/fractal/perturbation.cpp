@@ -293,9 +293,9 @@ std::optional<ReferenceOrbit> ComputeReferenceOrbit(const DeepView& view, int ma
 
 PerturbationPlan::PerturbationPlan(const DeepView& view, ReferenceOrbit orbit) : orbit_(std::move(orbit))
 {
-    columnOffsets_.reserve(PictureSide);
-    rowOffsets_.reserve(PictureSide);
-    for (int i = 0; i < PictureSide; ++i) {
+    columnOffsets_.reserve(static_cast<std::size_t>(view.Side()));
+    rowOffsets_.reserve(static_cast<std::size_t>(view.Side()));
+    for (int i = 0; i < view.Side(); ++i) {
         // The sample points of ToPlane, then their exact-enough distance
         // from the centre.
         const DeepPoint point = ToPlane(view, static_cast<float>(i), static_cast<float>(i));
@@ -313,8 +313,9 @@ int PerturbationPlan::EscapeCount(int x, int y, int maxIterations) const
 bool PerturbationPlan::RenderColumns(int firstColumn, int endColumn, int maxIterations, ColourGrid& grid,
                                      const ColumnDone& columnDone, std::stop_token stop) const
 {
+    const int side = static_cast<int>(rowOffsets_.size());
     for (int x = firstColumn; x < endColumn; ++x) {
-        for (int y = 0; y < PictureSide; ++y) {
+        for (int y = 0; y < side; ++y) {
             if (stop.stop_requested())
                 return false;
             const int count = EscapeCount(x, y, maxIterations);
@@ -348,9 +349,9 @@ namespace {
 std::optional<ColourGrid> RenderFarOut(const DeepView& view, int maxIterations, const ColumnDone& columnDone,
                                        std::stop_token stop)
 {
-    ColourGrid grid;
-    for (int x = 0; x < PictureSide; ++x) {
-        for (int y = 0; y < PictureSide; ++y) {
+    ColourGrid grid(view.Side());
+    for (int x = 0; x < view.Side(); ++x) {
+        for (int y = 0; y < view.Side(); ++y) {
             if (stop.stop_requested())
                 return std::nullopt;
             const int count = FarOutEscapeCount(view, x, y, maxIterations);
@@ -385,8 +386,8 @@ std::optional<ColourGrid> RenderDeep(const DeepView& view, int maxIterations, co
     if (!orbit)
         return std::nullopt;
     const PerturbationPlan plan(view, std::move(*orbit));
-    ColourGrid grid;
-    if (!plan.RenderColumns(0, PictureSide, maxIterations, grid, columnDone, stop))
+    ColourGrid grid(view.Side());
+    if (!plan.RenderColumns(0, view.Side(), maxIterations, grid, columnDone, stop))
         return std::nullopt;
     return grid;
 }

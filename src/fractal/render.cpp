@@ -32,18 +32,19 @@ constexpr int ColumnsPerBatch = 8;
 
 ColourGrid Render(const View& view, int maxIterations, const ColumnDone& columnDone)
 {
-    ColourGrid grid;
+    const int side = view.side;
+    ColourGrid grid(side);
     const InstructionSet instructions = FastestInstructionSet();
-    std::vector<int> counts(ColumnsPerBatch * PictureSide);
-    for (int first = 0; first < PictureSide; first += ColumnsPerBatch) {
-        const ColumnRange columns{first, std::min(ColumnsPerBatch, PictureSide - first)};
+    std::vector<int> counts(static_cast<std::size_t>(ColumnsPerBatch * side));
+    for (int first = 0; first < side; first += ColumnsPerBatch) {
+        const ColumnRange columns{first, std::min(ColumnsPerBatch, side - first), side};
         CountEscapes(view, maxIterations, columns, counts, instructions);
         // Into the grid one column at a time, so each report sees its column
         // complete and none to its right.
         for (int i = 0; i < columns.columnCount; ++i) {
             const int x = first + i;
-            for (int y = 0; y < PictureSide; ++y)
-                grid.Set(x, y, ColourOf(counts[static_cast<std::size_t>(i * PictureSide + y)]));
+            for (int y = 0; y < side; ++y)
+                grid.Set(x, y, ColourOf(counts[static_cast<std::size_t>(i * side + y)]));
             if (columnDone)
                 columnDone(x, grid);
         }

@@ -33,8 +33,8 @@ inline Colour ColourOf(int count)
 // Called after each column x is complete, with the grid so far.
 using ColumnDone = std::function<void(int x, const ColourGrid& grid)>;
 
-// The escape-time picture of the view, column by column from the left,
-// each column top to bottom.
+// The escape-time picture of the view at its side, column by column from
+// the left, each column top to bottom.
 ColourGrid Render(const View& view, int maxIterations, const ColumnDone& columnDone = {});
 
 } // namespace fractal

@@ -10,11 +10,11 @@ namespace {
 
 // A position becomes a cell by rounding half to even; positions that fall
 // outside the grid have no cell.
-std::optional<Cell> CellAt(float x, float y)
+std::optional<Cell> CellAt(float x, float y, int side)
 {
     const float rx = std::nearbyint(x);
     const float ry = std::nearbyint(y);
-    constexpr float limit = PictureSide;
+    const auto limit = static_cast<float>(side);
     if (!(rx >= 0.0f && rx <= limit && ry >= 0.0f && ry <= limit))
         return std::nullopt;
     return Cell{static_cast<int>(rx), static_cast<int>(ry)};
@@ -27,7 +27,7 @@ std::optional<int> NextDirection(const OutlineGrid& outline, Cell cell, int dire
     for (int code = 0; code < 8; ++code) {
         const int nx = cell.x + DirectionSteps[code].x;
         const int ny = cell.y + DirectionSteps[code].y;
-        if (InsidePicture(nx, ny))
+        if (outline.Contains(nx, ny))
             slots[code] = outline.At(nx, ny);
     }
     for (int k = direction; k < direction + 8; ++k) {
@@ -49,7 +49,7 @@ std::optional<Cell> ChooseStartPoint(const OutlineGrid& outline, float x, float 
     };
     // Sums in single precision, tested before rounding. Up-right and
     // down-left are never tried.
-    constexpr float side = PictureSide;
+    const auto side = static_cast<float>(outline.Side());
     const std::array<Candidate, 7> candidates{{
         {x, y, true},
         {x - 1.0f, y, x > 0},
@@ -62,7 +62,7 @@ std::optional<Cell> ChooseStartPoint(const OutlineGrid& outline, float x, float 
     for (const Candidate& candidate : candidates) {
         if (!candidate.tried)
             continue;
-        const auto cell = CellAt(candidate.x, candidate.y);
+        const auto cell = CellAt(candidate.x, candidate.y, outline.Side());
         if (cell && outline.At(cell->x, cell->y) == OutlineWhite)
             return cell;
     }
