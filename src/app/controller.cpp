@@ -164,6 +164,10 @@ void Controller::OpenView(const fractal::DeepView& view, int iterations, int len
     opening_ = Opening{lengthText_, composer_.KeepOutlines(), explorer_.HasPicture(), start};
     lengthText_ = QString::number(length);
     emit lengthTextChanged(lengthText_);
+    if (view.Side() != explorer_.PictureSide()) {
+        explorer_.SetPictureSide(view.Side());
+        emit pictureSideChanged(explorer_.PictureSide());
+    }
     StartRender(view, {}, true, State::Drawn, iterations);
 }
 

@@ -71,6 +71,11 @@ public:
 
     // The accuracy list's selected index: 0, 1 or 2; others keep the limit.
     void SetAccuracy(int index) { explorer_.SetAccuracy(index); }
+    // The picture's cells a side (one of fractal::PictureSides): takes
+    // effect with the next picture, as the accuracy does. A place opened at
+    // another side chooses that one.
+    void SetPictureSide(int side) { explorer_.SetPictureSide(side); }
+    int PictureSide() const { return explorer_.PictureSide(); }
     void SetLengthText(const QString& text) { lengthText_ = text; }
 
     State CurrentState() const { return state_; }
@@ -151,6 +156,8 @@ signals:
     void statusChanged(const QString& text);
     // The view or its iterations changed: the readout says where it is now.
     void viewChanged();
+    // A place chose the picture's side for the next pictures too.
+    void pictureSideChanged(int side);
 
 private:
     const StateRow& Row() const { return RowOf(state_); }

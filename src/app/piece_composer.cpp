@@ -19,9 +19,9 @@ void PieceComposer::Trace(const fractal::ColourGrid& colours)
     screen_.ShowPicture();
     screen_.SetProgress(0.0f);
     fractal::TraceObserver observer;
-    observer.columnStarted = [this](int x) {
+    observer.columnStarted = [this, side = colours.Side()](int x) {
         screen_.ShowPicture();
-        screen_.SetProgress(ColumnProgress(x));
+        screen_.SetProgress(ColumnProgress(x, side));
     };
     observer.outlineFound = [this](fractal::Cell cell) {
         screen_.picture.Set(cell.x, cell.y, fractal::OutlineWhite);
@@ -35,8 +35,8 @@ void PieceComposer::ShowTracedOutline()
 {
     outline_ = tracedOutline_;
     screen_.picture.Clear();
-    for (int x = 0; x < fractal::PictureSide; ++x) {
-        for (int y = 0; y < fractal::PictureSide; ++y) {
+    for (int x = 0; x < outline_.Side(); ++x) {
+        for (int y = 0; y < outline_.Side(); ++y) {
             if (outline_.At(x, y) == fractal::OutlineWhite)
                 screen_.picture.Set(x, y, fractal::OutlineWhite);
         }
@@ -46,7 +46,7 @@ void PieceComposer::ShowTracedOutline()
 
 bool PieceComposer::OnOutline(fractal::Cell cell) const
 {
-    return fractal::InsidePicture(cell.x, cell.y) && outline_.At(cell.x, cell.y) == fractal::OutlineWhite;
+    return outline_.Contains(cell.x, cell.y) && outline_.At(cell.x, cell.y) == fractal::OutlineWhite;
 }
 
 void PieceComposer::RestoreOutlines(Outlines outlines)

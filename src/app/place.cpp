@@ -32,7 +32,6 @@ constexpr double BitsPerDigit = 3.3219280948873623;
 // MPFR's own reading of a decimal text rounds once more; two bits cover it.
 constexpr fractal::BigFloat::Bits ParseGuardBits = 2;
 
-constexpr int LastCell = fractal::PictureSide - 1;
 
 // Reading fails at the first fault; every step returns the failure or nothing.
 using Failure = std::optional<PlaceFailure>;
@@ -168,7 +167,7 @@ Failure ReadView(const QJsonValue& value, fractal::DeepView& view)
     return std::nullopt;
 }
 
-Failure ReadStart(const QJsonValue& value, std::optional<StartCell>& start)
+Failure ReadStart(const QJsonValue& value, int side, std::optional<StartCell>& start)
 {
     const std::string path = StartField;
     if (auto failure = CheckObject(value, path))
@@ -178,7 +177,7 @@ Failure ReadStart(const QJsonValue& value, std::optional<StartCell>& start)
         return failure;
     StartCell cell;
     for (auto [field, target] : {std::pair{CellXField, &cell.x}, {CellYField, &cell.y}})
-        if (auto failure = ReadWholeNumber(object.value(QLatin1String(field)), Path(path, field), 0, LastCell, *target))
+        if (auto failure = ReadWholeNumber(object.value(QLatin1String(field)), Path(path, field), 0, side - 1, *target))
             return failure;
     start = cell;
     return std::nullopt;
@@ -313,7 +312,8 @@ PlaceReading ReadPlaceObject(const QJsonObject& object)
     if (WholeNumber(version) != PlaceVersion)
         return Fault(PlaceProblem::WrongVersion, PlaceVersionField);
     if (auto failure = CheckUnexpected(
-            object, {}, {PlaceVersionField, ViewField, IterationsField, LengthField, StartField, MusicField}))
+            object, {},
+            {PlaceVersionField, ViewField, IterationsField, LengthField, SizeField, StartField, MusicField}))
         return *failure;
     if (auto failure = CheckMissing(object, {}, {ViewField, IterationsField, LengthField}))
         return *failure;
@@ -328,8 +328,18 @@ PlaceReading ReadPlaceObject(const QJsonObject& object)
         return *failure;
     if (auto failure = number(LengthField, MinimumLength, MaximumLength, place.length))
         return *failure;
+    if (object.contains(QLatin1String(SizeField))) {
+        const auto side = WholeNumber(object.value(QLatin1String(SizeField)));
+        if (!side || !fractal::IsPictureSide(static_cast<int>(*side))) {
+            std::string choices;
+            for (const int allowed : fractal::PictureSides)
+                choices += (choices.empty() ? "" : ", ") + std::to_string(allowed);
+            return UnknownName(SizeField, choices);
+        }
+        place.view = place.view.WithSide(static_cast<int>(*side));
+    }
     if (object.contains(QLatin1String(StartField)))
-        if (auto failure = ReadStart(object.value(QLatin1String(StartField)), place.start))
+        if (auto failure = ReadStart(object.value(QLatin1String(StartField)), place.view.Side(), place.start))
             return *failure;
     if (object.contains(QLatin1String(MusicField)))
         if (auto failure = ReadMusic(object.value(QLatin1String(MusicField)), place.music))

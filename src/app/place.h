@@ -37,7 +37,7 @@ inline bool PlaceCanKeep(const fractal::DeepView& view)
     return view.Precision() <= MaxPlaceBits;
 }
 
-// The cell of the 400 x 400 picture where a piece started.
+// The cell of the picture where a piece started, within the view's side.
 struct StartCell
 {
     int x = 0;
@@ -48,6 +48,7 @@ struct StartCell
 
 struct Place
 {
+    // With the picture's side, 400 cells unless the place names another.
     fractal::DeepView view;
     int iterations = 100;
     int length = DefaultLength;

@@ -32,6 +32,9 @@ constexpr std::array<MusicNumber, 4> MusicNumbers{{
 constexpr char ViewField[] = "view";
 constexpr char IterationsField[] = "iterations";
 constexpr char LengthField[] = "length";
+// The picture's side; written only when it is not the default, so a
+// default place, and every file that holds one, reads as it always did.
+constexpr char SizeField[] = "size";
 constexpr char StartField[] = "start";
 constexpr char MusicField[] = "music";
 constexpr char CellXField[] = "x";

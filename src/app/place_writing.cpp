@@ -66,6 +66,8 @@ QByteArray PlaceToJson(const Place& place)
                                    corner(3, corners.yMax)})));
     line(Member(IterationsField, QByteArray::number(place.iterations)));
     line(Member(LengthField, QByteArray::number(place.length)));
+    if (place.view.Side() != fractal::PictureSide)
+        line(Member(SizeField, QByteArray::number(place.view.Side())));
     if (place.start)
         line(Member(StartField, Object({Member(CellXField, QByteArray::number(place.start->x)),
                                         Member(CellYField, QByteArray::number(place.start->y))})));

@@ -1,5 +1,7 @@
 #include "preferences.h"
 
+#include "view.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -29,6 +31,7 @@ constexpr auto OutputKindKey = "output/kind";
 constexpr auto OutputApiKey = "output/api";
 constexpr auto OutputPortKey = "output/port";
 constexpr auto NormaliseAudioKey = "export/normaliseAudio";
+constexpr auto PictureSideKey = "view/pictureSize";
 
 constexpr auto BuiltInName = "built-in";
 constexpr auto OwnPortName = "own port";
@@ -199,4 +202,16 @@ bool LoadAudioNormalised(const QSettings& store)
 void SaveAudioNormalised(QSettings& store, bool normalised)
 {
     store.setValue(QLatin1String(NormaliseAudioKey), normalised);
+}
+
+int LoadPictureSide(const QSettings& store)
+{
+    bool read = false;
+    const int side = store.value(QLatin1String(PictureSideKey)).toInt(&read);
+    return read && fractal::IsPictureSide(side) ? side : fractal::PictureSide;
+}
+
+void SavePictureSide(QSettings& store, int side)
+{
+    store.setValue(QLatin1String(PictureSideKey), side);
 }

@@ -37,3 +37,7 @@ void SaveOutputChoice(QSettings& store, const OutputChoice& choice);
 // Whether exported audio is normalised; yes unless the user said otherwise.
 bool LoadAudioNormalised(const QSettings& store);
 void SaveAudioNormalised(QSettings& store, bool normalised);
+
+// The picture's cells a side; the default unless one the View menu offers was kept.
+int LoadPictureSide(const QSettings& store);
+void SavePictureSide(QSettings& store, int side);

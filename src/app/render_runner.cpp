@@ -29,6 +29,7 @@ void ThreadedRenderRunner::Start(const fractal::DeepView& view, int maxIteration
 {
     Cancel();
     callbacks_ = std::move(callbacks);
+    side_ = view.Side();
     const unsigned render = ++render_;
     // The worker only posts to this object; the queued calls are dropped if
     // it is gone, and Cancel joins the worker before it can be.
@@ -71,7 +72,7 @@ void ThreadedRenderRunner::Deliver(unsigned render, int firstColumn, std::vector
         const std::vector<fractal::Colour> block = std::move(next->second);
         waiting_.erase(next);
         const int first = nextColumn_;
-        const int count = static_cast<int>(block.size()) / fractal::PictureSide;
+        const int count = static_cast<int>(block.size()) / side_;
         nextColumn_ += count;
         if (callbacks_.columnsReady)
             callbacks_.columnsReady(first, count, block);
@@ -94,9 +95,9 @@ void ThreadedRenderRunner::Finish(unsigned render, bool completed)
 
 void ImmediateRenderRunner::Start(const fractal::DeepView& view, int maxIterations, Callbacks callbacks)
 {
-    std::vector<fractal::Colour> column(fractal::PictureSide);
+    std::vector<fractal::Colour> column(static_cast<std::size_t>(view.Side()));
     fractal::RenderDeep(view, maxIterations, [&](int x, const fractal::ColourGrid& grid) {
-        for (int y = 0; y < fractal::PictureSide; ++y)
+        for (int y = 0; y < view.Side(); ++y)
             column[static_cast<std::size_t>(y)] = grid.At(x, y);
         if (callbacks.columnsReady)
             callbacks.columnsReady(x, 1, column);

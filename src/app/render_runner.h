@@ -56,6 +56,8 @@ private:
     // Blocks that came ahead of one still missing, by their first column.
     std::map<int, std::vector<fractal::Colour>> waiting_;
     int nextColumn_ = 0;
+    // The picture's side: a block's colours are whole columns of it.
+    int side_ = fractal::PictureSide;
     std::jthread worker_;
 };
 

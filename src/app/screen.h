@@ -47,8 +47,8 @@ struct Screen
     void HideBand() { SetBand({false, band.start, band.end}); }
 };
 
-// The progress bar's value once column x of the picture is done.
-inline float ColumnProgress(int x)
+// The progress bar's value once column x of a picture of side cells is done.
+inline float ColumnProgress(int x, int side)
 {
-    return static_cast<float>(x / double(fractal::PictureSide) * 100.0);
+    return static_cast<float>(x / double(side) * 100.0);
 }

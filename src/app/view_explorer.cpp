@@ -94,7 +94,7 @@ void ViewExplorer::StartRender(const fractal::DeepView& view, std::vector<fracta
                                std::function<void()> finished, std::optional<ScaledPreview> preview)
 {
     beforeRender_ = {view_, history_, screen_.band, screen_.progress, maxIterations_, screen_.picture, colours_};
-    view_ = view;
+    view_ = view.WithSide(pictureSide_);
     history_ = std::move(history);
     if (hideBand)
         screen_.HideBand();
@@ -105,8 +105,8 @@ void ViewExplorer::StartRender(const fractal::DeepView& view, std::vector<fracta
     if (preview)
         ShowPreview(*preview);
     else
-        screen_.picture.Clear();
-    colours_ = {};
+        screen_.picture.ClearTo(view_.Side());
+    colours_ = fractal::ColourGrid(view_.Side());
     screen_.ShowPicture();
     screen_.SetProgress(0.0f);
     renderFinished_ = std::move(finished);
@@ -116,7 +116,7 @@ void ViewExplorer::StartRender(const fractal::DeepView& view, std::vector<fracta
                          [this](int first, int count, const std::vector<fractal::Colour>& colours) {
                              auto colour = colours.begin();
                              for (int x = first; x < first + count; ++x) {
-                                 for (int y = 0; y < fractal::PictureSide; ++y, ++colour) {
+                                 for (int y = 0; y < view_.Side(); ++y, ++colour) {
                                      screen_.picture.Set(x, y, *colour);
                                      colours_.Set(x, y, *colour);
                                  }
@@ -124,7 +124,7 @@ void ViewExplorer::StartRender(const fractal::DeepView& view, std::vector<fracta
                              screen_.ShowPicture();
                              // The bar still steps column by column, as it always has.
                              for (int x = first; x < first + count; ++x)
-                                 screen_.SetProgress(ColumnProgress(x));
+                                 screen_.SetProgress(ColumnProgress(x, view_.Side()));
                          },
                      .finished =
                          [this] {
@@ -138,11 +138,17 @@ void ViewExplorer::StartRender(const fractal::DeepView& view, std::vector<fracta
 void ViewExplorer::ShowPreview(const ScaledPreview& preview)
 {
     const Picture& old = beforeRender_.picture;
-    for (int y = 0; y < Picture::Side; ++y) {
-        for (int x = 0; x < Picture::Side; ++x) {
-            const double oldX = std::floor(x * preview.scale + preview.offsetX);
-            const double oldY = std::floor(y * preview.scale + preview.offsetY);
-            const bool inside = oldX >= 0 && oldY >= 0 && oldX < Picture::Side && oldY < Picture::Side;
+    const int oldSide = old.CellsPerSide();
+    const int side = view_.Side();
+    screen_.picture.ClearTo(side);
+    // The preview's terms are in the old picture's cells; a picture of
+    // another size is stretched onto them first (a factor of 1 at the same size).
+    const double cellsPerCell = double(oldSide) / side;
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            const double oldX = std::floor(x * cellsPerCell * preview.scale + preview.offsetX);
+            const double oldY = std::floor(y * cellsPerCell * preview.scale + preview.offsetY);
+            const bool inside = oldX >= 0 && oldY >= 0 && oldX < oldSide && oldY < oldSide;
             screen_.picture.Set(x, y, inside ? old.At(int(oldX), int(oldY)) : Picture::Background);
         }
     }
@@ -176,5 +182,5 @@ void ViewExplorer::StretchBand(float x, float y)
 
 fractal::DeepView ViewExplorer::Magnification(float x, float y) const
 {
-    return fractal::Magnify(firstCorner_, fractal::ToPlane(view_, x, y));
+    return fractal::Magnify(firstCorner_, fractal::ToPlane(view_, x, y), view_.Side());
 }

@@ -56,6 +56,13 @@ public:
     // The accuracy list's selected index; takes effect with the next render.
     void SetAccuracy(int index) { accuracyIndex_ = index; }
     int MaxIterations() const { return maxIterations_; }
+    // The picture's side for the next render; a side not offered is ignored.
+    void SetPictureSide(int side)
+    {
+        if (fractal::IsPictureSide(side))
+            pictureSide_ = side;
+    }
+    int PictureSide() const { return pictureSide_; }
 
     const fractal::DeepView& View() const { return view_; }
     // The view in doubles; exact while doubles are enough for it.
@@ -70,8 +77,9 @@ public:
     // Where the view is: its centre, its width and the iterations.
     QString Readout() const;
 
-    // Draws view from a cleared picture (or the preview), column by column,
-    // with the accuracy taken now (or the iterations given), off the
+    // Draws view at the picture side now chosen from a cleared picture (or
+    // the preview), column by column, with the accuracy taken now (or the
+    // iterations given), off the
     // window's thread. started is called once the picture is cleared, before
     // any column; finished once the picture is complete.
     void StartRender(const fractal::DeepView& view, std::vector<fractal::DeepView> history, bool hideBand,
@@ -96,6 +104,7 @@ private:
     Screen& screen_;
     RenderRunner& renderer_;
     int accuracyIndex_ = 1;
+    int pictureSide_ = fractal::PictureSide;
     int maxIterations_ = 0;
     fractal::DeepView view_;
     fractal::DeepPoint firstCorner_;
