@@ -323,6 +323,14 @@ Do you want to replace the link?</source>
         <translation>画像カーソル</translation>
     </message>
     <message>
+        <source>Picture Size</source>
+        <translation>画像の大きさ</translation>
+    </message>
+    <message>
+        <source>%L1 cells</source>
+        <translation>%L1 セル</translation>
+    </message>
+    <message>
         <source>Full Screen</source>
         <translation>全画面表示</translation>
     </message>

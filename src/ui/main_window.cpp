@@ -3,10 +3,12 @@
 #include "controller.h"
 #include "picture.h"
 #include "picture_view.h"
+#include "preferences.h"
 #include "progress_bar.h"
 #include "view_explorer.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -18,6 +20,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QSettings>
 
 #ifndef VELMORA_VERSION
 #define VELMORA_VERSION "unknown"
@@ -64,6 +67,8 @@ void MainWindow::CreateMenus()
     view->addSeparator();
     CreateViewGestures(*view);
     view->addSeparator();
+    CreatePictureSizes(*view);
+    view->addSeparator();
     fullScreen_ = view->addAction(tr("Full Screen"));
     fullScreen_->setShortcut(QKeySequence(Qt::Key_F11));
     fullScreen_->setCheckable(true);
@@ -79,7 +84,7 @@ void MainWindow::CreateMenus()
 namespace {
 
 // A keyboard pan moves the view a tenth of the picture.
-constexpr float PanCells = 40.0f;
+constexpr float PanParts = 10.0f;
 
 } // namespace
 
@@ -87,10 +92,11 @@ constexpr float PanCells = 40.0f;
 // window but the Length box; the arrows alone move the picture's cursor.
 void MainWindow::CreateViewGestures(QMenu& view)
 {
-    const float centre = Picture::Side / 2.0f;
-    zoomIn_ = view.addAction(tr("Zoom In"), [this, centre] { controller_.Zoom(centre, centre, 2.0); });
+    // The centre and a tenth of the picture on screen, whatever its size.
+    const auto centre = [this] { return controller_.CurrentPicture().CellsPerSide() / 2.0f; };
+    zoomIn_ = view.addAction(tr("Zoom In"), [this, centre] { controller_.Zoom(centre(), centre(), 2.0); });
     zoomIn_->setShortcuts({QKeySequence(Qt::Key_Plus), QKeySequence(Qt::Key_Equal), QKeySequence::ZoomIn});
-    zoomOut_ = view.addAction(tr("Zoom Out"), [this, centre] { controller_.Zoom(centre, centre, 0.5); });
+    zoomOut_ = view.addAction(tr("Zoom Out"), [this, centre] { controller_.Zoom(centre(), centre(), 0.5); });
     zoomOut_->setShortcuts({QKeySequence(Qt::Key_Minus), QKeySequence::ZoomOut});
     QMenu* move = view.addMenu(tr("Move the View"));
     const struct
@@ -98,17 +104,54 @@ void MainWindow::CreateViewGestures(QMenu& view)
         const char* name;
         Qt::Key key;
         float dx, dy;
-    } directions[] = {{QT_TR_NOOP("Left"), Qt::Key_Left, -PanCells, 0.0f},
-                      {QT_TR_NOOP("Right"), Qt::Key_Right, PanCells, 0.0f},
-                      {QT_TR_NOOP("Up"), Qt::Key_Up, 0.0f, -PanCells},
-                      {QT_TR_NOOP("Down"), Qt::Key_Down, 0.0f, PanCells}};
+    } directions[] = {{QT_TR_NOOP("Left"), Qt::Key_Left, -1.0f, 0.0f},
+                      {QT_TR_NOOP("Right"), Qt::Key_Right, 1.0f, 0.0f},
+                      {QT_TR_NOOP("Up"), Qt::Key_Up, 0.0f, -1.0f},
+                      {QT_TR_NOOP("Down"), Qt::Key_Down, 0.0f, 1.0f}};
     for (std::size_t i = 0; i < pan_.size(); ++i) {
         const auto& d = directions[i];
         pan_[i] = move->addAction(tr(d.name), QKeySequence(Qt::CTRL | d.key), this,
-                                  [this, dx = d.dx, dy = d.dy] { controller_.Pan(dx, dy); });
+                                  [this, dx = d.dx, dy = d.dy] {
+                                      const float cells = controller_.CurrentPicture().CellsPerSide() / PanParts;
+                                      controller_.Pan(dx * cells, dy * cells);
+                                  });
     }
     focusPicture_ = view.addAction(tr("Picture Cursor"), QKeySequence(Qt::Key_F6), this,
                                    [this] { client_->PictureArea()->ShowCursor(); });
+}
+
+// Each size is a checkable entry of one group; the choice takes effect with
+// the next picture, as the accuracy does, so a piece playing is not cut off.
+void MainWindow::CreatePictureSizes(QMenu& view)
+{
+    QMenu* sizes = view.addMenu(tr("Picture Size"));
+    auto* group = new QActionGroup(sizes);
+    for (std::size_t i = 0; i < pictureSizes_.size(); ++i) {
+        const int side = fractal::PictureSides[i];
+        QAction* action = sizes->addAction(tr("%L1 cells").arg(side));
+        action->setCheckable(true);
+        action->setActionGroup(group);
+        connect(action, &QAction::triggered, this, [this, side] {
+            controller_.SetPictureSide(side);
+            if (preferences_)
+                SavePictureSide(*preferences_, side);
+        });
+        pictureSizes_[i] = action;
+    }
+    ShowPictureSize(controller_.PictureSide());
+}
+
+void MainWindow::ShowPictureSize(int side)
+{
+    for (std::size_t i = 0; i < pictureSizes_.size(); ++i)
+        pictureSizes_[i]->setChecked(fractal::PictureSides[i] == side);
+}
+
+void MainWindow::RememberPictureSizeIn(QSettings& store)
+{
+    preferences_ = &store;
+    controller_.SetPictureSide(LoadPictureSide(store));
+    ShowPictureSize(controller_.PictureSide());
 }
 
 void MainWindow::Connect()
@@ -138,6 +181,12 @@ void MainWindow::Connect()
     connect(c, &Controller::quitRequested, this, &QWidget::close);
     connect(c, &Controller::statusChanged, client_->StatusLine(), &QLabel::setText);
     connect(c, &Controller::viewChanged, this, &MainWindow::ShowView);
+    // A place opened at another size: the menu shows it, and it is kept.
+    connect(c, &Controller::pictureSideChanged, this, [this](int side) {
+        ShowPictureSize(side);
+        if (preferences_)
+            SavePictureSide(*preferences_, side);
+    });
 }
 
 void MainWindow::ShowView()

@@ -3,6 +3,7 @@
 #include "client_area.h"
 #include "file_commands.h"
 #include "music_menu.h"
+#include "view.h"
 
 #include <QMainWindow>
 
@@ -52,6 +53,7 @@ public:
     {
         music_->RememberIn(store);
         files_.RememberIn(store);
+        RememberPictureSizeIn(store);
     }
 
     QWidget* Client() const { return client_; }
@@ -86,6 +88,8 @@ public:
     // Left, right, up and down.
     const std::array<QAction*, 4>& PanActions() const { return pan_; }
     QAction* FocusPictureAction() const { return focusPicture_; }
+    // View -> Picture Size: 400 to 1,200 cells, in the order of fractal::PictureSides.
+    const std::array<QAction*, fractal::PictureSides.size()>& PictureSizeActions() const { return pictureSizes_; }
     QAction* MusicSettingsAction() const { return music_->MusicSettingsAction(); }
     QAction* RestoreDefaultsAction() const { return music_->RestoreDefaultsAction(); }
     QMenu* OutputMenu() const { return music_->OutputMenu(); }
@@ -99,6 +103,9 @@ protected:
 private:
     void CreateMenus();
     void CreateViewGestures(QMenu& view);
+    void CreatePictureSizes(QMenu& view);
+    void RememberPictureSizeIn(QSettings& store);
+    void ShowPictureSize(int side);
     void Connect();
     void ShowCommands();
     void ShowWork();
@@ -125,4 +132,6 @@ private:
     QAction* zoomOut_ = nullptr;
     std::array<QAction*, 4> pan_{};
     QAction* focusPicture_ = nullptr;
+    std::array<QAction*, fractal::PictureSides.size()> pictureSizes_{};
+    QSettings* preferences_ = nullptr;
 };

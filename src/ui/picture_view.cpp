@@ -49,7 +49,7 @@ QRect PictureRect(QSize viewSize, qreal devicePixelRatio)
     return {(width - side) / 2, 0, side, side};
 }
 
-std::optional<QPointF> CellUnder(QRect pictureRect, qreal devicePixelRatio, QPointF position)
+std::optional<QPointF> CellUnder(QRect pictureRect, qreal devicePixelRatio, QPointF position, int cellsPerSide)
 {
     if (pictureRect.isEmpty())
         return std::nullopt;
@@ -64,8 +64,9 @@ std::optional<QPointF> CellUnder(QRect pictureRect, qreal devicePixelRatio, QPoi
     if (x < 0 || y < 0 || x >= side || y >= side)
         return std::nullopt;
     // Nearest-neighbour scaling draws a device pixel with the cell at its top left corner.
-    const QPointF cell = CellUnder(QPointF(x * Picture::Side / side, y * Picture::Side / side));
-    return QPointF(std::min(cell.x(), Picture::Side - 1.0), std::min(cell.y(), Picture::Side - 1.0));
+    const QPointF cell = CellUnder(QPointF(x * cellsPerSide / side, y * cellsPerSide / side));
+    const double last = cellsPerSide - 1.0;
+    return QPointF(std::min(cell.x(), last), std::min(cell.y(), last));
 }
 
 PictureView::PictureView(const Picture& picture, RepaintThrottle& throttle, QWidget* parent)
@@ -91,8 +92,8 @@ namespace {
 QImage PictureImageView(const Picture& picture)
 {
     static_assert(std::endian::native == std::endian::little);
-    return QImage(reinterpret_cast<const uchar*>(picture.Pixels().data()), Picture::Side, Picture::Side,
-                  QImage::Format_RGBX8888);
+    return QImage(reinterpret_cast<const uchar*>(picture.Pixels().data()), picture.CellsPerSide(),
+                  picture.CellsPerSide(), QImage::Format_RGBX8888);
 }
 
 } // namespace
@@ -113,6 +114,9 @@ QByteArray PictureFile(const Picture& picture, const QByteArray& placeJson)
 
 void PictureView::PictureChanged()
 {
+    // A picture of another size keeps the cursor on it.
+    const int last = picture_.CellsPerSide() - 1;
+    cursor_ = QPoint(std::min(cursor_.x(), last), std::min(cursor_.y(), last));
     throttle_.Changed(this);
 }
 
@@ -152,8 +156,9 @@ void PictureView::paintEvent(QPaintEvent*)
     painter.scale(1.0 / devicePixelRatioF(), 1.0 / devicePixelRatioF());
     // Whole multiples keep every cell a crisp square; between them smoothing
     // avoids cells of uneven widths.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, square.width() % Picture::Side != 0);
-    const double cellSize = double(square.width()) / Picture::Side;
+    const int cells = picture_.CellsPerSide();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, square.width() % cells != 0);
+    const double cellSize = double(square.width()) / cells;
     if (panOffset_.isNull()) {
         painter.drawImage(square, PictureImageView(picture_));
     } else {
@@ -193,7 +198,7 @@ std::optional<QPointF> PictureView::CellUnderPointer(const QSinglePointEvent* ev
     const QPointF exact = event->scenePosition() - mapTo(window(), QPointF(0, 0));
     // An event made by hand may give its own position as the scene's.
     const bool consistent = std::abs(exact.x() - rounded.x()) <= 0.5 && std::abs(exact.y() - rounded.y()) <= 0.5;
-    return CellUnder(PictureDeviceRect(), devicePixelRatioF(), consistent ? exact : rounded);
+    return CellUnder(PictureDeviceRect(), devicePixelRatioF(), consistent ? exact : rounded, picture_.CellsPerSide());
 }
 
 // Beside the picture, in a view wider than tall, a press or move means nothing.
@@ -295,8 +300,8 @@ void PictureView::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
         return;
     }
-    cursor_ = QPoint(std::clamp(cursor_.x() + move.x(), 0, Picture::Side - 1),
-                     std::clamp(cursor_.y() + move.y(), 0, Picture::Side - 1));
+    const int last = picture_.CellsPerSide() - 1;
+    cursor_ = QPoint(std::clamp(cursor_.x() + move.x(), 0, last), std::clamp(cursor_.y() + move.y(), 0, last));
     cursorShown_ = true;
     update();
     emit moved(static_cast<float>(cursor_.x()), static_cast<float>(cursor_.y()));

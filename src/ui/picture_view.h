@@ -4,6 +4,8 @@
 #include <QLineF>
 #include <QWidget>
 
+#include "view.h"
+
 #include <optional>
 
 class Picture;
@@ -20,10 +22,12 @@ QPointF CellUnder(QPointF userPosition);
 // largest square of whole device pixels that fits, centred across and at
 // the top, so the progress bar can sit on it.
 QRect PictureRect(QSize viewSize, qreal devicePixelRatio);
-// The cell under a pointer at this position in points, when the picture
-// fills pictureRect (in device pixels): the cell whose device pixels hold
-// the pointer, as drawn, at any size and density; none outside the picture.
-std::optional<QPointF> CellUnder(QRect pictureRect, qreal devicePixelRatio, QPointF position);
+// The cell under a pointer at this position in points, when a picture of
+// cellsPerSide cells a side fills pictureRect (in device pixels): the cell
+// whose device pixels hold the pointer, as drawn, at any size and density;
+// none outside the picture.
+std::optional<QPointF> CellUnder(QRect pictureRect, qreal devicePixelRatio, QPointF position,
+                                 int cellsPerSide = fractal::PictureSide);
 
 // The picture as an image, pixel for pixel.
 QImage PictureImage(const Picture& picture);
@@ -31,7 +35,8 @@ QImage PictureImage(const Picture& picture);
 // it brings the view back.
 QByteArray PictureFile(const Picture& picture, const QByteArray& placeJson);
 
-// Shows the session's picture in a 0..400 user coordinate system, scaled to
+// Shows the session's picture in a 0..side user coordinate system (side its
+// cells a side, 400 to 1,200), scaled to
 // fill the view as a square (crisp at whole multiples, smooth between),
 // with the rubber band drawn over it, and reports pointer presses and moves
 // as the cell under the pointer in the same coordinates. Its gestures come
