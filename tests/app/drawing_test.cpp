@@ -54,6 +54,19 @@ TEST(ControllerAtStart, OffersOnlyDrawAndHasABlackPictureOfTheWholeViewAndNoLimi
     EXPECT_EQ(ColouredPixels(c.CurrentPicture()), 0) << "the picture starts black";
 }
 
+TEST(ControllerPictureSize, TakesEffectWithTheNextRenderAndAPlaceOpensAtItsOwn)
+{
+    ControllerRig rig;
+    rig.controller.SetPictureSide(800);
+    EXPECT_EQ(rig.controller.CurrentPicture().CellsPerSide(), 400) << "the picture on screen stays until the next";
+    rig.controller.Draw();
+    EXPECT_EQ(rig.controller.CurrentPicture().CellsPerSide(), 800);
+    Place place;
+    place.view = fractal::DeepView().WithSide(600);
+    rig.controller.OpenPlace(place);
+    EXPECT_EQ(rig.controller.PictureSide(), 600) << "a place chooses its size for the next pictures too";
+}
+
 TEST(ControllerAccuracy, TakesEffectWithTheNextRenderWhereAnUnknownIndexKeepsTheLimit)
 {
     ControllerRig rig;

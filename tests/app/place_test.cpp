@@ -172,6 +172,21 @@ TEST(PlaceReadingTest, AByteOrderMarkOrUtf16TextIsTheSamePlaceAndErrorsNameTheFi
     }
 }
 
+TEST(PlaceReadingTest, APlaceKeepsItsPictureSizeWithItsStartCellWithinItAndAnOlderPlaceIs400)
+{
+    EXPECT_EQ(ReadOrFail(Example).view.Side(), 400) << "a place without a size";
+    EXPECT_FALSE(PlaceToJson(ReadOrFail(Example)).contains("size")) << "a default place is written as it always was";
+    const auto sized = [](const char* size, const char* x) {
+        return Changed("\"x\": 189", x).replace("\"length\": 400,", QByteArray("\"length\": 400, \"size\": ") + size + ',');
+    };
+    const Place large = ReadOrFail(sized("800", "\"x\": 799"));
+    EXPECT_EQ(large.view.Side(), 800);
+    EXPECT_EQ(large.start, (StartCell{799, 178}));
+    EXPECT_EQ(ReadOrFail(PlaceToJson(large)), large) << PlaceToJson(large).toStdString();
+    EXPECT_EQ(std::get<PlaceFailure>(ReadPlace(sized("500", "\"x\": 189"))).problem, PlaceProblem::UnknownName);
+    EXPECT_EQ(std::get<PlaceFailure>(ReadPlace(sized("600", "\"x\": 600"))), Expected(PlaceProblem::OutOfRange, "start.x", 0, 599));
+}
+
 TEST(PlaceReadingTest, TheExampleReadsAsWrittenAndTheMessagesAreWordedAndTranslated)
 {
     const Place place = ReadOrFail(Example);

@@ -10,9 +10,9 @@ namespace {
 using fractal::Cell;
 using music::MidiMessage;
 
-bool OnPicture(int x, int y)
+bool OnPicture(int x, int y, int side)
 {
-    return x >= 0 && y >= 0 && x < Side && y < Side;
+    return x >= 0 && y >= 0 && x < side && y < side;
 }
 
 // Clockwise on the screen from straight up; y grows downward.
@@ -40,12 +40,12 @@ MidiMessage Off(std::uint8_t note, std::uint8_t channel)
 
 } // namespace
 
-fractal::OutlineGrid OutlineOf(const fractal::ColourGrid& colours)
+fractal::OutlineGrid OutlineOf(const fractal::ColourGrid& colours, int side)
 {
-    auto escaped = [&](int x, int y) { return OnPicture(x, y) && colours.At(x, y) != 0; };
-    fractal::OutlineGrid outline;
-    for (int x = 0; x < Side; ++x) {
-        for (int y = 0; y < Side; ++y) {
+    auto escaped = [&](int x, int y) { return OnPicture(x, y, side) && colours.At(x, y) != 0; };
+    fractal::OutlineGrid outline(side);
+    for (int x = 0; x < side; ++x) {
+        for (int y = 0; y < side; ++y) {
             if (!escaped(x, y))
                 continue;
             bool someEscaped = false;
@@ -60,9 +60,9 @@ fractal::OutlineGrid OutlineOf(const fractal::ColourGrid& colours)
     return outline;
 }
 
-std::optional<Cell> StartCell(const fractal::OutlineGrid& outline, float x, float y)
+std::optional<Cell> StartCell(const fractal::OutlineGrid& outline, float x, float y, int cells)
 {
-    const float side = Side;
+    const auto side = static_cast<float>(cells);
     const bool left = x > 0;
     const bool up = y > 0;
     const bool right = x + 1.0f < side;
@@ -97,12 +97,12 @@ std::optional<Cell> StartCell(const fractal::OutlineGrid& outline, float x, floa
     return std::nullopt;
 }
 
-Walk WalkFrom(const fractal::OutlineGrid& outline, Cell start, int length)
+Walk WalkFrom(const fractal::OutlineGrid& outline, Cell start, int length, int side)
 {
-    std::vector<bool> marked(static_cast<std::size_t>(Side * Side));
-    auto index = [](Cell c) { return static_cast<std::size_t>(c.y * Side + c.x); };
-    for (int x = 0; x < Side; ++x) {
-        for (int y = 0; y < Side; ++y)
+    std::vector<bool> marked(static_cast<std::size_t>(side * side));
+    auto index = [side](Cell c) { return static_cast<std::size_t>(c.y * side + c.x); };
+    for (int x = 0; x < side; ++x) {
+        for (int y = 0; y < side; ++y)
             marked[index({x, y})] = outline.At(x, y) == White;
     }
 
@@ -120,7 +120,7 @@ Walk WalkFrom(const fractal::OutlineGrid& outline, Cell start, int length)
         for (int turn = 0; turn < 8 && !way; ++turn) {
             const int d = (from + turn) % 8;
             const Cell next{here.x + Compass[d].x, here.y + Compass[d].y};
-            if (OnPicture(next.x, next.y) && marked[index(next)])
+            if (OnPicture(next.x, next.y, side) && marked[index(next)])
                 way = d;
         }
         if (way) {

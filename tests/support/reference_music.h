@@ -24,13 +24,13 @@ inline constexpr int Side = 400;
 
 // The escaped cells (colour not 0) that have both escaped and non-escaped
 // cells among their eight neighbours; a neighbour off the picture is non-escaped.
-fractal::OutlineGrid OutlineOf(const fractal::ColourGrid& colours);
+fractal::OutlineGrid OutlineOf(const fractal::ColourGrid& colours, int side = Side);
 
 // The marked cell a press at (x, y) starts from: the pressed cell, then its
 // left, upper, upper-left, right, lower and lower-right neighbours, each
 // position rounded half to even in single precision. A neighbour is only
 // tried while the pressed position lies inside the picture on that side.
-std::optional<fractal::Cell> StartCell(const fractal::OutlineGrid& outline, float x, float y);
+std::optional<fractal::Cell> StartCell(const fractal::OutlineGrid& outline, float x, float y, int side = Side);
 
 struct Walk
 {
@@ -45,7 +45,7 @@ struct Walk
 // next marked neighbour turns clockwise from the current direction; with
 // none, the walk turns round and steps back, failing once it is back at
 // its start with nowhere to go. Each cell stood on is erased.
-Walk WalkFrom(const fractal::OutlineGrid& outline, fractal::Cell start, int length);
+Walk WalkFrom(const fractal::OutlineGrid& outline, fractal::Cell start, int length, int side = Side);
 
 // The outline with every cell the walk stood on erased.
 fractal::OutlineGrid AfterWalk(fractal::OutlineGrid outline, const Walk& walk);
