@@ -2,18 +2,16 @@
 
 #include "jack_server_cycles.h"
 #include "music_tables.h"
+#include "port_names.h"
 
 #include <rtmidi/RtMidi.h>
 
-#include <algorithm>
 #include <atomic>
 #include <array>
-#include <cctype>
 #include <condition_variable>
 #include <deque>
 #include <future>
 #include <mutex>
-#include <string_view>
 #include <thread>
 
 #include <unistd.h>
@@ -93,34 +91,6 @@ std::vector<std::string> PortNames(RtMidiOut& client)
     for (unsigned i = 0; i < count; ++i)
         names.push_back(client.getPortName(i));
     return names;
-}
-
-// ALSA ends a port's name with its client and port numbers, which change
-// whenever the other program restarts; a remembered name still finds it.
-std::string WithoutAlsaNumbers(const std::string& name)
-{
-    const auto digits = [](std::string_view text) {
-        return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
-    };
-    const std::size_t space = name.rfind(' ');
-    if (space == std::string::npos)
-        return name;
-    const std::string_view numbers = std::string_view(name).substr(space + 1);
-    const std::size_t colon = numbers.find(':');
-    if (colon == std::string_view::npos || !digits(numbers.substr(0, colon)) || !digits(numbers.substr(colon + 1)))
-        return name;
-    return name.substr(0, space);
-}
-
-std::optional<unsigned> FindIn(const std::vector<std::string>& names, const std::string& wanted)
-{
-    for (unsigned i = 0; i < names.size(); ++i)
-        if (names[i] == wanted)
-            return i;
-    for (unsigned i = 0; i < names.size(); ++i)
-        if (WithoutAlsaNumbers(names[i]) == WithoutAlsaNumbers(wanted))
-            return i;
-    return std::nullopt;
 }
 
 int ByteCount(const MidiMessage& message)
