@@ -3,7 +3,6 @@
 #include "lane_kernel.h"
 #include "render.h"
 
-
 namespace fractal {
 
 static_assert(kernel::NeverEscapes == NotEscaped);
@@ -32,7 +31,7 @@ InstructionSet FastestInstructionSet()
 }
 
 bool CountEscapes(const View& view, int maxIterations, ColumnRange columns, std::span<int> counts,
-                  InstructionSet instructions, std::stop_token stop)
+                  InstructionSet instructions, std::stop_token stop, std::span<double> escapeNorms)
 {
     // The sample points of ToPlane: cell index times step, plus the corner.
     const double xStep = view.XStep();
@@ -51,6 +50,7 @@ bool CountEscapes(const View& view, int maxIterations, ColumnRange columns, std:
         .rowCount = view.side,
         .maxIterations = maxIterations,
         .counts = counts.data(),
+        .escapeNorms = escapeNorms.size() >= counts.size() ? escapeNorms.data() : nullptr,
         .stopRequested = stop.stop_possible() ? StopRequested : nullptr,
         .stopContext = &stop,
     };

@@ -36,7 +36,9 @@ struct ColumnRange
 // so it is NotEscaped as soon as that is seen. False when stop was requested
 // before every count was known (the counts are then incomplete), or when
 // counts is too short to hold them or the rows are not the view's side.
+// Given escapeNorms as long as counts, each escaped pixel's |z|^2 past
+// radius 2 goes there too.
 bool CountEscapes(const View& view, int maxIterations, ColumnRange columns, std::span<int> counts,
-                  InstructionSet instructions, std::stop_token stop = {});
+                  InstructionSet instructions, std::stop_token stop = {}, std::span<double> escapeNorms = {});
 
 } // namespace fractal

@@ -20,6 +20,9 @@ struct Job
     int rowCount = 0;
     int maxIterations = 0;
     int* counts = nullptr;                    // column by column, each top to bottom
+    // When given, |z|^2 of the first point past radius 2 of each escaped
+    // pixel, in the order of counts (others untouched): smooth colouring.
+    double* escapeNorms = nullptr;
     bool (*stopRequested)(const void* context) = nullptr;
     const void* stopContext = nullptr;
 };
@@ -65,7 +68,7 @@ public:
             return true;
         }
         if (job_.maxIterations < LongOrbitsFrom)
-            return RunShort();
+            return job_.escapeNorms != nullptr ? RunShort<true>() : RunShort<false>();
         for (int lane = 0; lane < LaneCount; ++lane)
             Refill(lane);
         const Real zero = V::Zero();
@@ -112,6 +115,7 @@ private:
     // with its slowest pixel. No lane is refilled, nothing is saved, and
     // each lane counts the iterations it survived, so nothing stops the
     // iteration on the way.
+    template <bool KeepNorms>
     bool RunShort()
     {
         const Real four = V::Broadcast(4.0);
@@ -129,9 +133,10 @@ private:
                 }
             }
             Real zx[Groups], zy[Groups], x2[Groups], y2[Groups], cx[Groups], cy[Groups], count[Groups], inside[Groups];
+            Real leftNorm[Groups];
 #pragma GCC unroll 4
             for (int g = 0; g < Groups; ++g) {
-                zx[g] = zy[g] = x2[g] = y2[g] = count[g] = V::Zero();
+                zx[g] = zy[g] = x2[g] = y2[g] = count[g] = leftNorm[g] = V::Zero();
                 inside[g] = V::AllBits();
                 cx[g] = V::Load(cxs_ + g * V::Lanes);
                 cy[g] = V::Load(cys_ + g * V::Lanes);
@@ -147,7 +152,13 @@ private:
                     y2[g] = V::Mul(ny, ny);
                     zx[g] = nx;
                     zy[g] = ny;
-                    inside[g] = V::AndNot(V::Greater(V::Add(x2[g], y2[g]), four), inside[g]);
+                    const Real norm = V::Add(x2[g], y2[g]);
+                    const Real outside = V::Greater(norm, four);
+                    if constexpr (KeepNorms) {
+                        const Real leaving = V::And(outside, inside[g]);
+                        leftNorm[g] = V::Or(V::And(leaving, norm), V::AndNot(leaving, leftNorm[g]));
+                    }
+                    inside[g] = V::AndNot(outside, inside[g]);
                     count[g] = V::Add(count[g], V::And(inside[g], one));
                     any = V::Or(any, inside[g]);
                 }
@@ -155,13 +166,19 @@ private:
                     break;
             }
             int insideLanes = 0;
+            alignas(64) double norms[LaneCount];
 #pragma GCC unroll 4
             for (int g = 0; g < Groups; ++g) {
                 V::Store(survived + g * V::Lanes, count[g]);
+                V::Store(norms + g * V::Lanes, leftNorm[g]);
                 insideLanes |= V::Bits(inside[g]) << g * V::Lanes;
             }
-            for (int lane = 0; lane < LaneCount && first + lane < pixelCount_; ++lane)
-                job_.counts[first + lane] = (insideLanes >> lane & 1) != 0 ? NeverEscapes : static_cast<int>(survived[lane]);
+            for (int lane = 0; lane < LaneCount && first + lane < pixelCount_; ++lane) {
+                const bool escaped = (insideLanes >> lane & 1) == 0;
+                job_.counts[first + lane] = escaped ? static_cast<int>(survived[lane]) : NeverEscapes;
+                if (KeepNorms && escaped)
+                    job_.escapeNorms[first + lane] = norms[lane];
+            }
             if ((first / LaneCount) % ShortBatchesPerStopCheck == 0 && job_.stopRequested &&
                 job_.stopRequested(job_.stopContext))
                 return false;
@@ -235,11 +252,20 @@ private:
             escapedLanes |= V::Bits(escaped) << g * V::Lanes;
             doneLanes |= V::Bits(done[g]) << g * V::Lanes;
         }
+        alignas(64) double norms[LaneCount];
+        if (job_.escapeNorms != nullptr && escapedLanes != 0) {
+#pragma GCC unroll 4
+            for (int g = 0; g < Groups; ++g)
+                V::Store(norms + g * V::Lanes, V::Add(x2_[g], y2_[g]));
+        }
         // Set bits one by one: fewer unpredictable branches than a test per lane.
         for (int lanes = doneLanes; lanes != 0; lanes &= lanes - 1) {
             const int lane = __builtin_ctz(static_cast<unsigned>(lanes));
             const int count = static_cast<int>(step_ - 1 - start_[lane]);
-            Finish(lane, (escapedLanes >> lane & 1) != 0 ? count : NeverEscapes);
+            const bool escaped = (escapedLanes >> lane & 1) != 0;
+            if (escaped && job_.escapeNorms != nullptr)
+                job_.escapeNorms[pixel_[lane]] = norms[lane];
+            Finish(lane, escaped ? count : NeverEscapes);
         }
         // Every group, whether or not it has finished lanes: cheaper than
         // a branch that guesses wrong.

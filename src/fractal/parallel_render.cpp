@@ -19,9 +19,9 @@ void ColumnBlock::CopyInto(ColourGrid& grid) const
 
 namespace {
 
-// Fills one block's colours, column by column, each top to bottom; false
-// when stopped.
-using BlockJob = std::function<bool(ColumnRange columns, std::vector<Colour>& colours)>;
+// Fills one block's colours and smooth counts, column by column, each top to
+// bottom; false when stopped.
+using BlockJob = std::function<bool(ColumnBlock& block)>;
 
 RenderOutcome RenderBlocks(int side, const ParallelRenderOptions& options, const BlockJob& job,
                            const BlockDone& blockDone)
@@ -38,8 +38,8 @@ RenderOutcome RenderBlocks(int side, const ParallelRenderOptions& options, const
     const auto work = [&] {
         for (int block = nextBlock++; block < blockCount; block = nextBlock++) {
             const int first = block * columnsPerBlock;
-            ColumnBlock done{{first, std::min(columnsPerBlock, side - first), side}, {}};
-            if (!job(done.columns, done.colours)) {
+            ColumnBlock done{{first, std::min(columnsPerBlock, side - first), side}, {}, {}};
+            if (!job(done)) {
                 stopped = true;
                 return;
             }
@@ -64,12 +64,15 @@ RenderOutcome RenderInParallel(const View& view, int maxIterations, const BlockD
     const InstructionSet instructions = options.instructions.value_or(FastestInstructionSet());
     return RenderBlocks(
         view.side, options,
-        [&](ColumnRange columns, std::vector<Colour>& colours) {
-            std::vector<int> counts(static_cast<std::size_t>(columns.PixelCount()));
-            if (!CountEscapes(view, maxIterations, columns, counts, instructions, stop))
+        [&](ColumnBlock& block) {
+            std::vector<int> counts(static_cast<std::size_t>(block.columns.PixelCount()));
+            std::vector<double> norms(counts.size());
+            if (!CountEscapes(view, maxIterations, block.columns, counts, instructions, stop, norms))
                 return false;
-            colours.resize(counts.size());
-            std::transform(counts.begin(), counts.end(), colours.begin(), ColourOf);
+            block.colours.resize(counts.size());
+            std::transform(counts.begin(), counts.end(), block.colours.begin(), ColourOf);
+            block.smoothCounts.resize(counts.size());
+            std::transform(counts.begin(), counts.end(), norms.begin(), block.smoothCounts.begin(), SmoothCount);
             return true;
         },
         blockDone);
@@ -81,13 +84,18 @@ RenderOutcome RenderDeepInParallel(const DeepView& view, int maxIterations, cons
     const auto renderCounting = [&](const auto& count) {
         return RenderBlocks(
             view.Side(), options,
-            [&](ColumnRange columns, std::vector<Colour>& colours) {
-                colours.reserve(static_cast<std::size_t>(columns.PixelCount()));
+            [&](ColumnBlock& block) {
+                const ColumnRange& columns = block.columns;
+                block.colours.reserve(static_cast<std::size_t>(columns.PixelCount()));
+                block.smoothCounts.reserve(static_cast<std::size_t>(columns.PixelCount()));
                 for (int x = columns.firstColumn; x < columns.firstColumn + columns.columnCount; ++x) {
                     for (int y = 0; y < columns.rowCount; ++y) {
                         if (stop.stop_requested())
                             return false;
-                        colours.push_back(ColourOf(count(x, y)));
+                        double norm = 0.0;
+                        const int escapes = count(x, y, norm);
+                        block.colours.push_back(ColourOf(escapes));
+                        block.smoothCounts.push_back(SmoothCount(escapes, norm));
                     }
                 }
                 return true;
@@ -95,12 +103,17 @@ RenderOutcome RenderDeepInParallel(const DeepView& view, int maxIterations, cons
             blockDone);
     };
     if (IsFarOut(view))
-        return renderCounting([&](int x, int y) { return FarOutEscapeCount(view, x, y, maxIterations); });
+        return renderCounting([&](int x, int y, double& norm) {
+            // Far out, counts are tiny and blending adds nothing: 16 makes
+            // the smooth count the plain one.
+            norm = 16.0;
+            return FarOutEscapeCount(view, x, y, maxIterations);
+        });
     std::optional<ReferenceOrbit> orbit = ComputeReferenceOrbit(view, maxIterations, stop);
     if (!orbit)
         return RenderOutcome::Stopped;
     const PerturbationPlan plan(view, std::move(*orbit));
-    return renderCounting([&](int x, int y) { return plan.EscapeCount(x, y, maxIterations); });
+    return renderCounting([&](int x, int y, double& norm) { return plan.EscapeCount(x, y, maxIterations, &norm); });
 }
 
 } // namespace fractal

@@ -17,6 +17,8 @@ struct ColumnBlock
     ColumnRange columns;
     // Column by column, each top to bottom: the colours Render gives them.
     std::vector<Colour> colours;
+    // In the same order: each pixel's SmoothCount, for palettes that blend.
+    std::vector<float> smoothCounts;
 
     void CopyInto(ColourGrid& grid) const;
 };

@@ -146,6 +146,8 @@ public:
         return NotEscaped;
     }
 
+    double NormPastRadius() const { return escapeNorm_; }
+
 private:
     // Plain doubles until escape (the count), the end (NotEscaped with
     // n past the limit) or a difference too small for them.
@@ -166,8 +168,10 @@ private:
             const double fx = z[m].x + nx;
             const double fy = z[m].y + ny;
             const double norm = fx * fx + fy * fy;
-            if (norm > EscapeNorm)
+            if (norm > EscapeNorm) {
+                escapeNorm_ = norm;
                 return n;
+            }
             const double differenceNorm = nx * nx + ny * ny;
             if (norm < differenceNorm || m == last_) {
                 dx = fx;
@@ -235,8 +239,10 @@ private:
             const double fx = z[m].x + s * nx;
             const double fy = z[m].y + s * ny;
             const double norm = fx * fx + fy * fy;
-            if (norm > EscapeNorm)
+            if (norm > EscapeNorm) {
+                escapeNorm_ = norm;
                 return n;
+            }
             if (norm < CarefulNorm || m == last_) {
                 const WideFloat ex = Wide(z[m].x) + Normalized(nx, scale);
                 const WideFloat ey = Wide(z[m].y) + Normalized(ny, scale);
@@ -257,6 +263,7 @@ private:
     WideFloat offsetY_;
     long offsetScale_;
     Difference dz_;
+    double escapeNorm_ = 0.0;
 };
 
 } // namespace
@@ -304,10 +311,13 @@ PerturbationPlan::PerturbationPlan(const DeepView& view, ReferenceOrbit orbit) :
     }
 }
 
-int PerturbationPlan::EscapeCount(int x, int y, int maxIterations) const
+int PerturbationPlan::EscapeCount(int x, int y, int maxIterations, double* escapeNorm) const
 {
     Pixel pixel(orbit_.points, columnOffsets_[static_cast<std::size_t>(x)], rowOffsets_[static_cast<std::size_t>(y)]);
-    return pixel.Count(maxIterations);
+    const int count = pixel.Count(maxIterations);
+    if (escapeNorm != nullptr)
+        *escapeNorm = pixel.NormPastRadius();
+    return count;
 }
 
 bool PerturbationPlan::RenderColumns(int firstColumn, int endColumn, int maxIterations, ColourGrid& grid,

@@ -54,7 +54,9 @@ public:
 
     // The escape count of pixel (x, y) by the rule of EscapeCount, or
     // NotEscaped: x is the column, y the row, sampling ToPlane(view, x, y).
-    int EscapeCount(int x, int y, int maxIterations) const;
+    // If escapeNorm is given, an escaped pixel's |z|^2 past radius 2 goes
+    // there.
+    int EscapeCount(int x, int y, int maxIterations, double* escapeNorm = nullptr) const;
 
     // Columns firstColumn to endColumn - 1, each top to bottom, coloured as
     // Render colours; columnDone after each. False when stopped, the grid

@@ -3,6 +3,7 @@
 #include "escape_counts.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace fractal {
@@ -20,6 +21,17 @@ int EscapeCount(double cx, double cy, int maxIterations)
         zy = ny;
     }
     return NotEscaped;
+}
+
+float SmoothCount(int count, double escapeNorm)
+{
+    if (count == NotEscaped)
+        return static_cast<float>(NotEscaped);
+    // Only a cell far outside the set overflows; it gets its plain count.
+    if (!std::isfinite(escapeNorm))
+        return static_cast<float>(count);
+    // log2 |z| = log2(|z|^2) / 2, above 1 past radius 2.
+    return static_cast<float>(count + 1 - std::log2(std::log2(escapeNorm) / 2.0));
 }
 
 namespace {

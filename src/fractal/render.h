@@ -30,6 +30,13 @@ inline Colour ColourOf(int count)
     return count == NotEscaped ? 0 : EscapeColours[static_cast<std::size_t>(count % 7)];
 }
 
+// The continuous escape count of a pixel that escaped after count
+// iterations with |z|^2 = escapeNorm (past 4) at its first point outside
+// radius 2: count + 1 - log2(log2 |z|), rising smoothly with the count so
+// colours can blend between neighbouring counts. NotEscaped stays
+// NotEscaped.
+float SmoothCount(int count, double escapeNorm);
+
 // Called after each column x is complete, with the grid so far.
 using ColumnDone = std::function<void(int x, const ColourGrid& grid)>;
 

@@ -31,15 +31,18 @@ constexpr int Limits[] = {10, 50, 100};
 
 // An independent escape count in complex arithmetic: the iterations of
 // z -> z^2 + c that stayed within radius 2 before the first that left it,
-// -1 when none left within limit + 1 iterations.
-int ReferenceEscapeCount(std::complex<double> c, int limit)
+// -1 when none left within limit + 1 iterations; norm gets |z|^2 there.
+int ReferenceEscapeCount(std::complex<double> c, int limit, double* norm = nullptr)
 {
     std::complex<double> z = 0.0;
     for (int count = 0; count <= limit; ++count) {
         z = z * z + c;
         // std::norm may go through a square root; square the parts directly.
-        if (z.real() * z.real() + z.imag() * z.imag() > 4.0)
+        if (z.real() * z.real() + z.imag() * z.imag() > 4.0) {
+            if (norm != nullptr)
+                *norm = z.real() * z.real() + z.imag() * z.imag();
             return count;
+        }
     }
     return -1;
 }
@@ -165,7 +168,7 @@ TEST(Render, ReportsEachColumnOnceInOrderWhenItIsComplete)
 // Seahorse valley: spirals of slowly escaping points around small bulbs.
 constexpr View Seahorse{-0.7486, -0.7386, 0.1268, 0.1368};
 
-TEST(CountEscapes, EveryInstructionSetGivesTheIndependentCountAtLowAndHighLimits)
+TEST(CountEscapes, EveryInstructionSetGivesTheIndependentCountAndEscapeNormAtLowAndHighLimits)
 {
     struct Case
     {
@@ -191,12 +194,15 @@ TEST(CountEscapes, EveryInstructionSetGivesTheIndependentCountAtLowAndHighLimits
         for (const Case& c : cases) {
             SCOPED_TRACE(testing::Message() << c.name << ", instruction set " << static_cast<int>(instructions));
             std::vector<int> counts(static_cast<std::size_t>(c.columns.PixelCount()));
-            ASSERT_TRUE(fractal::CountEscapes(c.view, c.limit, c.columns, counts, instructions));
+            std::vector<double> norms(counts.size(), -1.0);
+            ASSERT_TRUE(fractal::CountEscapes(c.view, c.limit, c.columns, counts, instructions, {}, norms));
             for (int i = 0; i < c.columns.PixelCount(); ++i) {
                 const int x = c.columns.firstColumn + i / PictureSide;
                 const int y = i % PictureSide;
-                ASSERT_EQ(counts[static_cast<std::size_t>(i)], ReferenceEscapeCount(CellPoint(c.view, x, y), c.limit))
+                double norm = -1.0;
+                ASSERT_EQ(counts[static_cast<std::size_t>(i)], ReferenceEscapeCount(CellPoint(c.view, x, y), c.limit, &norm))
                     << "cell (" << x << ", " << y << ")";
+                ASSERT_EQ(norms[static_cast<std::size_t>(i)], norm) << "cell (" << x << ", " << y << ")";
             }
         }
     }
