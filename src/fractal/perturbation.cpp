@@ -38,59 +38,6 @@ constexpr double CarefulNorm = 0x1p-880;
 constexpr double LinearNorm = 0x1p-776;
 // Rescaled, w beyond 2^32 moves into the scale.
 constexpr double RescaleNorm = 0x1p64;
-// Factors below 2^-1000 are dropped: against the terms they join they lie
-// far under a double's rounding, and as subnormals they would be slow.
-constexpr long NegligibleExponent = -1000;
-
-WideFloat Normalized(double mantissa, long exponent)
-{
-    if (mantissa == 0.0)
-        return {};
-    int shift = 0;
-    const double normal = std::frexp(mantissa, &shift);
-    return {normal, exponent + shift};
-}
-
-WideFloat Wide(double value)
-{
-    return Normalized(value, 0);
-}
-
-WideFloat operator*(WideFloat a, WideFloat b)
-{
-    if (a.mantissa == 0.0 || b.mantissa == 0.0)
-        return {};
-    return Normalized(a.mantissa * b.mantissa, a.exponent + b.exponent);
-}
-
-WideFloat operator+(WideFloat a, WideFloat b)
-{
-    if (a.mantissa == 0.0)
-        return b;
-    if (b.mantissa == 0.0)
-        return a;
-    if (a.exponent < b.exponent)
-        std::swap(a, b);
-    const long shift = b.exponent - a.exponent;
-    if (shift < NegligibleExponent)
-        return a;
-    return Normalized(a.mantissa + std::ldexp(b.mantissa, static_cast<int>(shift)), a.exponent);
-}
-
-// For non-negative values only.
-bool operator<(WideFloat a, WideFloat b)
-{
-    if (a.exponent != b.exponent)
-        return a.exponent < b.exponent;
-    return a.mantissa < b.mantissa;
-}
-
-// value / 2^scale as a double, 0 when negligible.
-double Unscaled(WideFloat value, long scale)
-{
-    const long shift = value.exponent - scale;
-    return shift < NegligibleExponent ? 0.0 : std::ldexp(value.mantissa, static_cast<int>(shift));
-}
 
 double Power(long exponent)
 {
@@ -125,10 +72,12 @@ struct Difference
 class Pixel
 {
 public:
-    Pixel(const std::vector<OrbitPoint>& orbit, WideFloat offsetX, WideFloat offsetY)
+    Pixel(const std::vector<OrbitPoint>& orbit, WideFloat offsetX, WideFloat offsetY, const BilinearTable* table)
         : orbit_(orbit.data()), last_(static_cast<int>(orbit.size()) - 1), offsetX_(offsetX), offsetY_(offsetY),
-          offsetScale_(std::max(offsetX.exponent, offsetY.exponent))
+          offsetScale_(std::max(offsetX.exponent, offsetY.exponent)), table_(table)
     {
+        if (table_ != nullptr && (offsetX.mantissa != 0.0 || offsetY.mantissa != 0.0))
+            dc_ = WideComplex::Of(Unscaled(offsetX, offsetScale_), Unscaled(offsetY, offsetScale_), offsetScale_);
         if (offsetScale_ < RescaledBelowExponent) {
             dz_.rescaled = true;
             dz_.scale = offsetScale_;
@@ -147,6 +96,7 @@ public:
     }
 
     double NormPastRadius() const { return escapeNorm_; }
+    long Skipped() const { return skipped_; }
 
 private:
     // Plain doubles until escape (the count), the end (NotEscaped with
@@ -160,6 +110,20 @@ private:
         double dy = dz_.y;
         int m = dz_.index;
         for (; n <= maxIterations; ++n) {
+            int level = 0;
+            const BilinearStep* step = m != 0 && table_ != nullptr ? table_->Longest(m, dx * dx + dy * dy, 0, level) : nullptr;
+            if (step != nullptr) {
+                const auto [ax, ay] = ScaledDown(step->a, 0);
+                const auto [bx, by] = ScaledDown(step->b, 0);
+                const double nx = ax * dx - ay * dy + (bx * cx - by * cy);
+                const double ny = ax * dy + ay * dx + (bx * cy + by * cx);
+                dx = nx;
+                dy = ny;
+                Skip(n, m, level);
+                if (dx * dx + dy * dy < TinyNorm)
+                    return Resume(n, Wide(dx), Wide(dy), m);
+                continue;
+            }
             const double tx = 2.0 * z[m].x + dx;
             const double ty = 2.0 * z[m].y + dy;
             const double nx = tx * dx - ty * dy + cx;
@@ -203,6 +167,16 @@ private:
         return NotEscaped;
     }
 
+    // Iterations n .. n + 2^level - 1 were taken as one linear map from
+    // orbit index m; the caller's loop counts the last.
+    void Skip(int& n, int& m, int level)
+    {
+        const int length = 1 << level;
+        n += length - 1;
+        m += length;
+        skipped_ += length;
+    }
+
     // Rescaled until escape, the end, a change of scale or rebasing.
     int RunRescaled(int& n, int maxIterations)
     {
@@ -215,6 +189,13 @@ private:
         double wy = dz_.y;
         int m = dz_.index;
         for (; n <= maxIterations; ++n) {
+            int level = 0;
+            const BilinearStep* step = m != 0 && table_ != nullptr ? table_->Longest(m, wx * wx + wy * wy, scale, level) : nullptr;
+            if (step != nullptr) {
+                const WideComplex next = step->a * WideComplex::Of(wx, wy, scale) + step->b * dc_;
+                Skip(n, m, level);
+                return Resume(n, Normalized(next.x, next.exponent), Normalized(next.y, next.exponent), m);
+            }
             if (m + 1 < last_ && Norm(z[m]) >= LinearNorm && Norm(z[m + 1]) >= LinearNorm) {
                 // Far from 0 the reference dwarfs dz: dz^2 is under a
                 // double's rounding of 2 Z dz, Z + dz rounds to Z (no escape,
@@ -264,6 +245,9 @@ private:
     long offsetScale_;
     Difference dz_;
     double escapeNorm_ = 0.0;
+    const BilinearTable* table_;
+    WideComplex dc_;
+    long skipped_ = 0;
 };
 
 } // namespace
@@ -298,7 +282,8 @@ std::optional<ReferenceOrbit> ComputeReferenceOrbit(const DeepView& view, int ma
     return orbit;
 }
 
-PerturbationPlan::PerturbationPlan(const DeepView& view, ReferenceOrbit orbit) : orbit_(std::move(orbit))
+PerturbationPlan::PerturbationPlan(const DeepView& view, ReferenceOrbit orbit, PerturbationOptions options)
+    : orbit_(std::move(orbit))
 {
     columnOffsets_.reserve(static_cast<std::size_t>(view.Side()));
     rowOffsets_.reserve(static_cast<std::size_t>(view.Side()));
@@ -309,15 +294,39 @@ PerturbationPlan::PerturbationPlan(const DeepView& view, ReferenceOrbit orbit) :
         columnOffsets_.push_back(ToWide(point.x - orbit_.centre.x));
         rowOffsets_.push_back(ToWide(point.y - orbit_.centre.y));
     }
+    if (options.bilinear) {
+        WideFloat sides[2];
+        for (int axis = 0; axis < 2; ++axis) {
+            for (const WideFloat& offset : axis == 0 ? columnOffsets_ : rowOffsets_) {
+                const WideFloat size{std::abs(offset.mantissa), offset.exponent};
+                sides[axis] = sides[axis] < size ? size : sides[axis];
+            }
+        }
+        // The corner farthest from the centre, rounded up a little.
+        const long scale = std::max(sides[0].exponent, sides[1].exponent);
+        const WideFloat largest =
+            Normalized(std::hypot(Unscaled(sides[0], scale), Unscaled(sides[1], scale)) * (1.0 + 0x1p-50), scale);
+        table_ = std::make_unique<const BilinearTable>(orbit_.points, largest, options.threadCount);
+    }
+}
+
+PerturbationPlan::~PerturbationPlan() = default;
+PerturbationPlan::PerturbationPlan(PerturbationPlan&&) noexcept = default;
+
+PixelOutcome PerturbationPlan::Evaluate(int x, int y, int maxIterations) const
+{
+    Pixel pixel(orbit_.points, columnOffsets_[static_cast<std::size_t>(x)], rowOffsets_[static_cast<std::size_t>(y)],
+                table_.get());
+    const int count = pixel.Count(maxIterations);
+    return {count, pixel.NormPastRadius(), pixel.Skipped()};
 }
 
 int PerturbationPlan::EscapeCount(int x, int y, int maxIterations, double* escapeNorm) const
 {
-    Pixel pixel(orbit_.points, columnOffsets_[static_cast<std::size_t>(x)], rowOffsets_[static_cast<std::size_t>(y)]);
-    const int count = pixel.Count(maxIterations);
+    const PixelOutcome outcome = Evaluate(x, y, maxIterations);
     if (escapeNorm != nullptr)
-        *escapeNorm = pixel.NormPastRadius();
-    return count;
+        *escapeNorm = outcome.escapeNorm;
+    return outcome.count;
 }
 
 bool PerturbationPlan::RenderColumns(int firstColumn, int endColumn, int maxIterations, ColourGrid& grid,

@@ -1,25 +1,17 @@
 #pragma once
 
+#include "bilinear_table.h"
 #include "deep_view.h"
 #include "grid.h"
 #include "render.h"
+#include "wide_float.h"
 
+#include <memory>
 #include <optional>
 #include <stop_token>
 #include <vector>
 
 namespace fractal {
-
-// mantissa * 2^exponent with 0.5 <= |mantissa| < 1, or a zero mantissa with
-// ZeroExponent: the offsets of pixels from the centre of a view 1e-1000 wide
-// are far below the smallest double.
-struct WideFloat
-{
-    static constexpr long ZeroExponent = -(1L << 60);
-
-    double mantissa = 0.0;
-    long exponent = ZeroExponent;
-};
 
 // A point of the reference orbit, rounded to doubles.
 struct OrbitPoint
@@ -47,16 +39,39 @@ std::optional<ReferenceOrbit> ComputeReferenceOrbit(const DeepView& view, int ma
 // separate column ranges from one plan into one grid. An orbit computed for
 // fewer iterations than a render asks still gives the right counts (pixels
 // restart from its start when it runs out), only more slowly.
+struct PerturbationOptions
+{
+    // Runs of iterations skipped as linear maps where they are exact to a
+    // double's rounding: the counts barely change (chaotic pixels may), and
+    // deep views with long orbits render many times faster.
+    bool bilinear = true;
+    // For building the table of linear maps; 0: every core.
+    int threadCount = 0;
+};
+
+// What one pixel's iteration found.
+struct PixelOutcome
+{
+    int count = NotEscaped;
+    // |z|^2 at the first point past radius 2, when it escaped.
+    double escapeNorm = 0.0;
+    // Iterations taken as linear maps rather than one by one.
+    long skipped = 0;
+};
+
 class PerturbationPlan
 {
 public:
-    PerturbationPlan(const DeepView& view, ReferenceOrbit orbit);
+    PerturbationPlan(const DeepView& view, ReferenceOrbit orbit, PerturbationOptions options = {});
+    ~PerturbationPlan();
+    PerturbationPlan(PerturbationPlan&&) noexcept;
 
     // The escape count of pixel (x, y) by the rule of EscapeCount, or
     // NotEscaped: x is the column, y the row, sampling ToPlane(view, x, y).
     // If escapeNorm is given, an escaped pixel's |z|^2 past radius 2 goes
     // there.
     int EscapeCount(int x, int y, int maxIterations, double* escapeNorm = nullptr) const;
+    PixelOutcome Evaluate(int x, int y, int maxIterations) const;
 
     // Columns firstColumn to endColumn - 1, each top to bottom, coloured as
     // Render colours; columnDone after each. False when stopped, the grid
@@ -70,6 +85,7 @@ private:
     ReferenceOrbit orbit_;
     std::vector<WideFloat> columnOffsets_;
     std::vector<WideFloat> rowOffsets_;
+    std::unique_ptr<const BilinearTable> table_;
 };
 
 // A view whose corners or width overflow a double lies far beyond the set

@@ -171,3 +171,41 @@ TEST(Perturbation, AStoppedRenderGivesNoPicture)
 }
 
 } // namespace
+
+namespace {
+
+// Skipping runs of iterations as linear maps gives the counts of plain
+// perturbation; only chaotic pixels, whose counts hang on the last bits of
+// their orbits, may differ, and those are few.
+TEST(Perturbation, LinearMapsGivePlainPerturbationsCountsAtEveryDepth)
+{
+    const fractal::DeepPoint seahorse = *fractal::FindPreperiodicPoint({-0.7436, 0.1318}, 24, 2, 4000);
+    const std::string sx = seahorse.x.ToString();
+    const std::string sy = seahorse.y.ToString();
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<int> cell(0, fractal::PictureSide - 1);
+    for (const auto& [width, limit] :
+         {std::pair{"1e-30", 10'000}, std::pair{"1e-300", 30'000}, std::pair{"1e-1000", 60'000}}) {
+        const DeepView view = Around(sx.c_str(), sy.c_str(), width, 0.1);
+        const fractal::ReferenceOrbit orbit = *fractal::ComputeReferenceOrbit(view, limit);
+        const fractal::PerturbationPlan plain(view, orbit, {.bilinear = false});
+        const fractal::PerturbationPlan linear(view, orbit);
+        int differ = 0;
+        long skipped = 0;
+        constexpr int Pixels = 400;
+        for (int i = 0; i < Pixels; ++i) {
+            const int x = cell(random);
+            const int y = cell(random);
+            const fractal::PixelOutcome outcome = linear.Evaluate(x, y, limit);
+            skipped += outcome.skipped;
+            const int plainCount = plain.EscapeCount(x, y, limit);
+            differ += outcome.count != plainCount;
+        }
+        EXPECT_LE(differ * 100, Pixels) << differ << " of " << Pixels << " pixels differ at width " << width;
+        EXPECT_GT(skipped, 0) << "no iterations skipped at width " << width;
+        std::cout << "width " << width << ": " << differ << " of " << Pixels << " differ, " << skipped / Pixels
+                  << " iterations skipped a pixel\n";
+    }
+}
+
+} // namespace
