@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 // Every pixel is iterated as its difference dz from the reference orbit Z:
@@ -22,6 +23,9 @@ namespace {
 // Bits beyond the view's own for the reference orbit, so its rounding stays
 // far below a pixel.
 constexpr BigFloat::Bits OrbitGuardBits = 32;
+// A reference orbit back within 2^-(precision + this) of an earlier point
+// is taken to repeat from there.
+constexpr long OrbitCycleMarginBits = 16;
 // How often a long computation looks at its stop token.
 constexpr int StopCheckInterval = 1024;
 
@@ -53,6 +57,13 @@ WideFloat ToWide(const BigFloat& value)
     return Normalized(mantissa, exponent);
 }
 
+// |a - b| < 2^exponent, with scratch for the difference.
+bool Within(const BigFloat& a, const BigFloat& b, BigFloat& scratch, long exponent)
+{
+    mpfr_sub(scratch.Raw(), a.Raw(), b.Raw(), MPFR_RNDN);
+    return mpfr_zero_p(scratch.Raw()) != 0 || mpfr_get_exp(scratch.Raw()) < exponent;
+}
+
 double Norm(OrbitPoint z)
 {
     return z.x * z.x + z.y * z.y;
@@ -72,9 +83,11 @@ struct Difference
 class Pixel
 {
 public:
-    Pixel(const std::vector<OrbitPoint>& orbit, WideFloat offsetX, WideFloat offsetY, const BilinearTable* table)
-        : orbit_(orbit.data()), last_(static_cast<int>(orbit.size()) - 1), offsetX_(offsetX), offsetY_(offsetY),
-          offsetScale_(std::max(offsetX.exponent, offsetY.exponent)), table_(table)
+    Pixel(const ReferenceOrbit& orbit, WideFloat offsetX, WideFloat offsetY, const BilinearTable* table)
+        : orbit_(orbit.points.data()), last_(static_cast<int>(orbit.points.size()) - 1), offsetX_(offsetX),
+          offsetY_(offsetY), offsetScale_(std::max(offsetX.exponent, offsetY.exponent)), table_(table),
+          cycleStart_(orbit.cyclePeriod != 0 ? static_cast<int>(orbit.cycleStart) : NoCycle),
+          cyclePeriod_(static_cast<int>(orbit.cyclePeriod)), phaseIndex_(cycleStart_)
     {
         if (table_ != nullptr && (offsetX.mantissa != 0.0 || offsetY.mantissa != 0.0))
             dc_ = WideComplex::Of(Unscaled(offsetX, offsetScale_), Unscaled(offsetY, offsetScale_), offsetScale_);
@@ -110,6 +123,13 @@ private:
         double dy = dz_.y;
         int m = dz_.index;
         for (; n <= maxIterations; ++n) {
+            if (m >= phaseIndex_) {
+                if (m == phaseIndex_ && RepeatsInCycle(dx, dy)) {
+                    n = maxIterations + 1;
+                    return NotEscaped;
+                }
+                phaseIndex_ = NextPhase(m + 1);
+            }
             int level = 0;
             const BilinearStep* step = m != 0 && table_ != nullptr ? table_->Longest(m, dx * dx + dy * dy, 0, level) : nullptr;
             if (step != nullptr) {
@@ -137,10 +157,24 @@ private:
                 return n;
             }
             const double differenceNorm = nx * nx + ny * ny;
+            if (m == last_ && cyclePeriod_ != 0 && norm >= differenceNorm) {
+                // A repeating reference goes on from the same place in its
+                // cycle, nearer the start.
+                m = cycleStart_ + (m - cycleStart_) % cyclePeriod_;
+                phaseIndex_ = NextPhase(m);
+                dx = nx;
+                dy = ny;
+                continue;
+            }
             if (norm < differenceNorm || m == last_) {
                 dx = fx;
                 dy = fy;
                 m = 0;
+                phaseIndex_ = cycleStart_;
+                if (RepeatsAtRebasing(fx, fy)) {
+                    n = maxIterations + 1;
+                    return NotEscaped;
+                }
                 if (norm < TinyNorm)
                     return Resume(n, Wide(fx), Wide(fy), m);
             } else {
@@ -165,6 +199,46 @@ private:
         dz_.x = Unscaled(x, dz_.scale);
         dz_.y = Unscaled(y, dz_.scale);
         return NotEscaped;
+    }
+
+    // Every step depends only on the index and the difference, so a pixel
+    // back at index 0 with the very difference it had there before goes
+    // round for ever: inside the set. Saved at the rebasings 1, 2, 4, ...,
+    // compared at every one (Brent's method).
+    bool RepeatsAtRebasing(double x, double y)
+    {
+        if (x == savedX_ && y == savedY_)
+            return true;
+        ++rebasings_;
+        if ((rebasings_ & (rebasings_ - 1)) == 0) {
+            savedX_ = x;
+            savedY_ = y;
+        }
+        return false;
+    }
+
+    // The same for a reference that repeats: a pixel at the same place in
+    // the reference's cycle with the very difference it had there before.
+    bool RepeatsInCycle(double x, double y)
+    {
+        if (x == cycleX_ && y == cycleY_)
+            return true;
+        ++cycleChecks_;
+        if ((cycleChecks_ & (cycleChecks_ - 1)) == 0) {
+            cycleX_ = x;
+            cycleY_ = y;
+        }
+        return false;
+    }
+
+    // The first index from m on at the start of the reference's cycle.
+    int NextPhase(int m) const
+    {
+        if (cyclePeriod_ == 0)
+            return NoCycle;
+        if (m <= cycleStart_)
+            return cycleStart_;
+        return cycleStart_ + (m - cycleStart_ + cyclePeriod_ - 1) / cyclePeriod_ * cyclePeriod_;
     }
 
     // Iterations n .. n + 2^level - 1 were taken as one linear map from
@@ -248,6 +322,18 @@ private:
     const BilinearTable* table_;
     WideComplex dc_;
     long skipped_ = 0;
+    long rebasings_ = 0;
+    // Nothing equals NaN: no save yet.
+    double savedX_ = std::numeric_limits<double>::quiet_NaN();
+    double savedY_ = std::numeric_limits<double>::quiet_NaN();
+    static constexpr int NoCycle = std::numeric_limits<int>::max();
+    int cycleStart_;
+    int cyclePeriod_;
+    // The next index at the start of the cycle where the pixel is checked.
+    int phaseIndex_;
+    long cycleChecks_ = 0;
+    double cycleX_ = std::numeric_limits<double>::quiet_NaN();
+    double cycleY_ = std::numeric_limits<double>::quiet_NaN();
 };
 
 } // namespace
@@ -263,6 +349,10 @@ std::optional<ReferenceOrbit> ComputeReferenceOrbit(const DeepView& view, int ma
     BigFloat y(bits);
     BigFloat sum(bits);
     BigFloat difference(bits);
+    BigFloat savedX(bits);
+    BigFloat savedY(bits);
+    std::size_t saved = 0;
+    const long closeExponent = -static_cast<long>(view.Precision()) - OrbitCycleMarginBits;
     for (int n = 0; n <= maxIterations; ++n) {
         if (n % StopCheckInterval == 0 && stop.stop_requested())
             return std::nullopt;
@@ -278,6 +368,28 @@ std::optional<ReferenceOrbit> ComputeReferenceOrbit(const DeepView& view, int ma
         orbit.points.push_back(point);
         if (point.x * point.x + point.y * point.y > EscapeNorm)
             break;
+        // Brent's method: saved at points 1, 2, 4, 8, ..., compared with
+        // every point after, so any cycle is seen once the gap passes its
+        // period.
+        const std::size_t index = orbit.points.size() - 1;
+        if (saved != 0 && Within(x, savedX, difference, closeExponent) && Within(y, savedY, difference, closeExponent)) {
+            // An orbit back within far less than a pixel of where it was
+            // goes round that cycle for ever: a point inside the set, or one
+            // on a cycle; the rest needs no high precision.
+            const std::size_t period = index - saved;
+            while (orbit.points.size() < static_cast<std::size_t>(maxIterations) + 2)
+                orbit.points.push_back(orbit.points[orbit.points.size() - period]);
+            if (orbit.points.size() > index + 1 + period) {
+                orbit.cycleStart = saved + 1;
+                orbit.cyclePeriod = period;
+            }
+            break;
+        }
+        if ((index & (index - 1)) == 0) {
+            mpfr_set(savedX.Raw(), x.Raw(), MPFR_RNDN);
+            mpfr_set(savedY.Raw(), y.Raw(), MPFR_RNDN);
+            saved = index;
+        }
     }
     return orbit;
 }
@@ -315,7 +427,7 @@ PerturbationPlan::PerturbationPlan(PerturbationPlan&&) noexcept = default;
 
 PixelOutcome PerturbationPlan::Evaluate(int x, int y, int maxIterations) const
 {
-    Pixel pixel(orbit_.points, columnOffsets_[static_cast<std::size_t>(x)], rowOffsets_[static_cast<std::size_t>(y)],
+    Pixel pixel(orbit_, columnOffsets_[static_cast<std::size_t>(x)], rowOffsets_[static_cast<std::size_t>(y)],
                 table_.get());
     const int count = pixel.Count(maxIterations);
     return {count, pixel.NormPastRadius(), pixel.Skipped()};

@@ -22,11 +22,17 @@ struct OrbitPoint
 
 // The orbit of a view's centre under z -> z^2 + c from z = 0, computed in
 // high precision and kept as doubles: z0 = 0 up to the first point past
-// radius 2 (kept), or maxIterations + 1 points after z0 if it stays.
+// radius 2 (kept), or maxIterations + 1 points after z0 if it stays; an
+// orbit back within far less than a pixel of an earlier point repeats
+// from there on.
 struct ReferenceOrbit
 {
     DeepPoint centre;
     std::vector<OrbitPoint> points;
+    // An orbit seen to go round a cycle is stored repeating it exactly:
+    // points[i + cyclePeriod] == points[i] from cycleStart on. 0: no cycle.
+    std::size_t cycleStart = 0;
+    std::size_t cyclePeriod = 0;
 };
 
 // nullopt when stopped.

@@ -209,3 +209,41 @@ TEST(Perturbation, LinearMapsGivePlainPerturbationsCountsAtEveryDepth)
 }
 
 } // namespace
+
+namespace {
+
+// Around a minibrot of period 40 in the seahorse valley: at 1e-9 the
+// reference escapes and pixels inside come back to the same difference
+// after rebasing; at 1e-11 the reference itself is caught going round the
+// minibrot's cycle. Either way a pixel is inside exactly where direct
+// iteration says, and all but chaotic pixels have its count.
+TEST(Perturbation, PixelsInsideAMinibrotAreFoundInsideWhereverTheReferenceIs)
+{
+    constexpr int Limit = 20'000;
+    const fractal::DeepPoint nucleus = *fractal::FindPreperiodicPoint({-0.7436, 0.1318}, 0, 40, 600);
+    const std::string nx = nucleus.x.ToString();
+    const std::string ny = nucleus.y.ToString();
+    std::mt19937 random(40);
+    std::uniform_int_distribution<int> cell(0, fractal::PictureSide - 1);
+    for (const char* width : {"1e-9", "1e-11"}) {
+        const DeepView view = Around(nx.c_str(), ny.c_str(), width, 0.37);
+        const fractal::PerturbationPlan plan(view, *fractal::ComputeReferenceOrbit(view, Limit));
+        EXPECT_EQ(plan.Orbit().cyclePeriod % 40, 0U) << width;
+        int inside = 0;
+        int otherCounts = 0;
+        for (int i = 0; i < 60; ++i) {
+            const int x = cell(random);
+            const int y = cell(random);
+            const int expected = DirectEscapeCount(view, x, y, Limit);
+            const int count = plan.EscapeCount(x, y, Limit);
+            inside += expected == fractal::NotEscaped;
+            otherCounts += count != expected;
+            EXPECT_EQ(count == fractal::NotEscaped, expected == fractal::NotEscaped)
+                << "pixel (" << x << ", " << y << ") at width " << width;
+        }
+        EXPECT_GT(inside, 0) << width;
+        EXPECT_LE(otherCounts, 2) << "chaotic pixels are few, at width " << width;
+    }
+}
+
+} // namespace
