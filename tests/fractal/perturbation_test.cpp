@@ -1,9 +1,8 @@
+#include "direct_escape_count.h"
 #include "preperiodic_point.h"
 #include "perturbation.h"
 
 #include <gtest/gtest.h>
-
-#include <mpfr.h>
 
 #include <iostream>
 #include <random>
@@ -14,46 +13,7 @@ namespace {
 
 using fractal::BigFloat;
 using fractal::DeepView;
-
-// Straight iteration of one pixel's sample point in MPFR, 64 bits beyond
-// the view's precision: the sample point XMin + x * (XMax - XMin) / 400 at
-// the view's precision, then z -> z^2 + c until |z|^2 > 4.
-int DirectEscapeCount(const DeepView& view, int x, int y, int maxIterations)
-{
-    const mpfr_prec_t bits = view.Precision() + 64;
-    mpfr_t c[2], z[2], square[2], product;
-    for (mpfr_t* number : {&c[0], &c[1]})
-        mpfr_init2(*number, view.Precision());
-    for (mpfr_t* number : {&z[0], &z[1], &square[0], &square[1], &product})
-        mpfr_init2(*number, bits);
-    const BigFloat* corners[2][2] = {{&view.XMin(), &view.XMax()}, {&view.YMin(), &view.YMax()}};
-    const int cell[2] = {x, y};
-    for (int axis = 0; axis < 2; ++axis) {
-        mpfr_sub(c[axis], corners[axis][1]->Raw(), corners[axis][0]->Raw(), MPFR_RNDN);
-        mpfr_div_ui(c[axis], c[axis], fractal::PictureSide, MPFR_RNDN);
-        mpfr_mul_ui(c[axis], c[axis], static_cast<unsigned long>(cell[axis]), MPFR_RNDN);
-        mpfr_add(c[axis], c[axis], corners[axis][0]->Raw(), MPFR_RNDN);
-        mpfr_set_zero(z[axis], 1);
-    }
-    int count = fractal::NotEscaped;
-    for (int n = 0; n <= maxIterations && count == fractal::NotEscaped; ++n) {
-        mpfr_mul(product, z[0], z[1], MPFR_RNDN);
-        mpfr_sqr(square[0], z[0], MPFR_RNDN);
-        mpfr_sqr(square[1], z[1], MPFR_RNDN);
-        mpfr_sub(z[0], square[0], square[1], MPFR_RNDN);
-        mpfr_add(z[0], z[0], c[0], MPFR_RNDN);
-        mpfr_mul_2ui(z[1], product, 1, MPFR_RNDN);
-        mpfr_add(z[1], z[1], c[1], MPFR_RNDN);
-        mpfr_sqr(square[0], z[0], MPFR_RNDN);
-        mpfr_sqr(square[1], z[1], MPFR_RNDN);
-        mpfr_add(product, square[0], square[1], MPFR_RNDN);
-        if (mpfr_cmp_ui(product, 4) > 0)
-            count = n;
-    }
-    for (mpfr_t* number : {&c[0], &c[1], &z[0], &z[1], &square[0], &square[1], &product})
-        mpfr_clear(*number);
-    return count;
-}
+using fractal::testing::DirectEscapeCount;
 
 // A square view width wide, its centre offset from the point by a fraction
 // of the width.
