@@ -24,6 +24,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <complex>
 #include <cstdint>
 #include <optional>
 #include <thread>
@@ -141,6 +142,43 @@ void Register(const char* name, Case c, bool beforeToo)
         }
     }
 }
+
+// The number type of differences below the range of doubles, against long
+// double (whose exponent reaches 1e-4951): one linear step dz -> a dz + b dc
+// as the table's runs take it, at 1e-1000.
+void BM_WideStep(benchmark::State& state)
+{
+    const fractal::WideComplex a = fractal::WideComplex::Of(0.8, 0.6, 2);
+    const fractal::WideComplex b = fractal::WideComplex::Of(1.0, 0.5, 0);
+    const fractal::WideComplex dc = fractal::WideComplex::Of(0.3, -0.7, -3322);
+    const fractal::WideComplex bdc = b * dc;
+    fractal::WideComplex dz = dc;
+    for (auto _ : state) {
+        dz = fractal::MultiplyAdd(a, dz, bdc);
+        // Keep it from growing out of range: the steps stay alike.
+        dz.exponent = -3322;
+        benchmark::DoNotOptimize(dz);
+    }
+}
+BENCHMARK(BM_WideStep);
+
+void BM_LongDoubleStep(benchmark::State& state)
+{
+    using Complex = std::complex<long double>;
+    const Complex a(3.2L, 2.4L);
+    const Complex b(1.0L, 0.5L);
+    const Complex dc(0.3e-1000L, -0.7e-1000L);
+    const Complex bdc(b.real() * dc.real() - b.imag() * dc.imag(), b.real() * dc.imag() + b.imag() * dc.real());
+    Complex dz = dc;
+    for (auto _ : state) {
+        // Written out, as std::complex's product checks for infinities.
+        dz = Complex(a.real() * dz.real() - a.imag() * dz.imag() + bdc.real(),
+                     a.real() * dz.imag() + a.imag() * dz.real() + bdc.imag());
+        dz *= 1e-1L;
+        benchmark::DoNotOptimize(dz);
+    }
+}
+BENCHMARK(BM_LongDoubleStep);
 
 } // namespace
 

@@ -249,7 +249,7 @@ private:
             int level = 0;
             const BilinearStep* step = m != 0 && table_ != nullptr ? table_->Longest(m, wx * wx + wy * wy, scale, level) : nullptr;
             if (step != nullptr) {
-                const WideComplex next = step->a * WideComplex::Of(wx, wy, scale) + step->b * dc_;
+                const WideComplex next = MultiplyAdd(step->a, WideComplex::Of(wx, wy, scale), step->b * dc_);
                 Skip(n, m, level);
                 return Resume(n, Normalized(next.x, next.exponent), Normalized(next.y, next.exponent), m);
             }

@@ -101,7 +101,9 @@ inline double Unscaled(WideFloat value, long scale)
 // rescaling rather than one per part.
 struct WideComplex
 {
-    static constexpr int ZeroExponent = -(1 << 30);
+    // Low enough that any sum with it is negligible, high enough that a sum
+    // of two stays an int.
+    static constexpr int ZeroExponent = -(1 << 28);
 
     double x = 0.0;
     double y = 0.0;
@@ -129,23 +131,23 @@ inline WideComplex Renormalized(double x, double y, int exponent)
     if (larger == 0.0)
         return {};
     const int shift = ExponentOf(larger);
+    // Only a sum that cancels nearly to nothing leaves a subnormal; it is
+    // as good as zero.
+    if (shift == -1023)
+        return {};
     const double factor = TwoToThe(-shift);
     return {x * factor, y * factor, exponent + shift};
 }
 
+// A zero factor needs no test: its parts make the product's zero.
 inline WideComplex operator*(const WideComplex& a, const WideComplex& b)
 {
-    if (a.IsZero() || b.IsZero())
-        return {};
     return Renormalized(a.x * b.x - a.y * b.y, a.x * b.y + a.y * b.x, a.exponent + b.exponent);
 }
 
+// A zero term needs no test: its exponent puts it past 60 places below.
 inline WideComplex operator+(WideComplex a, WideComplex b)
 {
-    if (a.IsZero())
-        return b;
-    if (b.IsZero())
-        return a;
     if (a.exponent < b.exponent)
         std::swap(a, b);
     const int shift = b.exponent - a.exponent;
@@ -154,6 +156,26 @@ inline WideComplex operator+(WideComplex a, WideComplex b)
         return a;
     const double factor = TwoToThe(shift);
     return Renormalized(a.x + b.x * factor, a.y + b.y * factor, a.exponent);
+}
+
+// a z + c rescaled once: the step of a linear map, whose chain from one
+// step to the next runs through z alone.
+inline WideComplex MultiplyAdd(const WideComplex& a, const WideComplex& z, const WideComplex& c)
+{
+    const double px = a.x * z.x - a.y * z.y;
+    const double py = a.x * z.y + a.y * z.x;
+    const int exponent = a.exponent + z.exponent;
+    const int shift = c.exponent - exponent;
+    if (shift <= 0) {
+        if (shift < -60)
+            return Renormalized(px, py, exponent);
+        const double factor = TwoToThe(shift);
+        return Renormalized(px + c.x * factor, py + c.y * factor, exponent);
+    }
+    if (shift > 60)
+        return c;
+    const double factor = TwoToThe(-shift);
+    return Renormalized(px * factor + c.x, py * factor + c.y, c.exponent);
 }
 
 // |z|^2 as a wide number.

@@ -67,6 +67,14 @@ TEST(WideComplex, ProductsAndSumsKeepTheLargerPartInOneToTwo)
     EXPECT_EQ(x, 8.0);
     EXPECT_EQ(y, -6.0);
     EXPECT_EQ(fractal::NormOf(square).exponent, -7993);
+    // a a + c in one rescaling: 8 - 6i + 2^-3 (8 - 6i) at 2^-4000, and a
+    // term 61 places below the product changes nothing.
+    const WideComplex c = WideComplex::Of(1.0, -0.75, -4000);
+    const WideComplex fused = fractal::MultiplyAdd(a, a, c);
+    EXPECT_EQ(fused.x, 1.125);
+    EXPECT_EQ(fused.y, -0.84375);
+    EXPECT_EQ(fused.exponent, -3997);
+    EXPECT_EQ(fractal::MultiplyAdd(a, a, WideComplex::Of(1.0, 1.0, -4058)).x, 1.0);
 }
 
 } // namespace
