@@ -112,7 +112,7 @@ RenderOutcome RenderDeepInParallel(const DeepView& view, int maxIterations, cons
     std::optional<ReferenceOrbit> orbit = ComputeReferenceOrbit(view, maxIterations, stop);
     if (!orbit)
         return RenderOutcome::Stopped;
-    const PerturbationPlan plan(view, std::move(*orbit));
+    const PerturbationPlan plan(view, std::move(*orbit), {.bilinear = true, .threadCount = options.threadCount});
     return renderCounting([&](int x, int y, double& norm) { return plan.EscapeCount(x, y, maxIterations, &norm); });
 }
 
