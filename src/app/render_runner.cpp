@@ -1,10 +1,9 @@
 #include "render_runner.h"
 
-#include "parallel_render.h"
-#include "perturbation.h"
-#include "render.h"
-
 #include <QMetaObject>
+
+#include <algorithm>
+#include <mutex>
 
 namespace {
 
@@ -18,6 +17,15 @@ fractal::ParallelRenderOptions DeepOptions()
     return options;
 }
 
+// On every core, in doubles while they suffice and by perturbation deeper.
+fractal::RenderOutcome RenderOnEveryCore(const fractal::DeepView& view, int maxIterations,
+                                         const fractal::BlockDone& blockDone, std::stop_token stop)
+{
+    if (const std::optional<fractal::View> shallow = view.AsView())
+        return fractal::RenderInParallel(*shallow, maxIterations, blockDone, stop);
+    return fractal::RenderDeepInParallel(view, maxIterations, blockDone, stop, DeepOptions());
+}
+
 } // namespace
 
 ThreadedRenderRunner::~ThreadedRenderRunner()
@@ -29,23 +37,17 @@ void ThreadedRenderRunner::Start(const fractal::DeepView& view, int maxIteration
 {
     Cancel();
     callbacks_ = std::move(callbacks);
-    side_ = view.Side();
     const unsigned render = ++render_;
     // The worker only posts to this object; the queued calls are dropped if
     // it is gone, and Cancel joins the worker before it can be.
     worker_ = std::jthread([this, view, maxIterations, render](std::stop_token stop) {
         const fractal::BlockDone blockDone = [this, render](fractal::ColumnBlock block) {
             QMetaObject::invokeMethod(
-                this,
-                [this, render, first = block.columns.firstColumn, colours = std::move(block.colours)]() mutable {
-                    Deliver(render, first, std::move(colours));
-                },
+                this, [this, render, block = std::move(block)]() mutable { Deliver(render, std::move(block)); },
                 Qt::QueuedConnection);
         };
-        const std::optional<fractal::View> shallow = view.AsView();
-        const auto outcome = shallow ? fractal::RenderInParallel(*shallow, maxIterations, blockDone, stop)
-                                     : fractal::RenderDeepInParallel(view, maxIterations, blockDone, stop, DeepOptions());
-        const bool completed = outcome == fractal::RenderOutcome::Completed;
+        const bool completed = RenderOnEveryCore(view, maxIterations, blockDone, stop)
+                               == fractal::RenderOutcome::Completed;
         QMetaObject::invokeMethod(this, [this, render, completed] { Finish(render, completed); }, Qt::QueuedConnection);
     });
 }
@@ -63,19 +65,18 @@ void ThreadedRenderRunner::Cancel()
 }
 
 // Blocks finish in any order; the controller gets columns left to right.
-void ThreadedRenderRunner::Deliver(unsigned render, int firstColumn, std::vector<fractal::Colour> colours)
+void ThreadedRenderRunner::Deliver(unsigned render, fractal::ColumnBlock block)
 {
     if (render != render_)
         return;
-    waiting_.emplace(firstColumn, std::move(colours));
+    const int first = block.columns.firstColumn;
+    waiting_.emplace(first, std::move(block));
     for (auto next = waiting_.find(nextColumn_); next != waiting_.end(); next = waiting_.find(nextColumn_)) {
-        const std::vector<fractal::Colour> block = std::move(next->second);
+        const fractal::ColumnBlock ready = std::move(next->second);
         waiting_.erase(next);
-        const int first = nextColumn_;
-        const int count = static_cast<int>(block.size()) / side_;
-        nextColumn_ += count;
+        nextColumn_ += ready.columns.columnCount;
         if (callbacks_.columnsReady)
-            callbacks_.columnsReady(first, count, block);
+            callbacks_.columnsReady(ready);
         if (render != render_)
             return;  // the handler cancelled or restarted the render
     }
@@ -95,13 +96,23 @@ void ThreadedRenderRunner::Finish(unsigned render, bool completed)
 
 void ImmediateRenderRunner::Start(const fractal::DeepView& view, int maxIterations, Callbacks callbacks)
 {
-    std::vector<fractal::Colour> column(static_cast<std::size_t>(view.Side()));
-    fractal::RenderDeep(view, maxIterations, [&](int x, const fractal::ColourGrid& grid) {
-        for (int y = 0; y < view.Side(); ++y)
-            column[static_cast<std::size_t>(y)] = grid.At(x, y);
-        if (callbacks.columnsReady)
-            callbacks.columnsReady(x, 1, column);
+    // Room for a block a column, so keeping one on a worker never allocates.
+    std::vector<fractal::ColumnBlock> blocks;
+    blocks.reserve(static_cast<std::size_t>(view.Side()));
+    std::mutex keeping;
+    RenderOnEveryCore(
+        view, maxIterations,
+        [&](fractal::ColumnBlock block) {
+            const std::lock_guard lock(keeping);
+            blocks.push_back(std::move(block));
+        },
+        {});
+    std::sort(blocks.begin(), blocks.end(), [](const fractal::ColumnBlock& a, const fractal::ColumnBlock& b) {
+        return a.columns.firstColumn < b.columns.firstColumn;
     });
+    for (const fractal::ColumnBlock& block : blocks)
+        if (callbacks.columnsReady)
+            callbacks.columnsReady(block);
     if (callbacks.finished)
         callbacks.finished();
 }

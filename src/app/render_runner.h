@@ -2,6 +2,7 @@
 
 #include "deep_view.h"
 #include "grid.h"
+#include "parallel_render.h"
 
 #include <QObject>
 
@@ -17,9 +18,10 @@ class RenderRunner
 public:
     struct Callbacks
     {
-        // Columns first .. first + count - 1 are complete, column by column,
-        // each top to bottom; they come in order from column 0.
-        std::function<void(int first, int count, const std::vector<fractal::Colour>& colours)> columnsReady;
+        // The block's columns are complete: their classic colours and smooth
+        // counts, column by column, each top to bottom. Blocks come in order
+        // from column 0.
+        std::function<void(const fractal::ColumnBlock& block)> columnsReady;
         // Every column has come.
         std::function<void()> finished;
     };
@@ -46,7 +48,7 @@ public:
     void Cancel() override;
 
 private:
-    void Deliver(unsigned render, int firstColumn, std::vector<fractal::Colour> colours);
+    void Deliver(unsigned render, fractal::ColumnBlock block);
     void Finish(unsigned render, bool completed);
 
     // Counts the renders started, so what a cancelled one still had on
@@ -54,15 +56,15 @@ private:
     unsigned render_ = 0;
     Callbacks callbacks_;
     // Blocks that came ahead of one still missing, by their first column.
-    std::map<int, std::vector<fractal::Colour>> waiting_;
+    std::map<int, fractal::ColumnBlock> waiting_;
     int nextColumn_ = 0;
-    // The picture's side: a block's colours are whole columns of it.
-    int side_ = fractal::PictureSide;
     std::jthread worker_;
 };
 
-// Renders at once on the caller's thread, inside Start: for tests and tools
-// that want a picture without an event loop.
+// Renders inside Start, on every core as the threaded runner does, and
+// hands the columns over in order on the caller's thread before it
+// returns: for the command line, tests and tools that want a picture
+// without an event loop.
 class ImmediateRenderRunner : public RenderRunner
 {
 public:

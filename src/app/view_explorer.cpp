@@ -93,7 +93,8 @@ void ViewExplorer::StartRender(const fractal::DeepView& view, std::vector<fracta
                                std::optional<int> iterations, const std::function<void()>& started,
                                std::function<void()> finished, std::optional<ScaledPreview> preview)
 {
-    beforeRender_ = {view_, history_, screen_.band, screen_.progress, maxIterations_, screen_.picture, colours_};
+    beforeRender_ = {view_,    history_,      screen_.band, screen_.progress, maxIterations_, screen_.picture,
+                     colours_, smoothCounts_, columnsDrawn_};
     view_ = view.WithSide(pictureSide_);
     history_ = std::move(history);
     if (hideBand)
@@ -107,25 +108,16 @@ void ViewExplorer::StartRender(const fractal::DeepView& view, std::vector<fracta
     else
         screen_.picture.ClearTo(view_.Side());
     colours_ = fractal::ColourGrid(view_.Side());
+    smoothCounts_.assign(static_cast<std::size_t>(view_.Side()) * static_cast<std::size_t>(view_.Side()),
+                         float(fractal::NotEscaped));
+    columnsDrawn_ = 0;
     screen_.ShowPicture();
     screen_.SetProgress(0.0f);
     renderFinished_ = std::move(finished);
     started();
     renderer_.Start(view_, maxIterations_,
                     {.columnsReady =
-                         [this](int first, int count, const std::vector<fractal::Colour>& colours) {
-                             auto colour = colours.begin();
-                             for (int x = first; x < first + count; ++x) {
-                                 for (int y = 0; y < view_.Side(); ++y, ++colour) {
-                                     screen_.picture.Set(x, y, *colour);
-                                     colours_.Set(x, y, *colour);
-                                 }
-                             }
-                             screen_.ShowPicture();
-                             // The bar still steps column by column, as it always has.
-                             for (int x = first; x < first + count; ++x)
-                                 screen_.SetProgress(ColumnProgress(x, view_.Side()));
-                         },
+                         [this](const fractal::ColumnBlock& block) { TakeColumns(block); },
                      .finished =
                          [this] {
                              hasPicture_ = true;
@@ -133,6 +125,43 @@ void ViewExplorer::StartRender(const fractal::DeepView& view, std::vector<fracta
                              const std::function<void()> finished = renderFinished_;
                              finished();
                          }});
+}
+
+void ViewExplorer::TakeColumns(const fractal::ColumnBlock& block)
+{
+    const int first = block.columns.firstColumn;
+    const int end = first + block.columns.columnCount;
+    auto colour = block.colours.begin();
+    for (int x = first; x < end; ++x)
+        for (int y = 0; y < view_.Side(); ++y, ++colour)
+            colours_.Set(x, y, *colour);
+    // Blocks hold whole columns, so their smooth counts go in at the first one's.
+    if (block.smoothCounts.size() == block.colours.size())
+        std::copy(block.smoothCounts.begin(), block.smoothCounts.end(),
+                  smoothCounts_.begin() + std::ptrdiff_t(first) * view_.Side());
+    columnsDrawn_ = end;
+    PaintColumns(first, end);
+    screen_.ShowPicture();
+    // The bar still steps column by column, as it always has.
+    for (int x = first; x < end; ++x)
+        screen_.SetProgress(ColumnProgress(x, view_.Side()));
+}
+
+void ViewExplorer::PaintColumns(int first, int end)
+{
+    const int side = colours_.Side();
+    for (int x = first; x < end; ++x) {
+        for (int y = 0; y < side; ++y) {
+            const std::size_t index = static_cast<std::size_t>(x) * std::size_t(side) + std::size_t(y);
+            screen_.picture.Set(x, y, fractal::PaletteColour(palette_, colours_.At(x, y), smoothCounts_[index]));
+        }
+    }
+}
+
+void ViewExplorer::ShowColours()
+{
+    PaintColumns(0, columnsDrawn_);
+    screen_.ShowPicture();
 }
 
 void ViewExplorer::ShowPreview(const ScaledPreview& preview)
@@ -162,6 +191,8 @@ void ViewExplorer::CancelRender()
     maxIterations_ = beforeRender_.maxIterations;
     screen_.picture = std::move(beforeRender_.picture);
     colours_ = std::move(beforeRender_.colours);
+    smoothCounts_ = std::move(beforeRender_.smoothCounts);
+    columnsDrawn_ = beforeRender_.columnsDrawn;
     screen_.ShowPicture();
     screen_.SetProgress(beforeRender_.progress);
     screen_.SetBand(beforeRender_.band);

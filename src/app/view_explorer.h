@@ -1,6 +1,8 @@
 #pragma once
 
 #include "deep_view.h"
+#include "palette.h"
+#include "parallel_render.h"
 #include "render.h"
 #include "render_runner.h"
 #include "screen.h"
@@ -69,7 +71,16 @@ public:
     fractal::View ViewInDoubles() const;
     // The views the magnifications replaced, oldest first.
     const std::vector<fractal::DeepView>& History() const { return history_; }
+    // The picture's classic colours, which the outline is traced from
+    // whatever the palette.
     const fractal::ColourGrid& Colours() const { return colours_; }
+    // The palette the picture is shown in; columns arriving from now on
+    // come in it.
+    void SetPalette(fractal::Palette palette) { palette_ = palette; }
+    fractal::Palette CurrentPalette() const { return palette_; }
+    // Paints the columns drawn so far again in the palette, from their
+    // classic colours and smooth counts, without rendering anything.
+    void ShowColours();
     // Whether a render has completed since the start, or since what an
     // opening brought back.
     bool HasPicture() const { return hasPicture_; }
@@ -100,6 +111,8 @@ public:
 private:
     void ApplyAccuracy();
     void ShowPreview(const ScaledPreview& preview);
+    void TakeColumns(const fractal::ColumnBlock& block);
+    void PaintColumns(int first, int end);
 
     Screen& screen_;
     RenderRunner& renderer_;
@@ -111,6 +124,11 @@ private:
     std::vector<fractal::DeepView> history_;
     bool hasPicture_ = false;
     fractal::ColourGrid colours_;
+    // Column by column, each top to bottom, as a render delivers them.
+    std::vector<float> smoothCounts_;
+    // Columns 0 .. columnsDrawn_ - 1 of colours_ are rendered.
+    int columnsDrawn_ = 0;
+    fractal::Palette palette_ = fractal::Palette::Classic;
     std::function<void()> renderFinished_;
 
     // What a render replaced, for Cancel to bring back.
@@ -123,6 +141,8 @@ private:
         int maxIterations = 0;
         Picture picture;
         fractal::ColourGrid colours;
+        std::vector<float> smoothCounts;
+        int columnsDrawn = 0;
     };
     BeforeRender beforeRender_;
 };

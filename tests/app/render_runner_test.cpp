@@ -20,12 +20,10 @@ TEST(ThreadedRenderRunner, HandsBackThePictureColumnByColumnInOrderOnTheCallersT
     int finished = 0;
     runner.Start(fractal::DeepView(Seahorse), 1000,
                  {.columnsReady =
-                      [&](int first, int count, const std::vector<fractal::Colour>& colours) {
-                          for (int x = first; x < first + count; ++x) {
+                      [&](const fractal::ColumnBlock& block) {
+                          for (int x = block.columns.firstColumn; x < block.columns.firstColumn + block.columns.columnCount; ++x)
                               order.push_back(x);
-                              for (int y = 0; y < fractal::PictureSide; ++y)
-                                  grid.Set(x, y, colours[static_cast<std::size_t>((x - first) * fractal::PictureSide + y)]);
-                          }
+                          block.CopyInto(grid);
                       },
                   .finished = [&] { ++finished; }});
     EXPECT_TRUE(order.empty()) << "nothing arrives before the event loop runs";
@@ -44,7 +42,7 @@ TEST(ThreadedRenderRunner, AfterCancelNothingMoreArrives)
     ThreadedRenderRunner runner;
     int columns = 0;
     bool finished = false;
-    runner.Start(fractal::DeepView(Seahorse), 1'000'000, {.columnsReady = [&](int, int count, const std::vector<fractal::Colour>&) { columns += count; },
+    runner.Start(fractal::DeepView(Seahorse), 1'000'000, {.columnsReady = [&](const fractal::ColumnBlock& block) { columns += block.columns.columnCount; },
                                        .finished = [&] { finished = true; }});
     QTest::qWait(30);
     runner.Cancel();
