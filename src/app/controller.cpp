@@ -106,7 +106,19 @@ void Controller::CancelRender()
 {
     explorer_.CancelRender();
     SetState(stateBeforeRender_);
+    // The picture brought back may have been shown in another palette.
+    if (Row().offered.trace)
+        explorer_.ShowColours();
     emit viewChanged();
+}
+
+// The colour picture is on screen where it can be traced, and part of it
+// while it is drawn; elsewhere the outline is, which no palette touches.
+void Controller::SetPalette(fractal::Palette palette)
+{
+    explorer_.SetPalette(palette);
+    if (state_ == State::Rendering || Row().offered.trace)
+        explorer_.ShowColours();
 }
 
 void Controller::Draw()
@@ -153,7 +165,8 @@ void Controller::Cancel()
     SetState(*Row().afterCancel);
 }
 
-void Controller::OpenView(const fractal::DeepView& view, int iterations, int length, std::optional<fractal::Cell> start)
+void Controller::OpenView(const fractal::DeepView& view, int iterations, int length, std::optional<fractal::Cell> start,
+                          std::optional<fractal::Palette> palette)
 {
     if (quit_)
         return;
@@ -161,7 +174,11 @@ void Controller::OpenView(const fractal::DeepView& view, int iterations, int len
         Cancel();
     if (state_ == State::Playing)
         EndPlayback();
-    opening_ = Opening{lengthText_, composer_.KeepOutlines(), explorer_.HasPicture(), start};
+    opening_ = Opening{lengthText_, composer_.KeepOutlines(), explorer_.HasPicture(), start, CurrentPalette()};
+    if (palette && *palette != CurrentPalette()) {
+        explorer_.SetPalette(*palette);
+        emit paletteChanged();
+    }
     lengthText_ = QString::number(length);
     emit lengthTextChanged(lengthText_);
     if (view.Side() != explorer_.PictureSide()) {
@@ -202,6 +219,10 @@ void Controller::RestoreBeforeOpening(Opening opening)
     emit lengthTextChanged(lengthText_);
     composer_.RestoreOutlines(std::move(opening.outlines));
     explorer_.SetHasPicture(opening.hasPicture);
+    if (opening.palette != CurrentPalette()) {
+        SetPalette(opening.palette);
+        emit paletteChanged();
+    }
     emit commandsChanged();
     emit viewChanged();
 }
@@ -326,7 +347,8 @@ void Controller::ChooseStartPoint(float x, float y)
         return;
     }
     // A piece keeps the settings and the output it started with.
-    const auto& notes = composer_.KeepPiece(*start, explorer_.View(), explorer_.MaxIterations(), MusicSettings());
+    const auto& notes =
+        composer_.KeepPiece(*start, explorer_.View(), explorer_.MaxIterations(), MusicSettings(), CurrentPalette());
     performer_.Start(notes, composer_.PieceSettings());
     SetState(*Row().afterPress);
     emit playheadChanged();
@@ -367,14 +389,12 @@ std::optional<fractal::Cell> Controller::PieceStart() const
 
 Place Controller::CurrentPlace() const
 {
-    // The picture on screen is its piece's: the piece's place is the whole of it.
-    if (PieceStart())
-        return PiecePlace();
-    Place place;
-    place.view = explorer_.View();
-    place.iterations = explorer_.MaxIterations();
-    place.length = ReadLength(lengthText_.toStdString()).length;
-    place.music = MusicSettings();
+    // The picture on screen is its piece's: the piece's place is the whole
+    // of it, in the palette chosen now.
+    Place place = PieceStart() ? PiecePlace()
+                               : Place{explorer_.View(), explorer_.MaxIterations(),
+                                       ReadLength(lengthText_.toStdString()).length, std::nullopt, MusicSettings()};
+    place.palette = CurrentPalette();
     return place;
 }
 
@@ -385,7 +405,7 @@ void Controller::OpenPlace(const Place& place)
         start = fractal::Cell{place.start->x, place.start->y};
     // The piece sounds as it did when it was kept.
     SetMusicSettings(place.music);
-    OpenView(place.view, place.iterations, place.length, start);
+    OpenView(place.view, place.iterations, place.length, start, place.palette);
 }
 
 void Controller::StopMusic()

@@ -65,7 +65,9 @@ public:
     // Draws the view at these iterations and, with a start cell, traces it
     // and plays the piece from that cell at that length. A start cell off
     // the outline brings everything back as it was, and says so.
-    void OpenView(const fractal::DeepView& view, int iterations, int length, std::optional<fractal::Cell> start);
+    // With a palette, the picture is shown in it from now on.
+    void OpenView(const fractal::DeepView& view, int iterations, int length, std::optional<fractal::Cell> start,
+                  std::optional<fractal::Palette> palette = std::nullopt);
     // The window is closing by its frame: no note may be left hanging.
     void WindowClosing();
 
@@ -76,6 +78,11 @@ public:
     // another side chooses that one.
     void SetPictureSide(int side) { explorer_.SetPictureSide(side); }
     int PictureSide() const { return explorer_.PictureSide(); }
+    // How the colour picture is shown: a colour picture on screen is
+    // recoloured at once, without rendering. The outline, the walk and the
+    // piece come from the classic colours and never change with it.
+    void SetPalette(fractal::Palette palette);
+    fractal::Palette CurrentPalette() const { return explorer_.CurrentPalette(); }
     void SetLengthText(const QString& text) { lengthText_ = text; }
 
     State CurrentState() const { return state_; }
@@ -158,6 +165,8 @@ signals:
     void viewChanged();
     // A place chose the picture's side for the next pictures too.
     void pictureSideChanged(int side);
+    // A place chose its palette, or an opening that failed brought back the one before.
+    void paletteChanged();
 
 private:
     const StateRow& Row() const { return RowOf(state_); }
@@ -194,6 +203,7 @@ private:
         PieceComposer::Outlines outlines;
         bool hasPicture = false;
         std::optional<fractal::Cell> start;
+        fractal::Palette palette = fractal::Palette::Classic;
     };
     std::optional<Opening> opening_;
     void RestoreBeforeOpening(Opening opening);

@@ -74,8 +74,10 @@ bool PieceComposer::Walk(fractal::Cell start, int length)
 }
 
 const std::vector<std::uint8_t>& PieceComposer::KeepPiece(fractal::Cell start, const fractal::DeepView& view,
-                                                          int iterations, const music::MusicSettings& settings)
+                                                          int iterations, const music::MusicSettings& settings,
+                                                          fractal::Palette palette)
 {
+    piecePalette_ = palette;
     pieceStart_ = start;
     pieceView_ = view;
     pieceIterations_ = iterations;
@@ -109,6 +111,7 @@ Place PieceComposer::PiecePlace() const
     place.length = static_cast<int>(piece_.size()) - 1;
     place.start = StartCell{pieceStart_.x, pieceStart_.y};
     place.music = pieceSettings_;
+    place.palette = piecePalette_;
     return place;
 }
 

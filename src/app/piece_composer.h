@@ -39,9 +39,9 @@ public:
     // outline ran out before length steps.
     bool Walk(fractal::Cell start, int length);
     // The walk just completed becomes the piece, its directions the notes
-    // of settings, kept with the view and iterations it was walked on.
+    // of settings, kept with the view, iterations and palette it was walked on.
     const std::vector<std::uint8_t>& KeepPiece(fractal::Cell start, const fractal::DeepView& view, int iterations,
-                                               const music::MusicSettings& settings);
+                                               const music::MusicSettings& settings, fractal::Palette palette);
 
     // The last walk's bytes: its directions, or its notes once it played.
     const std::vector<std::uint8_t>& Melody() const { return melody_; }
@@ -70,4 +70,5 @@ private:
     fractal::Cell pieceStart_;
     fractal::DeepView pieceView_;
     int pieceIterations_ = 0;
+    fractal::Palette piecePalette_ = fractal::Palette::Classic;
 };

@@ -313,7 +313,8 @@ PlaceReading ReadPlaceObject(const QJsonObject& object)
         return Fault(PlaceProblem::WrongVersion, PlaceVersionField);
     if (auto failure = CheckUnexpected(
             object, {},
-            {PlaceVersionField, ViewField, IterationsField, LengthField, SizeField, StartField, MusicField}))
+            {PlaceVersionField, ViewField, IterationsField, LengthField, SizeField, PaletteField, StartField,
+             MusicField}))
         return *failure;
     if (auto failure = CheckMissing(object, {}, {ViewField, IterationsField, LengthField}))
         return *failure;
@@ -337,6 +338,14 @@ PlaceReading ReadPlaceObject(const QJsonObject& object)
             return UnknownName(SizeField, choices);
         }
         place.view = place.view.WithSide(static_cast<int>(*side));
+    }
+    if (object.contains(QLatin1String(PaletteField))) {
+        std::string choices;
+        const auto palette = FindName(object.value(QLatin1String(PaletteField)), fractal::Palettes,
+                                      fractal::PaletteName, choices);
+        if (!palette)
+            return UnknownName(PaletteField, choices);
+        place.palette = fractal::Palettes[*palette];
     }
     if (object.contains(QLatin1String(StartField)))
         if (auto failure = ReadStart(object.value(QLatin1String(StartField)), place.view.Side(), place.start))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "deep_view.h"
+#include "palette.h"
 #include "render.h"
 #include "length_text.h"
 #include "music_settings.h"
@@ -54,6 +55,8 @@ struct Place
     int length = DefaultLength;
     std::optional<StartCell> start;  // once a piece was composed
     music::MusicSettings music;
+    // How its picture is coloured; a place written before palettes is Classic.
+    fractal::Palette palette = fractal::Palette::Classic;
 
     friend bool operator==(const Place&, const Place&) = default;
 };

@@ -35,6 +35,8 @@ constexpr char LengthField[] = "length";
 // The picture's side; written only when it is not the default, so a
 // default place, and every file that holds one, reads as it always did.
 constexpr char SizeField[] = "size";
+// The palette's name; written only when it is not Classic, for the same reason.
+constexpr char PaletteField[] = "palette";
 constexpr char StartField[] = "start";
 constexpr char MusicField[] = "music";
 constexpr char CellXField[] = "x";

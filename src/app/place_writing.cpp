@@ -68,6 +68,8 @@ QByteArray PlaceToJson(const Place& place)
     line(Member(LengthField, QByteArray::number(place.length)));
     if (place.view.Side() != fractal::PictureSide)
         line(Member(SizeField, QByteArray::number(place.view.Side())));
+    if (place.palette != fractal::Palette::Classic)
+        line(Member(PaletteField, Quoted(fractal::PaletteName(place.palette))));
     if (place.start)
         line(Member(StartField, Object({Member(CellXField, QByteArray::number(place.start->x)),
                                         Member(CellYField, QByteArray::number(place.start->y))})));

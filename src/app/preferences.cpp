@@ -32,6 +32,7 @@ constexpr auto OutputApiKey = "output/api";
 constexpr auto OutputPortKey = "output/port";
 constexpr auto NormaliseAudioKey = "export/normaliseAudio";
 constexpr auto PictureSideKey = "view/pictureSize";
+constexpr auto PaletteKey = "view/palette";
 
 constexpr auto BuiltInName = "built-in";
 constexpr auto OwnPortName = "own port";
@@ -214,4 +215,16 @@ int LoadPictureSide(const QSettings& store)
 void SavePictureSide(QSettings& store, int side)
 {
     store.setValue(QLatin1String(PictureSideKey), side);
+}
+
+fractal::Palette LoadPalette(const QSettings& store)
+{
+    const std::string name = store.value(QLatin1String(PaletteKey)).toString().toStdString();
+    return fractal::PaletteNamed(name).value_or(fractal::Palette::Classic);
+}
+
+void SavePalette(QSettings& store, fractal::Palette palette)
+{
+    const std::string_view name = fractal::PaletteName(palette);
+    store.setValue(QLatin1String(PaletteKey), QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
 }

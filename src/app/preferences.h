@@ -2,6 +2,7 @@
 
 #include "music_settings.h"
 #include "output_choice.h"
+#include "palette.h"
 
 #include <QString>
 
@@ -41,3 +42,7 @@ void SaveAudioNormalised(QSettings& store, bool normalised);
 // The picture's cells a side; the default unless one the View menu offers was kept.
 int LoadPictureSide(const QSettings& store);
 void SavePictureSide(QSettings& store, int side);
+
+// The palette the picture is shown in; Classic unless a palette's name was kept.
+fractal::Palette LoadPalette(const QSettings& store);
+void SavePalette(QSettings& store, fractal::Palette palette);

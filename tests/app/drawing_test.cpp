@@ -67,6 +67,33 @@ TEST(ControllerPictureSize, TakesEffectWithTheNextRenderAndAPlaceOpensAtItsOwn)
     EXPECT_EQ(rig.controller.PictureSide(), 600) << "a place chooses its size for the next pictures too";
 }
 
+TEST(ControllerPalette, RecoloursThePictureAtOnceAndLeavesTheOutlineTheWalkAndThePieceAsInClassic)
+{
+    ControllerRig classic, sunset;
+    classic.controller.Draw();
+    sunset.controller.Draw();
+    const std::vector<fractal::Colour> drawn = classic.controller.CurrentPicture().Pixels();
+    sunset.renderer.HoldRenders(true);
+    sunset.controller.SetPalette(fractal::Palette::Sunset);
+    EXPECT_FALSE(sunset.renderer.Holding()) << "nothing is drawn again";
+    const std::vector<fractal::Colour>& shown = sunset.controller.CurrentPicture().Pixels();
+    for (std::size_t i = 0; i < drawn.size(); ++i)
+        ASSERT_EQ(shown[i] == Black, drawn[i] == Black) << "black exactly inside the set, pixel " << i;
+    EXPECT_NE(shown, drawn);
+    EXPECT_EQ(sunset.controller.CurrentPlace().palette, fractal::Palette::Sunset);
+    sunset.controller.SetPalette(fractal::Palette::Classic);
+    EXPECT_EQ(shown, drawn) << "Classic brings back the seven colours exactly";
+
+    sunset.renderer.HoldRenders(false);
+    sunset.controller.SetPalette(fractal::Palette::Sunset);
+    classic.StartPiece();
+    sunset.StartPiece();
+    ASSERT_EQ(sunset.controller.CurrentState(), State::Playing);
+    EXPECT_EQ(sunset.controller.Outline(), classic.controller.Outline());
+    EXPECT_EQ(sunset.controller.CurrentPicture().Pixels(), classic.controller.CurrentPicture().Pixels());
+    EXPECT_EQ(sunset.controller.Piece(), classic.controller.Piece());
+}
+
 TEST(ControllerAccuracy, TakesEffectWithTheNextRenderWhereAnUnknownIndexKeepsTheLimit)
 {
     ControllerRig rig;

@@ -187,6 +187,20 @@ TEST(PlaceReadingTest, APlaceKeepsItsPictureSizeWithItsStartCellWithinItAndAnOld
     EXPECT_EQ(std::get<PlaceFailure>(ReadPlace(sized("600", "\"x\": 600"))), Expected(PlaceProblem::OutOfRange, "start.x", 0, 599));
 }
 
+TEST(PlaceReadingTest, APlaceKeepsItsPaletteAnOlderPlaceIsClassicAndAnUnknownNameIsRefusedWithTheChoices)
+{
+    EXPECT_EQ(ReadOrFail(Example).palette, fractal::Palette::Classic) << "a place without a palette";
+    EXPECT_FALSE(PlaceToJson(ReadOrFail(Example)).contains("palette")) << "a Classic place is written as it always was";
+    const auto coloured = [](const char* name) { return Changed("\"length\": 400,", QByteArray("\"length\": 400, \"palette\": ") + name + ','); };
+    const Place ocean = ReadOrFail(coloured("\"ocean\""));
+    EXPECT_EQ(ocean.palette, fractal::Palette::Ocean);
+    EXPECT_EQ(ReadOrFail(PlaceToJson(ocean)), ocean) << PlaceToJson(ocean).toStdString();
+    for (const char* unknown : {"\"mauve\"", "\"Ocean\"", "2"})
+        EXPECT_EQ(PlaceFailureMessage(std::get<PlaceFailure>(ReadPlace(coloured(unknown)))),
+                  QStringLiteral("The place file is not valid: the field \"palette\" must be one of classic, sunset, ocean."))
+            << unknown;
+}
+
 TEST(PlaceReadingTest, TheExampleReadsAsWrittenAndTheMessagesAreWordedAndTranslated)
 {
     const Place place = ReadOrFail(Example);
