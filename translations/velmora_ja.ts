@@ -432,6 +432,22 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
         <source>The audio could not be exported.</source>
         <translation>オーディオを書き出せませんでした。</translation>
     </message>
+    <message>
+        <source>Colours</source>
+        <translation>配色</translation>
+    </message>
+    <message>
+        <source>Classic</source>
+        <translation>クラシック</translation>
+    </message>
+    <message>
+        <source>Sunset</source>
+        <translation>夕焼け</translation>
+    </message>
+    <message>
+        <source>Ocean</source>
+        <translation>海</translation>
+    </message>
 </context>
 <context>
     <name>MusicMenu</name>
@@ -731,6 +747,18 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
     <message>
         <source>--picture, --midi and --audio need a place to render</source>
         <translation>--picture、--midi、--audio には描く場所が必要です</translation>
+    </message>
+    <message>
+        <source>With --picture, colour the picture in &lt;name&gt; (%1) instead of the place&apos;s own palette.</source>
+        <translation>--picture で、場所の配色の代わりに &lt;name&gt; (%1) で画像に色を付けます。</translation>
+    </message>
+    <message>
+        <source>--palette names no palette: &quot;%1&quot;; it is one of %2</source>
+        <translation>--palette の「%1」という配色はありません。%2 のどれかです</translation>
+    </message>
+    <message>
+        <source>--palette goes with --picture; in the window, choose View &gt; Colours</source>
+        <translation>--palette は --picture と一緒に使います。ウィンドウでは「表示」→「配色」で選んでください</translation>
     </message>
 </context>
 </TS>

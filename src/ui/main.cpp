@@ -105,14 +105,16 @@ int WriteAudio(const Controller& controller, const QString& audioPath, music::Au
     return 0;
 }
 
-// Renders the place, and its piece, into files, as the window would save them.
+// Renders the place, and its piece, into files, as the window would save
+// them; in the palette given, or else the place's own.
 int WriteFiles(const QString& placePath, const QString& picturePath, const QString& midiPath, const QString& audioPath,
-               music::AudioLevel audioLevel)
+               music::AudioLevel audioLevel, std::optional<fractal::Palette> palette)
 {
-    const auto read = ReadPlaceAt(placePath);
+    auto read = ReadPlaceAt(placePath);
     if (const auto* error = std::get_if<QString>(&read))
         return Fail(QCoreApplication::translate("main", "%1: %2").arg(placePath, *error));
-    const Place& place = std::get<Place>(read);
+    Place& place = std::get<Place>(read);
+    place.palette = palette.value_or(place.palette);
     // The window asks before it replaces such a link; a command line cannot ask.
     for (const QString& path : {picturePath, midiPath, audioPath}) {
         if (!path.isEmpty() && IsDanglingLink(path))
@@ -203,6 +205,17 @@ int main(int argc, char* argv[])
                                             "instead of bringing the piece to -16 LUFS."));
     parser.addOption(audio);
     parser.addOption(asPlayed);
+    QStringList paletteNames;
+    for (const fractal::Palette palette : fractal::Palettes)
+        paletteNames << QString::fromLatin1(fractal::PaletteName(palette).data(),
+                                            static_cast<qsizetype>(fractal::PaletteName(palette).size()));
+    const QCommandLineOption paletteOption(
+        QStringLiteral("palette"),
+        QCoreApplication::translate("main", "With --picture, colour the picture in <name> (%1) instead of the place's "
+                                            "own palette.")
+            .arg(paletteNames.join(QStringLiteral(", "))),
+        QStringLiteral("name"));
+    parser.addOption(paletteOption);
     const QCommandLineOption verbose(
         QStringLiteral("verbose"),
         QCoreApplication::translate("main", "Show what the sound and MIDI libraries report, not only the system log."));
@@ -223,12 +236,24 @@ int main(int argc, char* argv[])
             return Fail(QCoreApplication::translate("main", "--%1 needs the name of a file to write")
                             .arg(output->names().front()));
     }
+    std::optional<fractal::Palette> palette;
+    if (parser.isSet(paletteOption)) {
+        palette = fractal::PaletteNamed(parser.value(paletteOption).toStdString());
+        if (!palette)
+            return Fail(QCoreApplication::translate("main", "--palette names no palette: \"%1\"; it is one of %2")
+                            .arg(parser.value(paletteOption), paletteNames.join(QStringLiteral(", "))));
+    }
     if (parser.isSet(picture) || parser.isSet(midi) || parser.isSet(audio)) {
         if (places.isEmpty())
             return Fail(QCoreApplication::translate("main", "--picture, --midi and --audio need a place to render"));
         return WriteFiles(places.front(), parser.value(picture), parser.value(midi), parser.value(audio),
-                          parser.isSet(asPlayed) ? music::AudioLevel::AsPlayed : music::AudioLevel::Normalised);
+                          parser.isSet(asPlayed) ? music::AudioLevel::AsPlayed : music::AudioLevel::Normalised,
+                          palette);
     }
+    // The window's palette is chosen in its View menu.
+    if (palette)
+        return Fail(QCoreApplication::translate("main", "--palette goes with --picture; in the window, choose View > "
+                                                        "Colours"));
 
     // Starts loading the SoundFont in the background, so the first piece need not wait.
     music::FluidSynthOutput output;

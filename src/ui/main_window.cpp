@@ -68,6 +68,7 @@ void MainWindow::CreateMenus()
     CreateViewGestures(*view);
     view->addSeparator();
     CreatePictureSizes(*view);
+    CreateColours(*view);
     view->addSeparator();
     fullScreen_ = view->addAction(tr("Full Screen"));
     fullScreen_->setShortcut(QKeySequence(Qt::Key_F11));
@@ -154,6 +155,43 @@ void MainWindow::RememberPictureSizeIn(QSettings& store)
     ShowPictureSize(controller_.PictureSide());
 }
 
+// Unlike the size, a palette shows at once: the picture on screen is
+// recoloured from what was drawn.
+void MainWindow::CreateColours(QMenu& view)
+{
+    QMenu* colours = view.addMenu(tr("Colours"));
+    auto* group = new QActionGroup(colours);
+    // In the order of fractal::Palettes.
+    static constexpr std::array<const char*, fractal::Palettes.size()> Names{
+        QT_TR_NOOP("Classic"), QT_TR_NOOP("Sunset"), QT_TR_NOOP("Ocean")};
+    for (std::size_t i = 0; i < colours_.size(); ++i) {
+        const fractal::Palette palette = fractal::Palettes[i];
+        QAction* action = colours->addAction(tr(Names[i]));
+        action->setCheckable(true);
+        action->setActionGroup(group);
+        connect(action, &QAction::triggered, this, [this, palette] {
+            controller_.SetPalette(palette);
+            if (preferences_)
+                SavePalette(*preferences_, palette);
+        });
+        colours_[i] = action;
+    }
+    ShowPalette();
+}
+
+void MainWindow::ShowPalette()
+{
+    for (std::size_t i = 0; i < colours_.size(); ++i)
+        colours_[i]->setChecked(fractal::Palettes[i] == controller_.CurrentPalette());
+}
+
+void MainWindow::RememberPaletteIn(QSettings& store)
+{
+    preferences_ = &store;
+    controller_.SetPalette(LoadPalette(store));
+    ShowPalette();
+}
+
 void MainWindow::Connect()
 {
     Controller* c = &controller_;
@@ -186,6 +224,12 @@ void MainWindow::Connect()
         ShowPictureSize(side);
         if (preferences_)
             SavePictureSide(*preferences_, side);
+    });
+    // A place opened in another palette: the menu shows it, and it is kept.
+    connect(c, &Controller::paletteChanged, this, [this] {
+        ShowPalette();
+        if (preferences_)
+            SavePalette(*preferences_, controller_.CurrentPalette());
     });
 }
 

@@ -3,6 +3,7 @@
 #include "client_area.h"
 #include "file_commands.h"
 #include "music_menu.h"
+#include "palette.h"
 #include "view.h"
 
 #include <QMainWindow>
@@ -54,6 +55,7 @@ public:
         music_->RememberIn(store);
         files_.RememberIn(store);
         RememberPictureSizeIn(store);
+        RememberPaletteIn(store);
     }
 
     QWidget* Client() const { return client_; }
@@ -90,6 +92,8 @@ public:
     QAction* FocusPictureAction() const { return focusPicture_; }
     // View -> Picture Size: 400 to 1,200 cells, in the order of fractal::PictureSides.
     const std::array<QAction*, fractal::PictureSides.size()>& PictureSizeActions() const { return pictureSizes_; }
+    // View -> Colours: Classic, Sunset and Ocean, in the order of fractal::Palettes.
+    const std::array<QAction*, fractal::Palettes.size()>& ColourActions() const { return colours_; }
     QAction* MusicSettingsAction() const { return music_->MusicSettingsAction(); }
     QAction* RestoreDefaultsAction() const { return music_->RestoreDefaultsAction(); }
     QMenu* OutputMenu() const { return music_->OutputMenu(); }
@@ -106,6 +110,9 @@ private:
     void CreatePictureSizes(QMenu& view);
     void RememberPictureSizeIn(QSettings& store);
     void ShowPictureSize(int side);
+    void CreateColours(QMenu& view);
+    void RememberPaletteIn(QSettings& store);
+    void ShowPalette();
     void Connect();
     void ShowCommands();
     void ShowWork();
@@ -133,5 +140,6 @@ private:
     std::array<QAction*, 4> pan_{};
     QAction* focusPicture_ = nullptr;
     std::array<QAction*, fractal::PictureSides.size()> pictureSizes_{};
+    std::array<QAction*, fractal::Palettes.size()> colours_{};
     QSettings* preferences_ = nullptr;
 };
