@@ -319,5 +319,4 @@ private:
     double cycleY_ = std::numeric_limits<double>::quiet_NaN();
 };
 
-
 } // namespace fractal::perturbed
