@@ -20,7 +20,6 @@ struct Rgb
 
 // Each gradient is a ring of stops spaced evenly round its cycle, the last
 // blending back into the first, so a cycle's end joins its start unseen.
-// Both start dark, so the wide area far from the set stays quiet.
 constexpr std::array<Rgb, 5> SunsetStops{{
     {24, 6, 48},      // deep violet
     {128, 24, 96},    // plum

@@ -17,10 +17,10 @@ enum class Palette { Classic, Sunset, Ocean };
 inline constexpr std::array<Palette, 3> Palettes{Palette::Classic, Palette::Sunset, Palette::Ocean};
 
 // The gradient goes round once each time the square root of the smooth
-// count grows by RootStepsPerCycle: between the 10s of a whole view and the
-// 1,000s to 100,000s of a deep one, where the counts crowd far above 0 and
-// only their spread of a few hundred or thousand shows the structure (a
-// log scale would leave that spread nearly flat).
+// count grows by RootStepsPerCycle. A whole view's counts run over tens; a
+// deep view's crowd into the thousands, its features apart by some hundreds.
+// On a square-root scale both span a cycle or more, where a linear one
+// repeats into noise at depth and a log scale leaves the deep spread flat.
 inline constexpr double RootStepsPerCycle = 2.0;
 
 // A stable name for places and settings: "classic", "sunset", "ocean".
