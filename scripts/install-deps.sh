@@ -23,6 +23,8 @@ program_packages=(
   # JACK 1 ones that libfluidsynth-dev came with, the server alone removes them.
   jackd2 libjack-jackd2-dev
   libmpfr-dev
+  # Music -> Sync -> Ableton Link: header-only, with its asio.
+  ableton-link-dev
   fonts-vlgothic
 )
 
@@ -34,6 +36,9 @@ test_packages=(
   pulseaudio pulseaudio-utils
   # Exported MIDI files are read back by an implementation that is not ours.
   python3 python3-mido
+  # A second Link peer (LinkHut) and JACK's transport and MIDI tools for
+  # trying Music -> Sync by hand; iproute2 sets up the tests' private network.
+  ableton-link-utils iproute2
   # The Debian package test: dpkg-shlibdeps and the checkers.
   dpkg-dev lintian appstream desktop-file-utils man-db
 )

@@ -15,6 +15,11 @@ Controller::Controller(music::MidiOut& output, RenderRunner& renderer, QObject* 
     screen_.progressChanged = [this] { emit progressChanged(screen_.progress); };
     screen_.bandChanged = [this] { emit rubberBandChanged(); };
     connect(&performer_.Timer(), &MusicTimer::Tick, this, &Controller::Tick);
+    SyncCoordinator& sync = performer_.Sync();
+    connect(&sync, &SyncCoordinator::stepDue, this, &Controller::Tick);
+    // A clock's Stop, a transport that stopped or a peer's stop ends the piece as Stop Music does.
+    connect(&sync, &SyncCoordinator::stopRequested, this, &Controller::StopMusic);
+    connect(&sync, &SyncCoordinator::statusChanged, this, [this] { emit statusChanged(StatusText()); });
 }
 
 Controller::~Controller()
@@ -43,6 +48,13 @@ void Controller::SetState(State state)
 }
 
 QString Controller::StatusText() const
+{
+    const QString sync = performer_.Sync().StatusText();
+    const QString text = StateText();
+    return sync.isEmpty() || text.isEmpty() ? text : tr("%1 · %2").arg(text, sync);
+}
+
+QString Controller::StateText() const
 {
     if (quit_)
         return {};

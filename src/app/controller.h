@@ -142,6 +142,13 @@ public:
     void SetLooping(bool looping) { performer_.SetLooping(looping); }
     bool Looping() const { return performer_.Looping(); }
 
+    // What the next piece keeps time with (Music -> Sync). A Link session is
+    // joined only with joinLink: a choice remembered from an earlier run is
+    // shown, and joins when the user chooses it again.
+    void SetSyncChoice(const SyncChoice& choice, bool joinLink) { performer_.SetSyncChoice(choice, joinLink); }
+    const SyncChoice& CurrentSyncChoice() const { return performer_.Sync().Choice(); }
+    const SyncCoordinator& Sync() const { return performer_.Sync(); }
+
     // Where the next piece plays; a piece keeps the output it started on.
     void SetOutputChoice(const OutputChoice& choice) { performer_.SetOutputChoice(choice); }
     const OutputChoice& CurrentOutputChoice() const { return performer_.CurrentOutputChoice(); }
@@ -170,6 +177,8 @@ signals:
 
 private:
     const StateRow& Row() const { return RowOf(state_); }
+    // The status line without what the sync source says.
+    QString StateText() const;
     void SetState(State state);
     void StartRender(const fractal::DeepView& view, std::vector<fractal::DeepView> history, bool hideBand,
                      State after, std::optional<int> iterations = std::nullopt,

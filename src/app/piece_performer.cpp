@@ -12,6 +12,11 @@ PiecePerformer::PiecePerformer(music::MidiOut& output, std::function<void(const 
     readinessCheck_.setSingleShot(true);
     readinessCheck_.setInterval(ReadinessPatienceMilliseconds);
     QObject::connect(&readinessCheck_, &QTimer::timeout, [this] { CheckReadiness(); });
+    // A Link session's tempo becomes the tempo of the next piece too, where its note value allows it.
+    QObject::connect(&sync_, &SyncCoordinator::tempoShared, [this](double tempo) {
+        if (music::CheckTiming(tempo, settings_.stepNote) == music::SettingsFault::None)
+            settings_.tempo = tempo;
+    });
 }
 
 PiecePerformer::~PiecePerformer()
@@ -46,6 +51,12 @@ void PiecePerformer::Start(const std::vector<std::uint8_t>& notes, const music::
     for (const music::MidiMessage& message : music::PieceStartMessages(settings))
         pieceOutput_->Send(message);
     playing_ = true;
+    // MIDI clock goes to another program's port only; the built-in synthesizer takes none.
+    SyncCoordinator::ClockOut clockOut;
+    if (pieceOutput_ != &output_)
+        clockOut = [output = pieceOutput_](const music::MidiMessage& message) { output->Send(message); };
+    if (sync_.Start(settings, std::move(clockOut)))
+        return;
     timer_.SetInterval(std::chrono::microseconds(music::StepMicroseconds(settings)));
     timer_.SetEnabled(true);
 }
@@ -63,6 +74,7 @@ void PiecePerformer::End()
 {
     playing_ = false;
     timer_.SetEnabled(false);
+    sync_.Stop();
     readinessCheck_.stop();
     music::MidiOut& played = pieceOutput_ ? *pieceOutput_ : output_;
     if (&played == external_.get() && KeepsOwnPortOpen())
@@ -80,6 +92,7 @@ void PiecePerformer::Shutdown()
 {
     playing_ = false;
     timer_.SetEnabled(false);
+    sync_.Stop();
     readinessCheck_.stop();
     music::CloseOutput(output_);
     CloseExternalOutput();
@@ -152,8 +165,10 @@ QString PiecePerformer::PlaysOn() const
 music::SettingsFault PiecePerformer::SetMusicSettings(const music::MusicSettings& settings)
 {
     const music::SettingsFault fault = music::CheckSettings(settings);
-    if (fault == music::SettingsFault::None)
+    if (fault == music::SettingsFault::None) {
         settings_ = settings;
+        sync_.SetTempo(settings.tempo);
+    }
     return fault;
 }
 

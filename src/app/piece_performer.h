@@ -5,6 +5,7 @@
 #include "music_timer.h"
 #include "output_choice.h"
 #include "sequencer.h"
+#include "sync_coordinator.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -19,7 +20,8 @@
 // Performing: the settings the next piece starts with, the output it plays
 // on (the built-in synthesizer or another program's port, kept while the
 // choice stays), its readiness and lost ports, and the sequencer with the
-// timer that steps it. Where a loop or a sync source belongs.
+// timer that steps it, or the sync coordinator that keeps it in time with
+// other programs when a sync source is chosen.
 class PiecePerformer
 {
     // Its texts are the controller's, as they always were.
@@ -67,6 +69,12 @@ public:
     void SetLooping(bool looping) { sequencer_.SetLooping(looping); }
     bool Looping() const { return sequencer_.Looping(); }
 
+    // Where the next piece keeps time: a Link session chosen in an earlier
+    // run is shown and joins only when joinLink says so.
+    void SetSyncChoice(const SyncChoice& choice, bool joinLink) { sync_.Choose(choice, joinLink); }
+    SyncCoordinator& Sync() { return sync_; }
+    const SyncCoordinator& Sync() const { return sync_; }
+
     const music::Sequencer& Player() const { return sequencer_; }
     MusicTimer& Timer() { return timer_; }
     const MusicTimer& Timer() const { return timer_; }
@@ -83,6 +91,7 @@ private:
     std::function<void(const QString&)> tell_;
     music::Sequencer sequencer_;
     MusicTimer timer_;
+    SyncCoordinator sync_;
     QTimer readinessCheck_;
     bool playing_ = false;
 

@@ -30,6 +30,9 @@ constexpr auto ChordVelocityKey = "music/chordVelocity";
 constexpr auto OutputKindKey = "output/kind";
 constexpr auto OutputApiKey = "output/api";
 constexpr auto OutputPortKey = "output/port";
+constexpr auto SyncSourceKey = "sync/source";
+constexpr auto SyncApiKey = "sync/api";
+constexpr auto SyncClockPortKey = "sync/clockPort";
 constexpr auto NormaliseAudioKey = "export/normaliseAudio";
 constexpr auto PictureSideKey = "view/pictureSize";
 constexpr auto PaletteKey = "view/palette";
@@ -193,6 +196,29 @@ void SaveOutputChoice(QSettings& store, const OutputChoice& choice)
     store.setValue(QLatin1String(OutputApiKey),
                    QLatin1String(choice.api == music::ExternalMidiApi::Jack ? JackName : AlsaName));
     store.setValue(QLatin1String(OutputPortKey), QString::fromStdString(choice.port));
+}
+
+SyncChoice LoadSyncChoice(const QSettings& store)
+{
+    const std::string id = store.value(QLatin1String(SyncSourceKey)).toString().toStdString();
+    SyncChoice choice;
+    choice.source = music::SyncSourceFromId(id).value_or(music::SyncSource::Off);
+    if (choice.source == music::SyncSource::FollowClock) {
+        choice.api = store.value(QLatin1String(SyncApiKey)).toString() == QLatin1String(JackName)
+                         ? music::ExternalMidiApi::Jack
+                         : music::ExternalMidiApi::AlsaSequencer;
+        choice.clockPort = store.value(QLatin1String(SyncClockPortKey)).toString().toStdString();
+    }
+    return choice;
+}
+
+void SaveSyncChoice(QSettings& store, const SyncChoice& choice)
+{
+    const std::string_view id = music::IdOf(choice.source);
+    store.setValue(QLatin1String(SyncSourceKey), QString::fromLatin1(id.data(), qsizetype(id.size())));
+    store.setValue(QLatin1String(SyncApiKey),
+                   QLatin1String(choice.api == music::ExternalMidiApi::Jack ? JackName : AlsaName));
+    store.setValue(QLatin1String(SyncClockPortKey), QString::fromStdString(choice.clockPort));
 }
 
 bool LoadAudioNormalised(const QSettings& store)

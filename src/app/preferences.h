@@ -3,6 +3,7 @@
 #include "music_settings.h"
 #include "output_choice.h"
 #include "palette.h"
+#include "sync_choice.h"
 
 #include <QString>
 
@@ -34,6 +35,11 @@ void SaveMusicSettings(QSettings& store, const music::MusicSettings& settings);
 
 OutputChoice LoadOutputChoice(const QSettings& store);
 void SaveOutputChoice(QSettings& store, const OutputChoice& choice);
+
+// What pieces keep time with; Off unless another source was kept. A Link
+// choice read back is shown as chosen; joining is the user's act each run.
+SyncChoice LoadSyncChoice(const QSettings& store);
+void SaveSyncChoice(QSettings& store, const SyncChoice& choice);
 
 // Whether exported audio is normalised; yes unless the user said otherwise.
 bool LoadAudioNormalised(const QSettings& store);

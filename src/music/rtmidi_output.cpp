@@ -3,6 +3,7 @@
 #include "jack_server_cycles.h"
 #include "music_tables.h"
 #include "port_names.h"
+#include "sync_timeline.h"
 
 #include <rtmidi/RtMidi.h>
 
@@ -26,8 +27,6 @@ constexpr std::chrono::milliseconds PortCheckInterval{100};
 
 // The channels a piece plays on, silenced at the end.
 constexpr std::array<std::uint8_t, 2> PieceChannels{MelodyChannel, ChordChannel};
-
-constexpr std::uint8_t ChannelPressureKind = 0xD0;
 
 // The library hands what is sent to the JACK server in its next process
 // cycle, and what crosses in the cycle its port is removed is lost: the
@@ -55,22 +54,10 @@ void RecordFailure(RtMidiError::Type type, const std::string&, void* failed)
         static_cast<std::atomic<bool>*>(failed)->store(true);
 }
 
-// The library prints to the terminal when its client cannot start, before
-// an error callback can be set: what it would try is tried first, quietly.
-bool CanStart(ExternalMidiApi api)
-{
-    if (api == ExternalMidiApi::AlsaSequencer)
-        return ::access("/dev/snd/seq", R_OK | W_OK) == 0;
-    jack_client_t* probe = jack_client_open("Velmora probe", JackNoStartServer, nullptr);
-    if (probe)
-        jack_client_close(probe);
-    return probe != nullptr;
-}
-
 // A client of the API; nothing when the API cannot start.
 std::unique_ptr<RtMidiOut> MakeClient(ExternalMidiApi api, std::atomic<bool>& failed)
 {
-    if (!CanStart(api))
+    if (!CanStartMidiApi(api))
         return nullptr;
     try {
         auto client = std::make_unique<RtMidiOut>(ToRtMidi(api), ExternalClientName);
@@ -93,13 +80,19 @@ std::vector<std::string> PortNames(RtMidiOut& client)
     return names;
 }
 
-int ByteCount(const MidiMessage& message)
-{
-    const std::uint8_t kind = message.Kind();
-    return kind == ProgramChangeKind || kind == ChannelPressureKind ? 2 : 3;
-}
-
 } // namespace
+
+// The library prints to the terminal when its client cannot start, before
+// an error callback can be set: what it would try is tried first, quietly.
+bool CanStartMidiApi(ExternalMidiApi api)
+{
+    if (api == ExternalMidiApi::AlsaSequencer)
+        return ::access("/dev/snd/seq", R_OK | W_OK) == 0;
+    jack_client_t* probe = jack_client_open("Velmora probe", JackNoStartServer, nullptr);
+    if (probe)
+        jack_client_close(probe);
+    return probe != nullptr;
+}
 
 std::optional<std::vector<std::string>> ListMidiInputPorts(ExternalMidiApi api)
 {
@@ -249,7 +242,7 @@ private:
     {
         const std::array<unsigned char, 3> bytes{message.status, message.data1, message.data2};
         failed_ = false;
-        midi_->sendMessage(bytes.data(), static_cast<std::size_t>(ByteCount(message)));
+        midi_->sendMessage(bytes.data(), static_cast<std::size_t>(WireLength(message)));
         if (failed_)
             LosePort();
     }

@@ -17,6 +17,11 @@ enum class ExternalMidiApi { AlsaSequencer, Jack };
 inline constexpr const char* ExternalClientName = "Velmora";
 inline constexpr const char* VirtualPortName = "Velmora";
 
+// Whether a client of the API can start here: the ALSA sequencer device is
+// there, or a JACK server answers. Tried quietly, before the library would
+// print its own failure.
+bool CanStartMidiApi(ExternalMidiApi api);
+
 // The MIDI input ports of other programs and devices, by name; nothing when
 // the API cannot be reached (no ALSA sequencer device, no JACK server, or
 // one that does not answer).

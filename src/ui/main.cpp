@@ -220,6 +220,11 @@ int main(int argc, char* argv[])
         QStringLiteral("verbose"),
         QCoreApplication::translate("main", "Show what the sound and MIDI libraries report, not only the system log."));
     parser.addOption(verbose);
+    const QCommandLineOption link(
+        QStringLiteral("link"),
+        QCoreApplication::translate("main", "Join an Ableton Link session on the local network at start-up "
+                                            "(Music → Sync → Ableton Link)."));
+    parser.addOption(link);
     parser.addPositionalArgument(
         QStringLiteral("place"),
         QCoreApplication::translate("main", "A place to open: a place file, or a picture or piece Velmora saved."),
@@ -271,6 +276,9 @@ int main(int argc, char* argv[])
     MainWindow window(controller);
     if (preferences)
         window.RememberIn(*preferences);
+    // Joining a network session is the user's act in each run: a remembered Link choice alone never joins.
+    if (parser.isSet(link))
+        window.JoinLink();
     // SIGINT, SIGTERM and SIGHUP end the program as Quit does; leaving every
     // event loop also ends a dialog that is open. The window's end stops an
     // audio export, which removes its temporary file.

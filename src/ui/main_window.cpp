@@ -5,6 +5,7 @@
 #include "picture_view.h"
 #include "preferences.h"
 #include "progress_bar.h"
+#include "sync_menu.h"
 #include "view_explorer.h"
 
 #include <QAction>
@@ -343,4 +344,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
 {
     controller_.WindowClosing();
     event->accept();
+}
+
+void MainWindow::JoinLink()
+{
+    music_->Sync()->Choose({music::SyncSource::Link, {}, {}});
 }

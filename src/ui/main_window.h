@@ -50,6 +50,8 @@ public:
     void ShowMusicSettings() { music_->ShowMusicSettings(); }
     void ApplyMusicSettings(const music::MusicSettings& settings) { music_->ApplyMusicSettings(settings); }
     void ChooseOutput(const OutputChoice& choice) { music_->ChooseOutput(choice); }
+    // Music → Sync → Ableton Link, as the user chooses it: the session is joined.
+    void JoinLink();
     void RememberIn(QSettings& store)
     {
         music_->RememberIn(store);

@@ -3,6 +3,7 @@
 #include "controller.h"
 #include "music_settings_dialog.h"
 #include "preferences.h"
+#include "sync_menu.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -43,6 +44,8 @@ MusicMenu::MusicMenu(Controller& controller, QWidget* menuBar)
     // The ports of other programs come and go: listed afresh each time.
     connect(outputMenu_, &QMenu::aboutToShow, this, [this] { ShowOutputs(AvailableOutputs()); });
     ShowOutputs({BuiltInOutput});
+    sync_ = new SyncMenu(controller_, this);
+    addMenu(sync_);
 }
 
 void MusicMenu::RememberIn(QSettings& store)
@@ -50,6 +53,7 @@ void MusicMenu::RememberIn(QSettings& store)
     preferences_ = &store;
     controller_.SetMusicSettings(LoadMusicSettings(store));
     controller_.SetOutputChoice(LoadOutputChoice(store));
+    sync_->RememberIn(store);
 }
 
 void MusicMenu::ShowMusicSettings()

@@ -9,10 +9,12 @@
 
 class Controller;
 class QAction;
+class SyncMenu;
 class QSettings;
 
 // The Music menu: the musical settings of the next piece and their
-// defaults, whether pieces loop, and the Output list of where pieces play,
+// defaults, whether pieces loop, the Output list of where pieces play and
+// the Sync menu of what they keep time with,
 // the settings and the output kept in the store between runs. A new musical
 // command belongs here.
 class MusicMenu : public QMenu
@@ -34,6 +36,7 @@ public:
     QAction* RestoreDefaultsAction() const { return restoreDefaults_; }
     QAction* LoopAction() const { return loop_; }
     QMenu* OutputMenu() const { return outputMenu_; }
+    SyncMenu* Sync() const { return sync_; }
 
 private:
     void ShowOutputs(const std::vector<OutputChoice>& outputs);
@@ -43,5 +46,6 @@ private:
     QAction* restoreDefaults_ = nullptr;
     QAction* loop_ = nullptr;
     QMenu* outputMenu_ = nullptr;
+    SyncMenu* sync_ = nullptr;
     QSettings* preferences_ = nullptr;
 };
