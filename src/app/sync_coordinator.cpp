@@ -279,17 +279,20 @@ void SyncCoordinator::ServiceClockSender(music::SteadyTime now)
     if (!AwaitDue(due, now))
         return;
     const long long pulse = nextPulse_++;
-    if (clockOut_) {
-        // Start just before the first step's pulse, so the receiver's first beat is the first note.
-        if (pulse == pulsesPerStep_)
-            clockOut_(music::ClockStart);
-        clockOut_(music::ClockPulse);
-    }
+    // Start comes with the first step, so the receiver's first beat is the first note.
+    if (clockOut_ && pulse == pulsesPerStep_)
+        clockOut_(music::ClockStart);
+    // The step goes first: at the piece's end its Stop takes the pulse's place,
+    // so Start to Stop spans exactly the piece's steps.
     if (pulse % pulsesPerStep_ == 0 && pulse / pulsesPerStep_ == nextStep_) {
         FireStep(due);
-        return;
+        if (phase_ == Phase::Idle)
+            return;
     }
-    wake_.start(0);
+    if (clockOut_)
+        clockOut_(music::ClockPulse);
+    if (!wake_.isActive())
+        wake_.start(0);
 }
 
 void SyncCoordinator::ServiceClockFollower(music::SteadyTime now)
@@ -320,8 +323,12 @@ void SyncCoordinator::ServiceClockFollower(music::SteadyTime now)
         phase_ = phase;
         Watch();
     }
-    if (phase_ == Phase::Rolling && state.pulse >= firstPulse_ + (nextStep_ - 1) * pulsesPerStep_) {
-        FireStep(state.lastPulse);
+    const long long stepPulse = firstPulse_ + (nextStep_ - 1) * pulsesPerStep_;
+    if (phase_ == Phase::Rolling && state.pulse >= stepPulse) {
+        // A pulse is heard up to a server cycle before the moment it was sent for.
+        const music::SteadyTime slot = follower_->TimeOfPulse(stepPulse).value_or(state.lastPulse);
+        if (AwaitDue(slot, now))
+            FireStep(slot);
         return;
     }
     wake_.start(LongestSleep);
@@ -363,6 +370,13 @@ void SyncCoordinator::Watch()
         lastStatus_ = status;
         emit statusChanged(status);
     }
+}
+
+std::optional<double> SyncCoordinator::FollowedTempo() const
+{
+    if (choice_.source != SyncSource::FollowClock || !follower_)
+        return std::nullopt;
+    return follower_->Read(std::chrono::steady_clock::now()).tempo;
 }
 
 QString SyncCoordinator::StatusText() const

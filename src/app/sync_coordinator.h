@@ -58,6 +58,8 @@ public:
     QString StatusText() const;
     // Where the last step that was due belongs on the shared timeline.
     std::optional<music::SteadyTime> LastSlot() const { return lastSlot_; }
+    // The tempo a followed MIDI clock gives now, once it gave one.
+    std::optional<double> FollowedTempo() const;
     // The session, for a test that checks its beats from a peer of its own.
     const music::LinkSession* Link() const { return link_.get(); }
 

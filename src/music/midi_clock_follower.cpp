@@ -1,7 +1,7 @@
 #include "midi_clock_follower.h"
 
 #include <algorithm>
-#include <numeric>
+#include <vector>
 
 namespace music {
 
@@ -17,19 +17,16 @@ void MidiClockFollower::Receive(std::uint8_t status, SteadyTime at)
     const std::lock_guard lock(mutex_);
     switch (status) {
     case ClockPulseStatus: {
-        if (previousPulse_) {
-            const double interval = std::chrono::duration<double>(at - *previousPulse_).count();
-            const std::optional<double> tempo = TempoLocked();
-            const double usual = tempo ? 60.0 / (*tempo * PulsesPerQuarter) : 1.0;
-            if (interval > 0 && interval < usual * GapFactor) {
-                intervals_[std::size_t(nextInterval_)] = interval;
-                nextInterval_ = (nextInterval_ + 1) % PulsesPerQuarter;
-                intervalCount_ = std::min(intervalCount_ + 1, PulsesPerQuarter);
-            } else if (interval >= usual * GapFactor) {
-                intervalCount_ = 0;
-                nextInterval_ = 0;
-            }
-        }
+        // A gap of several pulses is the clock coming back, not a tempo: the fit starts afresh.
+        const std::optional<double> tempo = TempoLocked();
+        const double usual = tempo ? 60.0 / (*tempo * PulsesPerQuarter) : 1.0;
+        if (previousPulse_ && std::chrono::duration<double>(at - *previousPulse_).count() >= usual * GapFactor)
+            pulseCount_ = 0;
+        if (pulseCount_ == int(pulses_.size()))
+            std::rotate(pulses_.begin(), pulses_.begin() + 1, pulses_.end());
+        else
+            ++pulseCount_;
+        pulses_[std::size_t(pulseCount_ - 1)] = at;
         previousPulse_ = at;
         state_.lastPulse = at;
         if (state_.rolling)
@@ -69,12 +66,32 @@ MidiClockFollower::State MidiClockFollower::Read(SteadyTime now) const
     return state;
 }
 
+std::optional<SteadyTime> MidiClockFollower::TimeOfPulse(long long pulse) const
+{
+    const std::lock_guard lock(mutex_);
+    const long long back = state_.pulse - pulse;
+    if (back < 0 || back >= pulseCount_)
+        return std::nullopt;
+    return pulses_[std::size_t(pulseCount_ - 1 - back)];
+}
+
 std::optional<double> MidiClockFollower::TempoLocked() const
 {
-    if (intervalCount_ == 0)
+    if (pulseCount_ < 2)
         return std::nullopt;
-    const double sum = std::accumulate(intervals_.begin(), intervals_.begin() + intervalCount_, 0.0);
-    return 60.0 / (sum / intervalCount_ * PulsesPerQuarter);
+    // The median of the slopes between every two pulses (Theil and Sen):
+    // seconds a pulse, which a few pulses held up on their way barely move.
+    std::vector<double> slopes;
+    slopes.reserve(std::size_t(pulseCount_ * (pulseCount_ - 1) / 2));
+    for (int i = 0; i < pulseCount_; ++i)
+        for (int j = i + 1; j < pulseCount_; ++j)
+            slopes.push_back(std::chrono::duration<double>(pulses_[std::size_t(j)] - pulses_[std::size_t(i)]).count()
+                             / (j - i));
+    const auto middle = slopes.begin() + std::ptrdiff_t(slopes.size() / 2);
+    std::nth_element(slopes.begin(), middle, slopes.end());
+    if (*middle <= 0)
+        return std::nullopt;
+    return 60.0 / (*middle * PulsesPerQuarter);
 }
 
 } // namespace music

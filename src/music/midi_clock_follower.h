@@ -38,16 +38,17 @@ public:
 
     void Receive(std::uint8_t status, SteadyTime at);
     State Read(SteadyTime now) const;
+    // When a pulse of the last beat came (counted as State::pulse counts), else nothing.
+    std::optional<SteadyTime> TimeOfPulse(long long pulse) const;
 
 private:
     std::optional<double> TempoLocked() const;
 
     mutable std::mutex mutex_;
     State state_;
-    // The spacing of the last beat's pulses: a new tempo is wholly taken up within one beat.
-    std::array<double, PulsesPerQuarter> intervals_{};
-    int intervalCount_ = 0;
-    int nextInterval_ = 0;
+    // The last beat's pulses, oldest first: a new tempo is wholly taken up within one beat.
+    std::array<SteadyTime, PulsesPerQuarter + 1> pulses_{};
+    int pulseCount_ = 0;
     std::optional<SteadyTime> previousPulse_;
     SteadyTime rollingSince_{};
 };

@@ -19,8 +19,9 @@ inline constexpr const char* ClockInPortName = "Velmora Clock In";
 std::optional<std::vector<std::string>> ListMidiOutputPorts(ExternalMidiApi api);
 
 // Hears a MIDI clock: Velmora's own input port, or another program's
-// output. Every system real-time byte that arrives (pulse, Start, Continue,
-// Stop) is handed on with the moment it came, on the library's own thread.
+// output, through the ALSA sequencer (RtMidi) or JACK. Every system
+// real-time byte that arrives (pulse, Start, Continue, Stop) is handed on
+// with the moment it was sent for, on the library's own thread.
 // Opening waits a moment at most for a server that does not answer, and
 // closing never waits on one: both run on a thread of their own.
 class MidiClockInput

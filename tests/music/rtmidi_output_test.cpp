@@ -1,3 +1,4 @@
+#include "jack_server.h"
 #include "printing.h"
 #include "rtmidi_output.h"
 #include "sequencer.h"
@@ -11,11 +12,7 @@
 #include <mutex>
 #include <thread>
 
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -23,36 +20,6 @@ using music::ExternalMidiApi;
 using music::MidiMessage;
 using namespace std::chrono_literals;
 using Messages = std::vector<MidiMessage>;
-
-// A JACK server of the test's own on the dummy backend, under a name of its own.
-struct JackServer
-{
-    JackServer()
-    {
-        const std::string name = "velmora-test-" + std::to_string(::getpid());
-        setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
-        jack_set_error_function([](const char*) {});  // each early try would print its failure
-        const std::string command = "exec jackd -n " + name + " -r -d dummy -p 256 >/dev/null 2>&1";
-        const char* arguments[] = {"sh", "-c", command.c_str(), nullptr};
-        if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(arguments), environ) != 0)
-            pid = 0;
-        for (auto waited = 0ms; pid != 0 && waited < 10s; waited += 50ms, std::this_thread::sleep_for(50ms)) {
-            if (jack_client_t* probe = jack_client_open("probe", JackNoStartServer, nullptr)) {
-                jack_client_close(probe);
-                return;
-            }
-        }
-        failure = "jackd -d dummy (Debian's jackd2) took no client within 10 s";
-    }
-    ~JackServer()
-    {
-        if (pid != 0 && kill(pid, SIGTERM) == 0)
-            waitpid(pid, nullptr, 0);
-    }
-
-    pid_t pid = 0;
-    std::string failure;
-};
 
 // A JACK client with one MIDI input port that keeps every message it hears.
 struct JackRecorder
