@@ -186,6 +186,10 @@
         <source>Drawing the picture; Cancel brings back the one before</source>
         <translation>描画中です。取り消すと前の画像に戻ります</translation>
     </message>
+    <message>
+        <source>%1 · %2</source>
+        <translation>%1 · %2</translation>
+    </message>
 </context>
 <context>
     <name>FileCommands</name>
@@ -683,6 +687,98 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
     </message>
 </context>
 <context>
+    <name>SyncCoordinator</name>
+    <message>
+        <source>Ableton Link chosen but not joined: choose Music → Sync → Ableton Link to join</source>
+        <translation>Ableton Link を選択中ですが未参加です。参加するには「音楽 → 同期 → Ableton Link」を選んでください</translation>
+    </message>
+    <message numerus="yes">
+        <source>Link: %n peer(s) at %1 BPM</source>
+        <translation>
+            <numerusform>Link: ピア %n 台、%1 BPM</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>MIDI clock goes only to an output to another program, not to the built-in synthesizer</source>
+        <translation>MIDI クロックは他のプログラムへの出力先にだけ送られ、内蔵シンセサイザーには送られません</translation>
+    </message>
+    <message>
+        <source>Sending MIDI clock at %1 BPM</source>
+        <translation>MIDI クロックを %1 BPM で送信中</translation>
+    </message>
+    <message>
+        <source>The MIDI clock input cannot be reached: the piece plays on its own clock</source>
+        <translation>MIDI クロックの入力に接続できません。曲は自前のクロックで演奏します</translation>
+    </message>
+    <message>
+        <source>Waiting for MIDI clock Start on %1</source>
+        <translation>%1 で MIDI クロックのスタートを待っています</translation>
+    </message>
+    <message>
+        <source>The MIDI clock on %1 stopped coming: the piece is paused</source>
+        <translation>%1 の MIDI クロックが途絶えました。曲は一時停止中です</translation>
+    </message>
+    <message>
+        <source>Following MIDI clock on %1</source>
+        <translation>%1 の MIDI クロックに同期中</translation>
+    </message>
+    <message>
+        <source>Following MIDI clock on %1 at %2 BPM</source>
+        <translation>%1 の MIDI クロックに同期中(%2 BPM)</translation>
+    </message>
+    <message>
+        <source>No JACK server answers: the JACK transport cannot be followed</source>
+        <translation>JACK サーバーが応答しないため、JACK トランスポートに同期できません</translation>
+    </message>
+    <message>
+        <source>The JACK server went away: the piece carries on at %1 BPM</source>
+        <translation>JACK サーバーがなくなりました。曲は %1 BPM のまま続きます</translation>
+    </message>
+    <message>
+        <source>Waiting for the JACK transport to roll</source>
+        <translation>JACK トランスポートの再生開始を待っています</translation>
+    </message>
+    <message>
+        <source>Following the JACK transport</source>
+        <translation>JACK トランスポートに同期中</translation>
+    </message>
+</context>
+<context>
+    <name>SyncMenu</name>
+    <message>
+        <source>Own port “%1” (%2)</source>
+        <translation>自前のポート「%1」(%2)</translation>
+    </message>
+    <message>
+        <source>Sync</source>
+        <translation>同期</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>オフ</translation>
+    </message>
+    <message>
+        <source>Ableton Link</source>
+        <translation>Ableton Link</translation>
+    </message>
+    <message>
+        <source>Send MIDI Clock</source>
+        <translation>MIDI クロックを送信</translation>
+    </message>
+    <message>
+        <source>Follow MIDI Clock</source>
+        <translation>MIDI クロックに同期</translation>
+    </message>
+    <message>
+        <source>Follow JACK Transport</source>
+        <translation>JACK トランスポートに同期</translation>
+    </message>
+    <message>
+        <source>%1 (not found)</source>
+        <translation>%1(見つかりません)</translation>
+    </message>
+</context>
+<context>
     <name>main</name>
     <message>
         <source>%1: %2</source>
@@ -759,6 +855,10 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
     <message>
         <source>--palette goes with --picture; in the window, choose View &gt; Colours</source>
         <translation>--palette は --picture と一緒に使います。ウィンドウでは「表示」→「配色」で選んでください</translation>
+    </message>
+    <message>
+        <source>Join an Ableton Link session on the local network at start-up (Music → Sync → Ableton Link).</source>
+        <translation>起動時にローカルネットワークの Ableton Link セッションに参加します(音楽 → 同期 → Ableton Link)。</translation>
     </message>
 </context>
 </TS>
