@@ -692,11 +692,13 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
         <source>Ableton Link chosen but not joined: choose Music → Sync → Ableton Link to join</source>
         <translation>Ableton Link を選択中ですが未参加です。参加するには「音楽 → 同期 → Ableton Link」を選んでください</translation>
     </message>
-    <message numerus="yes">
-        <source>Link: %n peer(s) at %1 BPM</source>
-        <translation>
-            <numerusform>Link: ピア %n 台、%1 BPM</numerusform>
-        </translation>
+    <message>
+        <source>Link: 1 peer at %1 BPM</source>
+        <translation>Link: ピア 1 台、%1 BPM</translation>
+    </message>
+    <message>
+        <source>Link: %1 peers at %2 BPM</source>
+        <translation>Link: ピア %1 台、%2 BPM</translation>
     </message>
     <message>
         <source>MIDI clock goes only to an output to another program, not to the built-in synthesizer</source>

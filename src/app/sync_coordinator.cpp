@@ -385,10 +385,14 @@ QString SyncCoordinator::StatusText() const
     switch (choice_.source) {
     case SyncSource::Off:
         return {};
-    case SyncSource::Link:
+    case SyncSource::Link: {
         if (!LinkJoined())
             return tr("Ableton Link chosen but not joined: choose Music → Sync → Ableton Link to join");
-        return tr("Link: %n peer(s) at %1 BPM", nullptr, int(link_->Peers())).arg(QString::number(linkTempo_, 'f', 1));
+        // English has no plural forms file, so the two wordings are spelled out.
+        const int peers = int(link_->Peers());
+        const QString bpm = QString::number(linkTempo_, 'f', 1);
+        return peers == 1 ? tr("Link: 1 peer at %1 BPM").arg(bpm) : tr("Link: %1 peers at %2 BPM").arg(peers).arg(bpm);
+    }
     case SyncSource::SendClock:
         if (Running() && !clockOut_)
             return tr("MIDI clock goes only to an output to another program, not to the built-in synthesizer");
