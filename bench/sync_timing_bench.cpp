@@ -1,8 +1,9 @@
 // Where each step's messages go out against its slot on the timeline it
-// shares, under each sync source: a 400-step piece of thirty-seconds at 150
-// beats a minute (50 ms a step, 20 s), on a recording output. The slots
-// come from outside the program where there is an outside: a Link peer of
-// the benchmark's own, the pulses a JACK client sent, the JACK transport.
+// shares, under each sync source: a piece at length 400 (239 steps from
+// the default view) of thirty-seconds at 150 beats a minute (50 ms a step),
+// on a recording output. The slots come from outside the program where
+// there is an outside: a Link peer of the benchmark's own, the pulses a
+// JACK client sent, the JACK transport.
 //
 // Whatever enables Link runs in a private network namespace with loopback
 // alone: the program runs itself again inside one, or leaves Link out.
