@@ -24,6 +24,10 @@ struct Commands
     // Ctrl+arrows: each a magnification Back returns from.
     bool zoom = false;
     bool pan = false;
+    // Pause while a piece plays, Resume while it is paused.
+    bool pause = false;
+    // Step Forward and Step Back, while a piece is paused.
+    bool step = false;
 
     friend bool operator==(const Commands&, const Commands&) = default;
 };
@@ -41,6 +45,7 @@ enum class State {
     Playing,
     Played,            // a piece ended or was stopped; its walk is on screen
     Rendering,         // a picture is being drawn; Cancel brings back the one before
+    Paused,            // a piece holds still, silent; it steps, resumes or stops
 };
 
 enum class PressMeaning { Nothing, FirstCorner, SecondCorner, StartPoint };
@@ -69,17 +74,19 @@ struct StateRow
     std::optional<State> afterDragRelease = std::nullopt;
     std::optional<State> afterZoom = std::nullopt;
     std::optional<State> afterPan = std::nullopt;
+    // Pause while playing, or Resume while paused.
+    std::optional<State> afterPause = std::nullopt;
     // Cancel returns to the state, view and picture from before, whatever they were.
     bool cancelRestoresPrevious = false;
 };
 
-// Every state but Playing offers a way back to a fresh picture, and every
+// Every state but Playing and Paused offers a way back to a fresh picture, and every
 // state with a view on screen can draw it again, go back a view, or zoom
 // and pan it to a colour picture of the new view. A press
 // that finds nothing to play leads to StartMissed, which differs from
 // ChoosingStart only in how it came about. Quit ends the session from any
 // state.
-inline constexpr std::array<StateRow, 10> StateTable{{
+inline constexpr std::array<StateRow, 11> StateTable{{
     {.state = State::Ready, .offered = {.draw = true}, .afterDraw = State::Drawn},
     {.state = State::Drawn,
      .offered = {.draw = true, .magnify = true, .trace = true, .back = true, .redraw = true, .zoom = true, .pan = true},
@@ -122,7 +129,8 @@ inline constexpr std::array<StateRow, 10> StateTable{{
      .afterDraw = State::Drawn, .afterBack = State::Drawn, .afterRedraw = State::Drawn,
      .afterCancel = State::Traced, .afterPress = State::Playing, .afterMiss = State::StartMissed,
      .afterZoom = State::Drawn, .afterPan = State::Drawn},
-    {.state = State::Playing, .offered = {.stopMusic = true}, .afterStop = State::Played},
+    {.state = State::Playing, .offered = {.stopMusic = true, .pause = true}, .afterStop = State::Played,
+     .afterPause = State::Paused},
     // Compose again plays another start point on the same outline.
     {.state = State::Played,
      .offered = {.draw = true, .compose = true, .back = true, .redraw = true, .zoom = true, .pan = true},
@@ -131,6 +139,9 @@ inline constexpr std::array<StateRow, 10> StateTable{{
     // Draw, Back, Redraw and a magnification pass through here; the state
     // they lead to follows when the picture is complete.
     {.state = State::Rendering, .offered = {.cancel = true}, .cancelRestoresPrevious = true},
+    // Steps move the piece's position; Resume plays on from it.
+    {.state = State::Paused, .offered = {.stopMusic = true, .pause = true, .step = true}, .afterStop = State::Played,
+     .afterPause = State::Playing},
 }};
 
 constexpr const StateRow& RowOf(State state)
@@ -152,7 +163,7 @@ static_assert([] {
             || (row.press == PressMeaning::StartPoint && !row.afterMiss)
             || (row.press == PressMeaning::SecondCorner && !row.afterRefusedPress)
             || ((row.press == PressMeaning::SecondCorner) != row.afterDragRelease.has_value())
-            || (on.zoom && !row.afterZoom) || (on.pan && !row.afterPan))
+            || (on.zoom && !row.afterZoom) || (on.pan && !row.afterPan) || (on.pause != row.afterPause.has_value()))
             return false;
     }
     return true;

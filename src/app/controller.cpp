@@ -77,6 +77,10 @@ QString Controller::StateText() const
             .arg(Player().Position())
             .arg(Player().Length())
             .arg(performer_.PlaysOn());
+    case State::Paused:
+        return tr("Paused at step %1 of %2: the arrows step back and forth, Space plays on")
+            .arg(Player().Position())
+            .arg(Player().Length());
     case State::Played:
         return tr("Compose again for another start point, or draw a new picture");
     case State::Rendering:
@@ -184,7 +188,7 @@ void Controller::OpenView(const fractal::DeepView& view, int iterations, int len
         return;
     if (state_ == State::Rendering)
         Cancel();
-    if (state_ == State::Playing)
+    if (state_ == State::Playing || state_ == State::Paused)
         EndPlayback();
     opening_ = Opening{lengthText_, composer_.KeepOutlines(), explorer_.HasPicture(), start, CurrentPalette()};
     if (palette && *palette != CurrentPalette()) {
@@ -373,27 +377,6 @@ void Controller::MissStart(const QString& message)
     SetState(*Row().afterMiss);
 }
 
-void Controller::Tick()
-{
-    if (state_ != State::Playing || quit_)
-        return;
-    if (performer_.Step().ended) {
-        EndPlayback();
-    } else {
-        emit playheadChanged();
-        emit statusChanged(StatusText());
-    }
-    screen_.SetProgress(Player().Progress());
-    performer_.ReportLostPort();
-}
-
-std::optional<fractal::Cell> Controller::Playhead() const
-{
-    if (state_ != State::Playing)
-        return std::nullopt;
-    return composer_.CellAt(Player().Position());
-}
-
 std::optional<fractal::Cell> Controller::PieceStart() const
 {
     return composer_.PieceStart(explorer_.View(), explorer_.MaxIterations());
@@ -418,19 +401,6 @@ void Controller::OpenPlace(const Place& place)
     // The piece sounds as it did when it was kept.
     SetMusicSettings(place.music);
     OpenView(place.view, place.iterations, place.length, start, place.palette);
-}
-
-void Controller::StopMusic()
-{
-    if (Offered().stopMusic)
-        EndPlayback();
-}
-
-void Controller::EndPlayback()
-{
-    performer_.End();
-    SetState(*Row().afterStop);
-    emit playheadChanged();
 }
 
 void Controller::Shutdown()

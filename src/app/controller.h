@@ -50,6 +50,12 @@ public:
     void Trace();
     void Compose();
     void StopMusic();
+    // Pause holds a playing piece, silent; while paused, the steps move it
+    // one step at a time, each heard, and Resume plays on from there.
+    void Pause();
+    void Resume();
+    void StepForward();
+    void StepBack();
     void Quit();
     void Press(float x, float y);
     void Move(float x, float y);
@@ -93,8 +99,19 @@ public:
 
     const Picture& CurrentPicture() const { return screen_.picture; }
     const RubberBand& CurrentRubberBand() const { return screen_.band; }
-    // The cell of the walked path whose note is sounding, while a piece plays.
+    // The cell of the walked path whose note is sounding, while a piece
+    // plays or is paused, and its step: the cells of the path up to it have
+    // been played, those after it are still to come.
     std::optional<fractal::Cell> Playhead() const;
+    std::optional<int> PlayheadStep() const;
+    // The cells of the piece's walk, one per step.
+    const std::vector<fractal::Cell>& PathCells() const { return composer_.PathCells(); }
+    // The walk direction (a byte of the walk) whose note sounds now; none
+    // between notes and when no piece plays.
+    std::optional<std::uint8_t> SoundingDirection() const;
+    // The settings whose notes the directions give: the piece's while it
+    // plays or is paused, else the next piece's.
+    const music::MusicSettings& LegendSettings() const;
     float Progress() const { return screen_.progress; }
     const QString& LengthText() const { return lengthText_; }
 
@@ -191,6 +208,8 @@ private:
     void MissStart(const QString& message);
     void ChooseStartPoint(float x, float y);
     void EndPlayback();
+    void StepBy(int by);
+    bool PieceOnStage() const { return state_ == State::Playing || state_ == State::Paused; }
     void Shutdown();
 
     State state_ = State::Ready;

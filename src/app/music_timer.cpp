@@ -1,5 +1,6 @@
 #include "music_timer.h"
 
+#include <algorithm>
 #include <thread>
 
 MusicTimer::MusicTimer(QObject* parent)
@@ -12,6 +13,7 @@ MusicTimer::MusicTimer(QObject* parent)
 
 void MusicTimer::SetEnabled(bool enabled)
 {
+    paused_ = false;
     if (enabled == enabled_)
         return;
     enabled_ = enabled;
@@ -21,6 +23,30 @@ void MusicTimer::SetEnabled(bool enabled)
     }
     interval_ = nextInterval_;
     start_ = Clock::now();
+    ticksDelivered_ = 0;
+    ScheduleNext();
+}
+
+void MusicTimer::Pause()
+{
+    if (!enabled_)
+        return;
+    const auto due = start_ + interval_ * (ticksDelivered_ + 1);
+    leftAtPause_ = std::clamp<Clock::duration>(due - Clock::now(), Clock::duration::zero(), interval_);
+    enabled_ = false;
+    paused_ = true;
+    timer_.stop();
+}
+
+// The schedule is anchored again so that its next slot is what was left.
+void MusicTimer::Resume(bool wholeInterval)
+{
+    if (enabled_ || !paused_)
+        return;
+    enabled_ = true;
+    paused_ = false;
+    const Clock::duration left = wholeInterval ? Clock::duration(interval_) : leftAtPause_;
+    start_ = Clock::now() + left - interval_;
     ticksDelivered_ = 0;
     ScheduleNext();
 }

@@ -23,10 +23,15 @@ public:
 
     // Takes effect when the timer is next enabled, so a running schedule keeps its slots.
     void SetInterval(std::chrono::microseconds interval) { nextInterval_ = interval; }
-    std::chrono::microseconds Interval() const { return enabled_ ? interval_ : nextInterval_; }
+    std::chrono::microseconds Interval() const { return enabled_ || paused_ ? interval_ : nextInterval_; }
 
     void SetEnabled(bool enabled);
     bool IsEnabled() const { return enabled_; }
+    // Stops the ticks and keeps what was left of the interval under way.
+    void Pause();
+    // Ticks again on the same interval, the first after what Pause kept, or
+    // after a whole interval once the position moved meanwhile.
+    void Resume(bool wholeInterval);
 
 signals:
     void Tick();
@@ -42,5 +47,7 @@ private:
     long long ticksDelivered_ = 0;
     std::chrono::microseconds interval_ = DefaultInterval;
     std::chrono::microseconds nextInterval_ = DefaultInterval;
+    Clock::duration leftAtPause_{};
     bool enabled_ = false;
+    bool paused_ = false;
 };

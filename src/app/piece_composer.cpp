@@ -82,6 +82,9 @@ const std::vector<std::uint8_t>& PieceComposer::KeepPiece(fractal::Cell start, c
     pieceView_ = view;
     pieceIterations_ = iterations;
     pieceSettings_ = settings;
+    pieceCells_ = walkCells_;
+    pieceDirections_ = melody_;
+    pieceOutline_ = tracedOutline_;
     for (std::uint8_t& byte : melody_)
         byte = music::DirectionToNote(byte, pieceSettings_);
     piece_ = melody_;

@@ -50,6 +50,11 @@ public:
     const music::MusicSettings& PieceSettings() const { return pieceSettings_; }
     // The cell of the walk whose note sounds at the sequencer's position.
     std::optional<fractal::Cell> CellAt(int position) const;
+    // The piece's walk: the cell of each step, the direction byte that gave
+    // each note, and the outline it was walked on, as traced.
+    const std::vector<fractal::Cell>& PathCells() const { return pieceCells_; }
+    std::uint8_t DirectionAt(int position) const { return pieceDirections_.at(static_cast<std::size_t>(position)); }
+    const fractal::OutlineGrid& PieceOutline() const { return pieceOutline_; }
     // Where the piece started, while view and iterations are the ones it
     // was composed on.
     std::optional<fractal::Cell> PieceStart(const fractal::DeepView& view, int iterations) const;
@@ -66,6 +71,9 @@ private:
     // The cell each step of the last walk stood on, one per melody byte.
     std::vector<fractal::Cell> walkCells_;
     std::vector<std::uint8_t> piece_;
+    std::vector<fractal::Cell> pieceCells_;
+    std::vector<std::uint8_t> pieceDirections_;
+    fractal::OutlineGrid pieceOutline_;
     music::MusicSettings pieceSettings_;
     fractal::Cell pieceStart_;
     fractal::DeepView pieceView_;

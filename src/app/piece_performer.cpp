@@ -17,6 +17,8 @@ PiecePerformer::PiecePerformer(music::MidiOut& output, std::function<void(const 
         if (music::CheckTiming(tempo, settings_.stepNote) == music::SettingsFault::None)
             settings_.tempo = tempo;
     });
+    stepRelease_.setSingleShot(true);
+    QObject::connect(&stepRelease_, &QTimer::timeout, [this] { Send(sequencer_.Release()); });
 }
 
 PiecePerformer::~PiecePerformer()
@@ -64,9 +66,46 @@ void PiecePerformer::Start(const std::vector<std::uint8_t>& notes, const music::
 music::Sequencer::Step PiecePerformer::Step()
 {
     music::Sequencer::Step step = sequencer_.Tick();
-    for (const music::MidiMessage& message : step.messages)
-        pieceOutput_->Send(message);
+    Send(step.messages);
     return step;
+}
+
+void PiecePerformer::Send(const std::vector<music::MidiMessage>& messages)
+{
+    for (const music::MidiMessage& message : messages)
+        pieceOutput_->Send(message);
+}
+
+void PiecePerformer::Pause()
+{
+    if (!playing_ || sequencer_.Paused())
+        return;
+    timer_.Pause();
+    steppedWhilePaused_ = false;
+    Send(sequencer_.Pause());
+}
+
+// A step still sounding is let go by the first tick, which strikes afresh.
+void PiecePerformer::Resume()
+{
+    if (!playing_ || !sequencer_.Paused())
+        return;
+    stepRelease_.stop();
+    sequencer_.Resume();
+    timer_.Resume(steppedWhilePaused_);
+}
+
+bool PiecePerformer::StepBy(int by)
+{
+    if (!playing_ || !sequencer_.Paused())
+        return false;
+    const int before = sequencer_.Position();
+    Send(sequencer_.StepBy(by));
+    if (sequencer_.Position() == before)
+        return false;
+    steppedWhilePaused_ = true;
+    stepRelease_.start(std::chrono::duration_cast<std::chrono::milliseconds>(timer_.Interval()));
+    return true;
 }
 
 // The reset inside the close silences whatever still sounds; no note-offs are sent.
@@ -75,6 +114,7 @@ void PiecePerformer::End()
     playing_ = false;
     timer_.SetEnabled(false);
     sync_.Stop();
+    stepRelease_.stop();
     readinessCheck_.stop();
     music::MidiOut& played = pieceOutput_ ? *pieceOutput_ : output_;
     if (&played == external_.get() && KeepsOwnPortOpen())
@@ -93,6 +133,7 @@ void PiecePerformer::Shutdown()
     playing_ = false;
     timer_.SetEnabled(false);
     sync_.Stop();
+    stepRelease_.stop();
     readinessCheck_.stop();
     music::CloseOutput(output_);
     CloseExternalOutput();

@@ -45,6 +45,14 @@ public:
     music::Sequencer::Step Step();
     // Stops the timer and silences and closes the piece's output.
     void End();
+    // Holds the piece where it is, silent; Resume goes on from there on the
+    // same grid, a whole step after the last step taken while paused.
+    void Pause();
+    void Resume();
+    bool Paused() const { return sequencer_.Paused(); }
+    // While paused: one step forward (1) or back (-1), heard for a step's
+    // length; false where there is no step to go to.
+    bool StepBy(int by);
     // Silences and closes every output for good.
     void Shutdown();
     // Tells the user, after the tick has returned, if the piece's port went away.
@@ -86,6 +94,7 @@ private:
     QString NoSoundSourceMessage() const;
     void CheckReadiness();
     void ReportSilence(music::MidiOut::Readiness readiness);
+    void Send(const std::vector<music::MidiMessage>& messages);
 
     music::MidiOut& output_;
     std::function<void(const QString&)> tell_;
@@ -93,6 +102,9 @@ private:
     MusicTimer timer_;
     SyncCoordinator sync_;
     QTimer readinessCheck_;
+    // Lets go a step taken while paused once it has sounded its length.
+    QTimer stepRelease_;
+    bool steppedWhilePaused_ = false;
     bool playing_ = false;
 
     music::MusicSettings settings_;

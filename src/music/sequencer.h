@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace music {
@@ -48,6 +49,18 @@ public:
     void Start(std::vector<std::uint8_t> notes, const MusicSettings& settings = {});
     Step Tick();
 
+    // Lets go whatever sounds; the piece stays where it is until Resume.
+    std::vector<MidiMessage> Pause();
+    // While paused, to the next step (by 1) or the one before (by -1), as
+    // far as the first and last steps, or round them while looping:
+    // releases what sounds and strikes the new step's note and chord.
+    // Nothing happens where there is no step to go to.
+    std::vector<MidiMessage> StepBy(int by);
+    // Lets go what a step struck, after it has sounded its length.
+    std::vector<MidiMessage> Release();
+    void Resume() { paused_ = false; }
+    bool Paused() const { return paused_; }
+
     // May change while the piece plays: a loop switched off lets the current
     // pass run to the end. Kept across Start.
     void SetLooping(bool looping) { looping_ = looping; }
@@ -65,8 +78,16 @@ private:
     // The byte that chose the chord struck last, so its release matches it.
     std::uint8_t chordRoot_ = 0;
     bool chordSounding_ = false;
+    // The melody note struck and not yet let go, if any.
+    std::optional<std::uint8_t> noteSounding_;
     bool looping_ = false;
+    bool paused_ = false;
+    // Set by a pause: the next tick strikes its step afresh.
+    bool strikeAfresh_ = false;
     MusicSettings settings_;
+
+    // The note and the chord step q sounds in the piece, struck.
+    void StrikeStep(int q, std::vector<MidiMessage>& messages);
 };
 
 // Everything playback of these notes sends, each at its tick: the instruments

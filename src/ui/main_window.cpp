@@ -250,6 +250,8 @@ void MainWindow::ShowProgress(float value)
         client_->ShowProgress(tr("Drawing %p%"), value);
     else if (state == State::Playing)
         client_->ShowProgress(tr("Playing %p%"), value);
+    else if (state == State::Paused)
+        client_->ShowProgress(tr("Paused %p%"), value);
     else if (controller_.Offered().trace && value > 0.0f)
         client_->ShowProgress(tr("Tracing %p%"), value);
 }
@@ -263,6 +265,7 @@ void MainWindow::ShowWork()
         ShowProgress(controller_.Progress());
         break;
     case State::Playing:
+    case State::Paused:
         // From the piece's own start, not from the trace before it.
         ShowProgress(controller_.Player().Progress());
         break;
@@ -284,6 +287,7 @@ void MainWindow::ShowCommands()
     for (QAction* pan : pan_)
         pan->setEnabled(offered.pan);
     quitAction_->setEnabled(!controller_.HasQuit());
+    music_->ShowCommands(offered, controller_.CurrentState() == State::Paused);
     ShowWork();
 }
 

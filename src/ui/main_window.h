@@ -99,6 +99,9 @@ public:
     QAction* MusicSettingsAction() const { return music_->MusicSettingsAction(); }
     QAction* RestoreDefaultsAction() const { return music_->RestoreDefaultsAction(); }
     QMenu* OutputMenu() const { return music_->OutputMenu(); }
+    QAction* PauseAction() const { return music_->PauseAction(); }
+    QAction* StepForwardAction() const { return music_->StepForwardAction(); }
+    QAction* StepBackAction() const { return music_->StepBackAction(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,5 +1,6 @@
 #include "music_menu.h"
 
+#include "command_table.h"
 #include "controller.h"
 #include "music_settings_dialog.h"
 #include "preferences.h"
@@ -40,12 +41,34 @@ MusicMenu::MusicMenu(Controller& controller, QWidget* menuBar)
     loop_ = addAction(tr("Loop"), this, [this](bool checked) { controller_.SetLooping(checked); });
     loop_->setCheckable(true);
     addSeparator();
+    // Space while a piece plays; the arrows step only while it is paused,
+    // so elsewhere they still move the picture's cursor.
+    pause_ = addAction(tr("Pause"), QKeySequence(Qt::Key_Space), this, [this](bool paused) {
+        if (paused)
+            controller_.Pause();
+        else
+            controller_.Resume();
+        pause_->setChecked(controller_.CurrentState() == State::Paused);
+    });
+    pause_->setCheckable(true);
+    stepForward_ = addAction(tr("Step Forward"), QKeySequence(Qt::Key_Right), &controller_, &Controller::StepForward);
+    stepBack_ = addAction(tr("Step Back"), QKeySequence(Qt::Key_Left), &controller_, &Controller::StepBack);
+    ShowCommands({}, false);
+    addSeparator();
     outputMenu_ = addMenu(tr("Output"));
     // The ports of other programs come and go: listed afresh each time.
     connect(outputMenu_, &QMenu::aboutToShow, this, [this] { ShowOutputs(AvailableOutputs()); });
     ShowOutputs({BuiltInOutput});
     sync_ = new SyncMenu(controller_, this);
     addMenu(sync_);
+}
+
+void MusicMenu::ShowCommands(const Commands& offered, bool paused)
+{
+    pause_->setEnabled(offered.pause);
+    pause_->setChecked(paused);
+    stepForward_->setEnabled(offered.step);
+    stepBack_->setEnabled(offered.step);
 }
 
 void MusicMenu::RememberIn(QSettings& store)

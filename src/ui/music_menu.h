@@ -11,10 +11,12 @@ class Controller;
 class QAction;
 class SyncMenu;
 class QSettings;
+struct Commands;
 
 // The Music menu: the musical settings of the next piece and their
-// defaults, whether pieces loop, the Output list of where pieces play and
-// the Sync menu of what they keep time with,
+// defaults, whether pieces loop, Pause with the steps taken while paused,
+// the Output list of where pieces play and the Sync menu of what they keep
+// time with,
 // the settings and the output kept in the store between runs. A new musical
 // command belongs here.
 class MusicMenu : public QMenu
@@ -31,10 +33,15 @@ public:
     void ShowMusicSettings();
     void ApplyMusicSettings(const music::MusicSettings& settings);
     void ChooseOutput(const OutputChoice& choice);
+    // Pause is checked while the piece is paused.
+    void ShowCommands(const Commands& offered, bool paused);
 
     QAction* MusicSettingsAction() const { return musicSettings_; }
     QAction* RestoreDefaultsAction() const { return restoreDefaults_; }
     QAction* LoopAction() const { return loop_; }
+    QAction* PauseAction() const { return pause_; }
+    QAction* StepForwardAction() const { return stepForward_; }
+    QAction* StepBackAction() const { return stepBack_; }
     QMenu* OutputMenu() const { return outputMenu_; }
     SyncMenu* Sync() const { return sync_; }
 
@@ -45,6 +52,9 @@ private:
     QAction* musicSettings_ = nullptr;
     QAction* restoreDefaults_ = nullptr;
     QAction* loop_ = nullptr;
+    QAction* pause_ = nullptr;
+    QAction* stepForward_ = nullptr;
+    QAction* stepBack_ = nullptr;
     QMenu* outputMenu_ = nullptr;
     SyncMenu* sync_ = nullptr;
     QSettings* preferences_ = nullptr;

@@ -69,7 +69,9 @@ protected:
                              .savePicture = window.SavePictureAction()->isEnabled(),
                              .exportMelody = window.ExportMelodyAction()->isEnabled(),
                              .zoom = window.ZoomInAction()->isEnabled(),
-                             .pan = window.PanActions().front()->isEnabled()};
+                             .pan = window.PanActions().front()->isEnabled(),
+                             .pause = window.PauseAction()->isEnabled(),
+                             .step = window.StepForwardAction()->isEnabled()};
         EXPECT_EQ(shown, expected) << "the window after " << after;
         EXPECT_TRUE(window.QuitButton()->isEnabled() && window.QuitAction()->isEnabled()) << "after " << after;
     }

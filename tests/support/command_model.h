@@ -18,6 +18,7 @@ inline void PrintTo(const Commands& c, std::ostream* out)
         {c.draw, "Draw"}, {c.magnify, "Magnify"}, {c.trace, "Trace"}, {c.compose, "Compose"},
         {c.stopMusic, "Stop"}, {c.back, "Back"}, {c.redraw, "Redraw"}, {c.cancel, "Cancel"},
         {c.savePicture, "Save"}, {c.exportMelody, "Export"}, {c.zoom, "Zoom"}, {c.pan, "Pan"},
+        {c.pause, "Pause"}, {c.step, "Step"},
     };
     *out << '{';
     for (const auto& [offered, name] : named)
@@ -36,8 +37,10 @@ public:
         Commands c;
         if (quit_)
             return c;
-        // While music plays, the only thing to do is to stop it (or quit).
-        c.stopMusic = playing_;
+        // While music plays, the only things to do are to stop or pause it
+        // (or quit); paused, it steps too.
+        c.stopMusic = c.pause = playing_;
+        c.step = playing_ && paused_;
         // A traced outline is composed, and composed again after a piece.
         c.compose = outlineShown_ || played_;
         // Drawing starts over from anywhere but the music.
@@ -59,7 +62,7 @@ public:
     State ExpectedState() const
     {
         if (playing_)
-            return State::Playing;
+            return paused_ ? State::Paused : State::Playing;
         if (choosingStart_)
             return startMissed_ ? State::StartMissed : State::ChoosingStart;
         if (outlineShown_)
@@ -137,6 +140,8 @@ public:
         });
     }
     bool StopMusic() { return Apply(Offered().stopMusic, [this] { PieceEnded(); }); }
+    // Pause while playing, Resume while paused.
+    bool PauseOrResume() { return Apply(Offered().pause, [this] { paused_ = !paused_; }); }
 
     // Sets or completes a corner; a press on a start point is completed by
     // StartPressed with what the walk found.
@@ -164,14 +169,14 @@ public:
     // By the tick after the last note, or by Stop: its walk stays on screen.
     void PieceEnded()
     {
-        playing_ = drawing_ = outlineShown_ = cornerPending_ = false;
+        playing_ = paused_ = drawing_ = outlineShown_ = cornerPending_ = false;
         played_ = true;
     }
     // Quit, or the window closed by its frame: nothing is offered any more.
     void Quit()
     {
         quit_ = true;
-        playing_ = false;
+        playing_ = paused_ = false;
     }
 
 private:
@@ -199,5 +204,6 @@ private:
     bool choosingStart_ = false;  // Compose asked for a press on the outline
     bool startMissed_ = false;    // that press or its walk found nothing to play
     bool playing_ = false;
+    bool paused_ = false;         // the piece holds still until Resume
     bool played_ = false;         // a piece ended or stopped; its walk is on screen
 };

@@ -57,7 +57,9 @@ protected:
                              .savePicture = window.SavePictureAction()->isEnabled(),
                              .exportMelody = window.ExportMelodyAction()->isEnabled(),
                              .zoom = window.ZoomOutAction()->isEnabled(),
-                             .pan = window.PanActions().back()->isEnabled()};
+                             .pan = window.PanActions().back()->isEnabled(),
+                             .pause = window.PauseAction()->isEnabled(),
+                             .step = window.StepBackAction()->isEnabled()};
         EXPECT_TRUE(shown == session.controller.Offered()) << where << ": the window differs from the controller";
         EXPECT_TRUE(window.QuitButton()->isEnabled()) << where;
         EXPECT_EQ(window.QuitAction()->isEnabled(), !session.controller.HasQuit()) << where;
