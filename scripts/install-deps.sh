@@ -25,6 +25,8 @@ program_packages=(
   libmpfr-dev
   # Music -> Sync -> Ableton Link: header-only, with its asio.
   ableton-link-dev
+  # Export Video: Debian's FFmpeg libraries (H.264/AAC in MP4, VP9/Opus in WebM).
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
   fonts-vlgothic
 )
 
@@ -39,6 +41,8 @@ test_packages=(
   # A second Link peer (LinkHut) and JACK's transport and MIDI tools for
   # trying Music -> Sync by hand; iproute2 sets up the tests' private network.
   ableton-link-utils iproute2
+  # Exported videos are probed and decoded by FFmpeg's own command-line tools.
+  ffmpeg
   # The Debian package test: dpkg-shlibdeps and the checkers.
   dpkg-dev lintian appstream desktop-file-utils man-db
 )
