@@ -1,6 +1,7 @@
 #include "client_area.h"
 
 #include "controller.h"
+#include "direction_legend.h"
 #include "picture_view.h"
 #include "progress_bar.h"
 
@@ -45,6 +46,8 @@ constexpr Placement StopMusicPlace{120, 3840, 1695, 495};
 constexpr Placement QuitPlace{120, 6120, 1695, 495};
 constexpr Placement LengthLabelPlace{120, 960, 975, 300};
 constexpr Placement LengthPlace{1080, 960, 735, 300};
+// In the column of buttons, between Stop Music and Quit, where the design left room.
+constexpr Placement LegendPlace{120, 4440, 1695, 1560};
 
 // The picture at one cell a point, as designed; the bar above it is as wide.
 constexpr QRect DesignedPicture{ToPixels(PicturePlace).topLeft(), QSize(Picture::Side, Picture::Side)};
@@ -110,6 +113,8 @@ void ClientArea::CreateControls(const Controller& controller)
     lengthLabel_ = MakeLabel(this, LengthLabelPlace, tr("Length"));
     length_ = new QLineEdit(controller.LengthText(), this);
     length_->setGeometry(ToPixels(LengthPlace));
+    legend_ = new DirectionLegend(controller, this);
+    legend_->setGeometry(ToPixels(LegendPlace));
 }
 
 void ClientArea::FillAccuracyList()

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+class DirectionLegend;
 class PictureView;
 class ProgressBar;
 class QComboBox;
@@ -62,6 +63,7 @@ public:
     ProgressBar* Progress() const { return progress_; }
     QLabel* StatusLine() const { return status_; }
     QLabel* ViewReadout() const { return readout_; }
+    DirectionLegend* Legend() const { return legend_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -95,4 +97,5 @@ private:
     QLineEdit* length_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* readout_ = nullptr;
+    DirectionLegend* legend_ = nullptr;
 };

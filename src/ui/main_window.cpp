@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "controller.h"
+#include "direction_legend.h"
 #include "picture.h"
 #include "picture_view.h"
 #include "preferences.h"
@@ -220,6 +221,7 @@ void MainWindow::Connect()
     connect(c, &Controller::quitRequested, this, &QWidget::close);
     connect(c, &Controller::statusChanged, client_->StatusLine(), &QLabel::setText);
     connect(c, &Controller::viewChanged, this, &MainWindow::ShowView);
+    connect(music_, &MusicMenu::settingsChanged, client_->Legend(), qOverload<>(&QWidget::update));
     // A place opened at another size: the menu shows it, and it is kept.
     connect(c, &Controller::pictureSideChanged, this, [this](int side) {
         ShowPictureSize(side);
@@ -288,6 +290,7 @@ void MainWindow::ShowCommands()
         pan->setEnabled(offered.pan);
     quitAction_->setEnabled(!controller_.HasQuit());
     music_->ShowCommands(offered, controller_.CurrentState() == State::Paused);
+    client_->Legend()->update();
     ShowWork();
 }
 
@@ -301,6 +304,14 @@ void MainWindow::ShowPlayhead()
 {
     const auto cell = controller_.Playhead();
     client_->PictureArea()->SetPlayhead(cell ? std::optional<QPoint>(QPoint(cell->x, cell->y)) : std::nullopt);
+    std::vector<QPoint> path;
+    if (const auto step = controller_.PlayheadStep()) {
+        path.reserve(controller_.PathCells().size());
+        for (const fractal::Cell& c : controller_.PathCells())
+            path.emplace_back(c.x, c.y);
+    }
+    client_->PictureArea()->SetPathProgress(std::move(path), controller_.PlayheadStep());
+    client_->Legend()->update();
 }
 
 void MainWindow::ShowAbout()

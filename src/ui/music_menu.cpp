@@ -77,6 +77,7 @@ void MusicMenu::RememberIn(QSettings& store)
     controller_.SetMusicSettings(LoadMusicSettings(store));
     controller_.SetOutputChoice(LoadOutputChoice(store));
     sync_->RememberIn(store);
+    emit settingsChanged();
 }
 
 void MusicMenu::ShowMusicSettings()
@@ -88,8 +89,11 @@ void MusicMenu::ShowMusicSettings()
 
 void MusicMenu::ApplyMusicSettings(const music::MusicSettings& settings)
 {
-    if (controller_.SetMusicSettings(settings) == music::SettingsFault::None && preferences_)
+    if (controller_.SetMusicSettings(settings) != music::SettingsFault::None)
+        return;
+    if (preferences_)
         SaveMusicSettings(*preferences_, settings);
+    emit settingsChanged();
 }
 
 void MusicMenu::ChooseOutput(const OutputChoice& choice)

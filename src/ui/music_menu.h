@@ -45,6 +45,10 @@ public:
     QMenu* OutputMenu() const { return outputMenu_; }
     SyncMenu* Sync() const { return sync_; }
 
+signals:
+    // The next piece's settings changed, and with them the notes of its directions.
+    void settingsChanged();
+
 private:
     void ShowOutputs(const std::vector<OutputChoice>& outputs);
 

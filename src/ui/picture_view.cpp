@@ -18,9 +18,6 @@
 
 namespace {
 
-// Distinct from the white outline and the red path, and from the black ground.
-const QColor PlayheadColour(255, 255, 0);
-constexpr int PlayheadRadius = 2;  // a ring of 5 x 5 cells
 // The keyboard's cell cursor: a square round the cell, unlike the ring.
 const QColor CursorColour(0, 255, 255);
 constexpr int ShiftCursorStep = 10;
@@ -170,17 +167,14 @@ void PictureView::paintEvent(QPaintEvent*)
     }
     painter.translate(square.topLeft());
     painter.scale(cellSize, cellSize);
+    if (panOffset_.isNull())
+        PaintPathProgress(painter);
     if (rubberBandVisible_) {
         painter.setPen(QPen(QColor(255, 0, 0), 0));
         painter.drawLine(rubberBand_);
     }
-    if (playhead_) {
-        // Crisp, one cell wide, round the sounding cell.
-        painter.setPen(QPen(PlayheadColour, 0));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(QRect(playhead_->x() - PlayheadRadius, playhead_->y() - PlayheadRadius,
-                                  2 * PlayheadRadius, 2 * PlayheadRadius));
-    }
+    PaintOrbit(painter, square.width());
+    PaintPlayhead(painter, square.width());
     if (cursorShown_ && hasFocus()) {
         painter.setPen(QPen(CursorColour, 0));
         painter.setBrush(Qt::NoBrush);

@@ -7,9 +7,11 @@
 #include "view.h"
 
 #include <optional>
+#include <vector>
 
 class Picture;
 class QMouseEvent;
+class QPainter;
 class QSinglePointEvent;
 class RepaintThrottle;
 
@@ -58,9 +60,17 @@ public:
     void SetRubberBand(bool visible, QLineF line);
     bool IsRubberBandVisible() const { return rubberBandVisible_; }
     QLineF RubberBandLine() const { return rubberBand_; }
-    // Rings the cell that is sounding; none hides the ring.
+    // Rings the cell that is sounding; none hides the ring. The ring grows
+    // with the picture on screen and keeps a dark edge, so it shows on any colour.
     void SetPlayhead(std::optional<QPoint> cell);
     std::optional<QPoint> Playhead() const { return playhead_; }
+    // The walk of the piece on stage and its step now: the cells up to it
+    // are drawn in the path's red, those still to come dimmed. Without a
+    // step the picture shows its path as it is.
+    void SetPathProgress(std::vector<QPoint> path, std::optional<int> step);
+    // The orbit of a point in picture cells, drawn over the picture: its
+    // segments as pairs of ends, and its points; empty hides it.
+    void SetOrbit(std::vector<QLineF> segments, std::vector<QPointF> points);
 
     // The picture's square in the view, in points.
     QRectF PictureArea() const;
@@ -90,6 +100,10 @@ protected:
 
 private:
     std::optional<QPointF> CellUnderPointer(const QSinglePointEvent* event) const;
+    // Each in cells, with the painter scaled to cells; pixels are the picture's side on screen.
+    void PaintPathProgress(QPainter& painter) const;
+    void PaintPlayhead(QPainter& painter, int pixels) const;
+    void PaintOrbit(QPainter& painter, int pixels) const;
     QRect PictureDeviceRect() const;
 
     const Picture& picture_;
@@ -97,6 +111,10 @@ private:
     QLineF rubberBand_;
     bool rubberBandVisible_ = false;
     std::optional<QPoint> playhead_;
+    std::vector<QPoint> path_;
+    std::optional<int> pathStep_;
+    std::vector<QLineF> orbitSegments_;
+    std::vector<QPointF> orbitPoints_;
     QPoint cursor_{200, 200};
     bool cursorShown_ = false;
     // Where a left press was, in points, while its button is down, and

@@ -201,9 +201,10 @@ TEST_F(PictureViewTest, OverlaysAreDrawnOverThePictureWithoutChangingIt)
     const Overlay overlays[] = {
         {"rubber band", qRgb(255, 0, 0), [&](bool shown) { view.SetRubberBand(shown, QLineF(10, 100, 300, 100)); },
          100, 100},
+        // A ring a fortieth of the picture's side in radius round the centre (251, 101) of the cell's mark.
         {"playhead", qRgb(255, 255, 0),
-         [&](bool shown) { view.SetPlayhead(shown ? std::optional<QPoint>(QPoint(250, 100)) : std::nullopt); }, 98,
-         102},
+         [&](bool shown) { view.SetPlayhead(shown ? std::optional<QPoint>(QPoint(250, 100)) : std::nullopt); }, 90,
+         112},
     };
     picture.Set(250, 200, 0x00FF0000);
     const QImage before = view.Image();
