@@ -20,6 +20,10 @@ Controller::Controller(music::MidiOut& output, RenderRunner& renderer, QObject* 
     // A clock's Stop, a transport that stopped or a peer's stop ends the piece as Stop Music does.
     connect(&sync, &SyncCoordinator::stopRequested, this, &Controller::StopMusic);
     connect(&sync, &SyncCoordinator::statusChanged, this, [this] { emit statusChanged(StatusText()); });
+    connect(&orbit_, &OrbitFollower::orbitChanged, this, [this] {
+        emit orbitChanged();
+        emit statusChanged(StatusText());
+    });
 }
 
 Controller::~Controller()
@@ -49,9 +53,13 @@ void Controller::SetState(State state)
 
 QString Controller::StatusText() const
 {
-    const QString sync = performer_.Sync().StatusText();
-    const QString text = StateText();
-    return sync.isEmpty() || text.isEmpty() ? text : tr("%1 · %2").arg(text, sync);
+    // What to do next, then what the sync source says and where the orbit goes.
+    QString text = StateText();
+    for (const QString& more : {performer_.Sync().StatusText(), orbitShown_ ? orbit_.Text() : QString()}) {
+        if (!more.isEmpty() && !text.isEmpty())
+            text = tr("%1 · %2").arg(text, more);
+    }
+    return text;
 }
 
 QString Controller::StateText() const
@@ -107,10 +115,12 @@ void Controller::StartRender(const fractal::DeepView& view, std::vector<fractal:
         view, std::move(history), hideBand, iterations,
         [this] {
             SetState(State::Rendering);
+            FollowOrbit();
             emit viewChanged();
         },
         [this] {
             SetState(renderTarget_);
+            FollowOrbit();
             emit viewChanged();
             if (opening_)
                 FinishOpening();
@@ -125,6 +135,7 @@ void Controller::CancelRender()
     // The picture brought back may have been shown in another palette.
     if (Row().offered.trace)
         explorer_.ShowColours();
+    FollowOrbit();
     emit viewChanged();
 }
 
@@ -290,9 +301,27 @@ void Controller::Press(float x, float y)
 
 void Controller::Move(float x, float y)
 {
-    if (quit_ || Row().press != PressMeaning::SecondCorner)
+    if (quit_)
         return;
-    explorer_.StretchBand(x, y);
+    lastMove_ = QPointF(x, y);
+    FollowOrbit();
+    if (Row().press == PressMeaning::SecondCorner)
+        explorer_.StretchBand(x, y);
+}
+
+void Controller::SetOrbitShown(bool shown)
+{
+    orbitShown_ = shown;
+    FollowOrbit();
+}
+
+// The orbit belongs to the view on screen: none while a new one is drawn.
+void Controller::FollowOrbit()
+{
+    if (orbitShown_ && lastMove_ && state_ != State::Rendering && explorer_.HasPicture() && !quit_)
+        orbit_.Follow(explorer_.View(), explorer_.MaxIterations(), float(lastMove_->x()), float(lastMove_->y()));
+    else
+        orbit_.Clear();
 }
 
 void Controller::Release(float x, float y)
@@ -408,6 +437,7 @@ void Controller::Shutdown()
     explorer_.StopRendering();
     performer_.Shutdown();
     quit_ = true;
+    orbit_.Clear();
     emit commandsChanged();
 }
 

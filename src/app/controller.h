@@ -1,6 +1,7 @@
 #pragma once
 
 #include "command_table.h"
+#include "orbit_follower.h"
 #include "piece_composer.h"
 #include "piece_performer.h"
 #include "place.h"
@@ -8,6 +9,7 @@
 #include "view_explorer.h"
 
 #include <QObject>
+#include <QPointF>
 #include <QString>
 
 #include <cstdint>
@@ -74,6 +76,13 @@ public:
     // With a palette, the picture is shown in it from now on.
     void OpenView(const fractal::DeepView& view, int iterations, int length, std::optional<fractal::Cell> start,
                   std::optional<fractal::Palette> palette = std::nullopt);
+    // View -> Show Orbit: the orbit of the cell under the pointer or the
+    // cursor (each Move) is drawn and described on the status line.
+    void SetOrbitShown(bool shown);
+    bool OrbitShown() const { return orbitShown_; }
+    // Known once worked out; in the cells of the view on screen.
+    const std::optional<fractal::PointOrbit>& Orbit() const { return orbit_.Orbit(); }
+    OrbitFollower& OrbitOfPoint() { return orbit_; }
     // The window is closing by its frame: no note may be left hanging.
     void WindowClosing();
 
@@ -191,10 +200,11 @@ signals:
     void pictureSideChanged(int side);
     // A place chose its palette, or an opening that failed brought back the one before.
     void paletteChanged();
+    void orbitChanged();
 
 private:
     const StateRow& Row() const { return RowOf(state_); }
-    // The status line without what the sync source says.
+    // The status line without what the sync source says or the orbit's description.
     QString StateText() const;
     void SetState(State state);
     void StartRender(const fractal::DeepView& view, std::vector<fractal::DeepView> history, bool hideBand,
@@ -219,6 +229,11 @@ private:
     ViewExplorer explorer_;
     PieceComposer composer_;
     PiecePerformer performer_;
+    OrbitFollower orbit_;
+    bool orbitShown_ = false;
+    // Where the pointer or the cursor last was, for an orbit shown anew.
+    std::optional<QPointF> lastMove_;
+    void FollowOrbit();
 
     // The state a render left, for Cancel to bring back, and where it leads.
     State stateBeforeRender_ = State::Ready;

@@ -69,6 +69,12 @@ void MainWindow::CreateMenus()
     view->addSeparator();
     CreateViewGestures(*view);
     view->addSeparator();
+    // Not remembered: a new session starts with the picture alone.
+    showOrbit_ = view->addAction(tr("Show Orbit"), &controller_, &Controller::SetOrbitShown);
+    showOrbit_->setCheckable(true);
+    showOrbit_->setToolTip(tr("Draw the orbit of the point under the pointer or the picture's cursor, and say "
+                              "whether it escapes"));
+    view->addSeparator();
     CreatePictureSizes(*view);
     CreateColours(*view);
     view->addSeparator();
@@ -221,6 +227,7 @@ void MainWindow::Connect()
     connect(c, &Controller::quitRequested, this, &QWidget::close);
     connect(c, &Controller::statusChanged, client_->StatusLine(), &QLabel::setText);
     connect(c, &Controller::viewChanged, this, &MainWindow::ShowView);
+    connect(c, &Controller::orbitChanged, this, &MainWindow::ShowOrbit);
     connect(music_, &MusicMenu::settingsChanged, client_->Legend(), qOverload<>(&QWidget::update));
     // A place opened at another size: the menu shows it, and it is kept.
     connect(c, &Controller::pictureSideChanged, this, [this](int side) {
@@ -312,6 +319,19 @@ void MainWindow::ShowPlayhead()
     }
     client_->PictureArea()->SetPathProgress(std::move(path), controller_.PlayheadStep());
     client_->Legend()->update();
+}
+
+void MainWindow::ShowOrbit()
+{
+    std::vector<QLineF> segments;
+    std::vector<QPointF> points;
+    if (const auto& orbit = controller_.Orbit(); orbit && controller_.OrbitShown()) {
+        for (const fractal::OrbitSegment& s : orbit->segments)
+            segments.emplace_back(s.from.x, s.from.y, s.to.x, s.to.y);
+        for (const fractal::PlanePoint& p : orbit->points)
+            points.emplace_back(p.x, p.y);
+    }
+    client_->PictureArea()->SetOrbit(std::move(segments), std::move(points));
 }
 
 void MainWindow::ShowAbout()

@@ -92,6 +92,7 @@ public:
     // Left, right, up and down.
     const std::array<QAction*, 4>& PanActions() const { return pan_; }
     QAction* FocusPictureAction() const { return focusPicture_; }
+    QAction* ShowOrbitAction() const { return showOrbit_; }
     // View -> Picture Size: 400 to 1,200 cells, in the order of fractal::PictureSides.
     const std::array<QAction*, fractal::PictureSides.size()>& PictureSizeActions() const { return pictureSizes_; }
     // View -> Colours: Classic, Sunset and Ocean, in the order of fractal::Palettes.
@@ -125,6 +126,7 @@ private:
     void ShowView();
     void ShowRubberBand();
     void ShowPlayhead();
+    void ShowOrbit();
     void ShowMessage(const QString& text);
 
     Controller& controller_;
@@ -144,6 +146,7 @@ private:
     QAction* zoomOut_ = nullptr;
     std::array<QAction*, 4> pan_{};
     QAction* focusPicture_ = nullptr;
+    QAction* showOrbit_ = nullptr;
     std::array<QAction*, fractal::PictureSides.size()> pictureSizes_{};
     std::array<QAction*, fractal::Palettes.size()> colours_{};
     QSettings* preferences_ = nullptr;
