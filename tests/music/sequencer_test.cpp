@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -198,6 +200,66 @@ TEST(Sequencer, ALoopStrikesTheFirstStepRightAfterTheLastAsIfTheMelodyWentOn)
         looping.Tick();
     EXPECT_EQ(looping.Tick().messages, Joined(Joined({Off(79), On(72)}, ChordOff(67, 71, 74)), ChordOn(60, 64, 67)));
     EXPECT_EQ(looping.Position(), 1);
+}
+
+// Which keys sound after these messages, by channel and note.
+using Sounding = std::set<std::pair<int, int>>;
+void Apply(Sounding& sounding, const Messages& messages)
+{
+    for (const MidiMessage& m : messages) {
+        if (m.Kind() == 0x90)
+            sounding.insert({m.Channel(), m.data1});
+        else if (m.Kind() == 0x80)
+            sounding.erase({m.Channel(), m.data1});
+    }
+}
+
+// Paused after tick 10 of a 15-byte piece (whose last tick releases its
+// last chord): silence; five steps back and five forward, each sounding its
+// own note and the chord struck at the step of its eight that strikes one
+// (none at steps 7 and 8), until let go; then the first tick after the pause
+// strikes step 11 afresh and the rest is the piece's.
+TEST(Sequencer, PausedAndSteppedSoundsEachStepAndLeavesNoNoteHanging)
+{
+    const std::vector<std::uint8_t> notes{72, 74, 74, 76, 77, 79, 79, 81, 83, 84, 72, 74, 74, 76, 77};
+    Sequencer piece;
+    piece.Start(notes);
+    const std::vector<Messages> uninterrupted = PlayToTheEnd(piece);
+    Sequencer sequencer;
+    sequencer.Start(notes);
+    Sounding sounding;
+    for (int k = 1; k <= 10; ++k)
+        Apply(sounding, sequencer.Tick().messages);
+    ASSERT_FALSE(sounding.empty());
+    Apply(sounding, sequencer.Pause());
+    EXPECT_TRUE(sounding.empty()) << "paused, nothing sounds";
+    const Sounding eMinor{{1, 64}, {1, 67}, {1, 71}};  // struck by D5 at step 1
+    const Sounding gMajor{{1, 67}, {1, 71}, {1, 74}};  // struck by C6 at step 9
+    const std::map<int, Sounding> chordAt{{5, eMinor}, {6, eMinor}, {7, {}}, {8, {}}, {9, gMajor}, {10, gMajor}};
+    for (const int by : {-1, -1, -1, -1, -1, 1, 1, 1, 1, 1}) {
+        const int target = sequencer.Position() + by;
+        Apply(sounding, sequencer.StepBy(by));
+        ASSERT_EQ(sequencer.Position(), target);
+        Sounding expected = chordAt.at(target);
+        expected.insert({0, notes[static_cast<std::size_t>(target)]});
+        EXPECT_EQ(sounding, expected) << "at step " << target;
+        Apply(sounding, sequencer.Release());
+        EXPECT_TRUE(sounding.empty()) << "let go after step " << target;
+    }
+    sequencer.Resume();
+    const Messages afresh = sequencer.Tick().messages;
+    EXPECT_EQ(afresh, Joined({On(74)}, ChordOn(67, 71, 74))) << "step 11 with the chord still sounding there";
+    Apply(sounding, afresh);
+    for (std::size_t k = 12; k <= uninterrupted.size(); ++k) {
+        const Messages messages = sequencer.Tick().messages;
+        EXPECT_EQ(messages, uninterrupted[k - 1]) << "tick " << k << " as in the piece";
+        Apply(sounding, messages);
+    }
+    EXPECT_TRUE(sounding.empty()) << "every note-on got its note-off";
+    Sequencer first;
+    first.Start(notes);
+    first.Pause();
+    EXPECT_TRUE(first.StepBy(-1).empty()) << "no step before the first";
 }
 
 } // namespace
