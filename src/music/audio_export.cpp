@@ -190,20 +190,30 @@ std::optional<AudioFormat> AudioFormatFor(const std::filesystem::path& target)
     return std::nullopt;
 }
 
-AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int endStep, double stepMilliseconds,
-                               const std::string& soundFontPath, const std::filesystem::path& target,
-                               const AudioProgress& progress, std::stop_token stop, AudioLevel level)
+namespace {
+
+// The piece's sound, rendered whole but not yet levelled, or why not.
+struct Rendering
 {
-    const std::optional<AudioFormat> format = AudioFormatFor(target);
-    if (!format)
-        return {AudioExportFault::UnknownFormat, {}};
+    AudioExportOutcome outcome;
+    std::vector<float> sound;
+};
+
+// Once the synthesizers are ready, and before the long render, whoever
+// writes the sound may still refuse (a folder with no room for a file).
+using BeforeRendering = std::function<AudioExportOutcome()>;
+
+Rendering RenderMessages(const std::vector<TimedMessage>& messages, int endStep, double stepMilliseconds,
+                         const std::string& soundFontPath, const AudioProgress& progress, std::stop_token stop,
+                         double share, const BeforeRendering& beforeRendering)
+{
     if (stepMilliseconds < MinStepMilliseconds || stepMilliseconds > MaxStepMilliseconds)
-        return {AudioExportFault::InvalidStepLength, {}};
+        return {{AudioExportFault::InvalidStepLength, {}}, {}};
 
     // Checked first so that a missing file is not worth a line of FluidSynth's log.
     std::error_code unreadable;
     if (!std::filesystem::is_regular_file(soundFontPath, unreadable))
-        return {AudioExportFault::NoSoundFont, soundFontPath};
+        return {{AudioExportFault::NoSoundFont, soundFontPath}, {}};
     std::vector<TimedMessage> ordered = messages;
     std::stable_sort(ordered.begin(), ordered.end(), [](const TimedMessage& a, const TimedMessage& b) {
         return std::max(a.step, 0) < std::max(b.step, 0);
@@ -220,45 +230,73 @@ AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int en
 
     Ensemble ensemble(std::clamp(std::thread::hardware_concurrency(), 1u, MaxLanes), events, soundFontPath);
     if (!ensemble.Started())
-        return {AudioExportFault::NoSynthesizer, {}};
+        return {{AudioExportFault::NoSynthesizer, {}}, {}};
     if (!ensemble.Loaded())
-        return {AudioExportFault::NoSoundFont, soundFontPath};
-
-    FileReplacement file(target.string());
-    if (const auto& failure = file.Failure())
-        return {AudioExportFault::CannotCreate, ErrorText(*failure)};
-    SF_INFO info{};
-    info.samplerate = AudioSampleRate;
-    info.channels = AudioChannels;
-    info.format = SndfileFormat(*format);
-    SoundFile sound;
-    sound.file = sf_open_fd(file.Descriptor(), SFM_WRITE, &info, SF_FALSE);
-    if (!sound.file)
-        return {AudioExportFault::CannotCreate, sf_strerror(nullptr)};
-    // Past the limiter nothing reaches full scale; were it to, it would clip rather than wrap around.
-    sf_command(sound.file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+        return {{AudioExportFault::NoSoundFont, soundFontPath}, {}};
+    if (beforeRendering) {
+        if (AudioExportOutcome refused = beforeRendering(); refused.fault != AudioExportFault::None)
+            return {std::move(refused), {}};
+    }
 
     // The whole piece is rendered before any of it is written: how loud it
     // is, and so the gain it needs, is known only at its end.
-    std::vector<float> rendering;
-    rendering.reserve(static_cast<std::size_t>(totalFrames) * AudioChannels);
+    Rendering rendering;
+    rendering.sound.reserve(static_cast<std::size_t>(totalFrames) * AudioChannels);
     for (std::int64_t rendered = 0; rendered < totalFrames;) {
         if (stop.stop_requested())
-            return {AudioExportFault::Cancelled, {}};
+            return {{AudioExportFault::Cancelled, {}}, {}};
         const std::int64_t end = std::min(rendered + ChunkFrames, totalFrames);
         const std::vector<float>& chunk = ensemble.RenderUntil(end);
-        rendering.insert(rendering.end(), chunk.begin(), chunk.end());
+        rendering.sound.insert(rendering.sound.end(), chunk.begin(), chunk.end());
         rendered = end;
         if (progress)
-            progress(RenderingShare * static_cast<double>(rendered) / static_cast<double>(totalFrames));
+            progress(share * static_cast<double>(rendered) / static_cast<double>(totalFrames));
     }
-    const Levelling levelling = level == AudioLevel::Normalised
-                                    ? NormalisingLevelling(rendering, AudioChannels, AudioSampleRate)
-                                    : Levelling{};
-    const std::size_t frames = rendering.size() / AudioChannels;
+    return rendering;
+}
+
+Levelling LevellingFor(const std::vector<float>& sound, AudioLevel level)
+{
+    return level == AudioLevel::Normalised ? NormalisingLevelling(sound, AudioChannels, AudioSampleRate)
+                                           : Levelling{};
+}
+
+} // namespace
+
+AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int endStep, double stepMilliseconds,
+                               const std::string& soundFontPath, const std::filesystem::path& target,
+                               const AudioProgress& progress, std::stop_token stop, AudioLevel level)
+{
+    const std::optional<AudioFormat> format = AudioFormatFor(target);
+    if (!format)
+        return {AudioExportFault::UnknownFormat, {}};
+    std::optional<FileReplacement> file;
+    SoundFile sound;
+    const auto openFile = [&]() -> AudioExportOutcome {
+        file.emplace(target.string());
+        if (const auto& failure = file->Failure())
+            return {AudioExportFault::CannotCreate, ErrorText(*failure)};
+        SF_INFO info{};
+        info.samplerate = AudioSampleRate;
+        info.channels = AudioChannels;
+        info.format = SndfileFormat(*format);
+        sound.file = sf_open_fd(file->Descriptor(), SFM_WRITE, &info, SF_FALSE);
+        if (!sound.file)
+            return {AudioExportFault::CannotCreate, sf_strerror(nullptr)};
+        // Past the limiter nothing reaches full scale; were it to, it would clip rather than wrap around.
+        sf_command(sound.file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+        return {};
+    };
+    const Rendering rendering =
+        RenderMessages(messages, endStep, stepMilliseconds, soundFontPath, progress, stop, RenderingShare, openFile);
+    if (rendering.outcome.fault != AudioExportFault::None)
+        return rendering.outcome;
+
+    const Levelling levelling = LevellingFor(rendering.sound, level);
+    const std::size_t frames = rendering.sound.size() / AudioChannels;
     std::size_t written = 0;
     bool writeFailed = false;
-    const bool whole = Level(rendering, AudioChannels, AudioSampleRate, levelling,
+    const bool whole = Level(rendering.sound, AudioChannels, AudioSampleRate, levelling,
                              [&](const float* samples, std::size_t count) {
                                  if (stop.stop_requested())
                                      return false;
@@ -279,9 +317,30 @@ AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int en
 
     if (std::string error = sound.Close(); !error.empty())
         return {AudioExportFault::WriteFailed, error};
-    if (const auto failure = file.Commit())
+    if (const auto failure = file->Commit())
         return {AudioExportFault::WriteFailed, ErrorText(*failure)};
     return {};
+}
+
+PieceSound RenderPieceSound(const std::vector<std::uint8_t>& notes, const MusicSettings& settings,
+                            const std::string& soundFontPath, const AudioProgress& progress, std::stop_token stop,
+                            AudioLevel level)
+{
+    Rendering rendering = RenderMessages(PieceMessages(notes, settings), PieceEndStep(notes),
+                                         static_cast<double>(StepMicroseconds(settings)) / 1000, soundFontPath,
+                                         progress, stop, 1.0, {});
+    PieceSound piece{rendering.outcome, {}};
+    if (rendering.outcome.fault != AudioExportFault::None)
+        return piece;
+    piece.samples.reserve(rendering.sound.size());
+    const bool whole = Level(rendering.sound, AudioChannels, AudioSampleRate, LevellingFor(rendering.sound, level),
+                             [&](const float* samples, std::size_t frames) {
+                                 piece.samples.insert(piece.samples.end(), samples, samples + frames * AudioChannels);
+                                 return !stop.stop_requested();
+                             });
+    if (!whole)
+        piece = {{AudioExportFault::Cancelled, {}}, {}};
+    return piece;
 }
 
 AudioExportOutcome ExportPieceAudio(const std::vector<std::uint8_t>& notes, const MusicSettings& settings,

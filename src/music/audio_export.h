@@ -61,6 +61,17 @@ AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int en
                                const AudioProgress& progress = {}, std::stop_token stop = {},
                                AudioLevel level = AudioLevel::Normalised);
 
+// The sound of a piece of these notes exactly as ExportPieceAudio writes it
+// (levelled alike), as interleaved stereo at AudioSampleRate, kept in memory.
+struct PieceSound
+{
+    AudioExportOutcome outcome;
+    std::vector<float> samples;
+};
+PieceSound RenderPieceSound(const std::vector<std::uint8_t>& notes, const MusicSettings& settings,
+                            const std::string& soundFontPath, const AudioProgress& progress = {},
+                            std::stop_token stop = {}, AudioLevel level = AudioLevel::Normalised);
+
 // A piece of these notes as playback with these settings sends it.
 AudioExportOutcome ExportPieceAudio(const std::vector<std::uint8_t>& notes, const MusicSettings& settings,
                                     const std::string& soundFontPath, const std::filesystem::path& target,
