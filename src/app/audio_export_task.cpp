@@ -5,9 +5,7 @@
 
 #include <filesystem>
 
-namespace {
-
-QString FaultText(music::AudioExportFault fault, const QString& soundFont)
+QString SoundFaultText(music::AudioExportFault fault, const QString& soundFont)
 {
     switch (fault) {
     case music::AudioExportFault::None:
@@ -28,8 +26,6 @@ QString FaultText(music::AudioExportFault fault, const QString& soundFont)
     }
     return {};
 }
-
-} // namespace
 
 AudioExportTask::AudioExportTask(std::vector<std::uint8_t> notes, const music::MusicSettings& settings,
                                  std::string soundFontPath, const QString& path, music::AudioLevel level)
@@ -61,7 +57,7 @@ QString AudioExportTask::Reason(QChar beforeDetail) const
 {
     if (!finished_)
         return {};
-    QString reason = FaultText(outcome_.fault, QString::fromStdString(soundFontPath_));
+    QString reason = SoundFaultText(outcome_.fault, QString::fromStdString(soundFontPath_));
     // The system's words, where there are any; a SoundFont's detail is its path, named already.
     if (!reason.isEmpty() && !outcome_.detail.empty() && outcome_.fault != music::AudioExportFault::NoSoundFont)
         reason += beforeDetail + QString::fromStdString(outcome_.detail);

@@ -10,6 +10,10 @@
 #include <thread>
 #include <vector>
 
+// What went wrong with a piece's sound, in the user's words; nothing for
+// none or a cancel. The video export's sound fails the same ways.
+QString SoundFaultText(music::AudioExportFault fault, const QString& soundFont);
+
 // A piece rendered to a sound file on a thread of its own, so that the
 // window, and a piece that plays, carry on meanwhile. Whoever started it
 // follows Fraction() until Finished(); destroying it stops the work.

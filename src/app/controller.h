@@ -151,6 +151,8 @@ public:
     // That piece as a Standard MIDI File: what playback sends, at its times,
     // with its place.
     std::vector<std::uint8_t> PieceAsMidiFile() const { return composer_.PieceAsMidiFile(); }
+    // That piece as a video shows it: its outline, its path and its notes.
+    video::PieceVideo PieceAsVideo() const { return composer_.PieceAsVideo(); }
     const MusicTimer& Timer() const { return performer_.Timer(); }
 
     // The settings the next piece starts with; a piece keeps those it started

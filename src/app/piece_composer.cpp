@@ -124,3 +124,17 @@ std::vector<std::uint8_t> PieceComposer::PieceAsMidiFile() const
     return music::PieceMidiFile(piece_, pieceSettings_, std::string_view(place.constData(), std::size_t(place.size())))
         .bytes;
 }
+
+video::PieceVideo PieceComposer::PieceAsVideo() const
+{
+    video::PieceVideo video{piece_, pieceSettings_, pieceOutline_.Side(), {}, {}};
+    const auto side = static_cast<std::size_t>(video.side);
+    video.picture.assign(side * side, 0);
+    for (int y = 0; y < video.side; ++y)
+        for (int x = 0; x < video.side; ++x)
+            if (pieceOutline_.At(x, y) == fractal::OutlineWhite)
+                video.picture[static_cast<std::size_t>(y) * side + static_cast<std::size_t>(x)] = fractal::OutlineWhite;
+    for (const fractal::Cell& cell : pieceCells_)
+        video.path.push_back({cell.x, cell.y});
+    return video;
+}

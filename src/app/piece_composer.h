@@ -2,6 +2,7 @@
 
 #include "grid.h"
 #include "music_settings.h"
+#include "piece_video.h"
 #include "place.h"
 #include "screen.h"
 
@@ -61,6 +62,9 @@ public:
     Place PiecePlace() const;
     // The piece as a Standard MIDI File, keeping its own place.
     std::vector<std::uint8_t> PieceAsMidiFile() const;
+    // What a video of the piece shows: the outline it was walked on, white
+    // on black, and its walk's cells, with its notes and settings.
+    video::PieceVideo PieceAsVideo() const;
 
 private:
     Screen& screen_;

@@ -322,6 +322,13 @@ AudioExportOutcome ExportAudio(const std::vector<TimedMessage>& messages, int en
     return {};
 }
 
+std::int64_t PieceSoundFrames(const std::vector<std::uint8_t>& notes, const MusicSettings& settings)
+{
+    // The piece's messages all lie before its end, which releases what still sounds.
+    return FrameOfStep(PieceEndStep(notes), static_cast<double>(StepMicroseconds(settings)) / 1000)
+           + std::int64_t{ReleaseTailMilliseconds} * AudioSampleRate / 1000;
+}
+
 PieceSound RenderPieceSound(const std::vector<std::uint8_t>& notes, const MusicSettings& settings,
                             const std::string& soundFontPath, const AudioProgress& progress, std::stop_token stop,
                             AudioLevel level)

@@ -68,6 +68,8 @@ struct PieceSound
     AudioExportOutcome outcome;
     std::vector<float> samples;
 };
+// How many sample frames that sound has: the piece, its end's release and the tail.
+std::int64_t PieceSoundFrames(const std::vector<std::uint8_t>& notes, const MusicSettings& settings);
 PieceSound RenderPieceSound(const std::vector<std::uint8_t>& notes, const MusicSettings& settings,
                             const std::string& soundFontPath, const AudioProgress& progress = {},
                             std::stop_token stop = {}, AudioLevel level = AudioLevel::Normalised);

@@ -5,6 +5,7 @@
 #include "picture_view.h"
 #include "place.h"
 #include "preferences.h"
+#include "video_export_task.h"
 
 #include <QAction>
 #include <QDir>
@@ -31,6 +32,7 @@ constexpr FolderKind FolderKinds[] = {
     {"folders/places", QStandardPaths::DocumentsLocation},
     {"folders/midi", QStandardPaths::MusicLocation},
     {"folders/audio", QStandardPaths::MusicLocation},
+    {"folders/videos", QStandardPaths::MoviesLocation},
 };
 
 // "deep" saved as a place is "deep.velmora": the first extension the chosen
@@ -76,6 +78,8 @@ FileCommands::FileCommands(Controller& controller, QWidget& window, MessagePrese
     };
     audioPoll_.setInterval(AudioPollMilliseconds);
     connect(&audioPoll_, &QTimer::timeout, this, &FileCommands::FollowAudioExport);
+    videoPoll_.setInterval(AudioPollMilliseconds);
+    connect(&videoPoll_, &QTimer::timeout, this, &FileCommands::FollowVideoExport);
 }
 
 FileCommands::~FileCommands() = default;
@@ -117,6 +121,8 @@ void FileCommands::AddTo(QMenu& fileMenu)
         if (preferences_)
             SaveAudioNormalised(*preferences_, normalised);
     });
+    exportVideo_ = fileMenu.addAction(tr("Export Video…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), this,
+                                      &FileCommands::ExportVideo);
     fileMenu.addSeparator();
     openPlace_ = fileMenu.addAction(tr("Open Place…"), QKeySequence(Qt::CTRL | Qt::Key_O), this,
                                     &FileCommands::OpenPlace);
@@ -140,6 +146,7 @@ void FileCommands::ShowCommands(const Commands& offered)
     openPlace_->setEnabled(!controller_.HasQuit());
     exportMelody_->setEnabled(offered.exportMelody);
     exportAudio_->setEnabled(offered.exportMelody && !audioExport_);
+    exportVideo_->setEnabled(offered.exportMelody && !videoExport_);
 }
 
 void FileCommands::SavePicture()
@@ -223,42 +230,71 @@ void FileCommands::ShowWriteFailure(const QString& failure, const QString& path,
                  + WriteFailureMessage(reason));
 }
 
+QString FileCommands::ChooseExportTarget(const QString& title, Kind kind, const QString& suggestedName,
+                                         const QString& types, const QString& failure)
+{
+    const QString path = WithExtension(chooseFile_(title, SuggestedPath(kind, suggestedName), types), types);
+    if (path.isEmpty())
+        return {};
+    RememberFolder(kind, path);
+    // As for the other files: only a regular file is replaced, and a link that leads nowhere after asking.
+    const QFileInfo existing(path);
+    if (existing.exists() && !existing.isFile()) {
+        ShowWriteFailure(failure, path, {WriteFailure::Step::NotARegularFile});
+        return {};
+    }
+    return ConfirmDanglingLink(title, path) ? path : QString();
+}
+
+QProgressDialog* FileCommands::MakeProgress(const QString& text, const QString& title)
+{
+    auto* progress = new QProgressDialog(text, tr("Cancel"), 0, AudioProgressSteps, &window_);
+    progress->setWindowTitle(title);
+    // Not modal: the piece that plays can still be stopped.
+    progress->setWindowModality(Qt::NonModal);
+    progress->setAutoReset(false);
+    progress->setAutoClose(false);
+    progress->setMinimumDuration(0);
+    progress->setValue(0);
+    return progress;
+}
+
 void FileCommands::ExportAudio()
 {
     if (!controller_.Offered().exportMelody || audioExport_)
         return;
-    const QString types = tr("FLAC files (*.flac);;WAV files (*.wav);;Ogg Vorbis files (*.ogg)");
     const QString path =
-        WithExtension(chooseFile_(tr("Export Audio"), SuggestedPath(Kind::Audio, QStringLiteral("velmora.flac")), types),
-                      types);
+        ChooseExportTarget(tr("Export Audio"), Kind::Audio, QStringLiteral("velmora.flac"),
+                           tr("FLAC files (*.flac);;WAV files (*.wav);;Ogg Vorbis files (*.ogg)"),
+                           tr("The audio could not be exported."));
     if (path.isEmpty())
-        return;
-    RememberFolder(Kind::Audio, path);
-    // As for the other files: only a regular file is replaced, and a link that leads nowhere after asking.
-    const QString shownPath = QDir::toNativeSeparators(path);
-    const QFileInfo existing(path);
-    if (existing.exists() && !existing.isFile()) {
-        ShowWriteFailure(tr("The audio could not be exported."), path, {WriteFailure::Step::NotARegularFile});
-        return;
-    }
-    if (!ConfirmDanglingLink(tr("Export Audio"), path))
         return;
     audioExport_ = std::make_unique<AudioExportTask>(controller_.Piece(), controller_.PieceSettings(),
                                                   controller_.SoundFontPath(), path,
                                                   normaliseAudio_ && !normaliseAudio_->isChecked()
                                                       ? music::AudioLevel::AsPlayed
                                                       : music::AudioLevel::Normalised);
-    audioProgress_ = new QProgressDialog(tr("Rendering the piece to %1…").arg(shownPath), tr("Cancel"), 0,
-                                         AudioProgressSteps, &window_);
-    audioProgress_->setWindowTitle(tr("Export Audio"));
-    // Not modal: the piece that plays can still be stopped.
-    audioProgress_->setWindowModality(Qt::NonModal);
-    audioProgress_->setAutoReset(false);
-    audioProgress_->setAutoClose(false);
-    audioProgress_->setMinimumDuration(0);
-    audioProgress_->setValue(0);
+    audioProgress_ = MakeProgress(tr("Rendering the piece to %1…").arg(QDir::toNativeSeparators(path)),
+                                  tr("Export Audio"));
     connect(audioProgress_, &QProgressDialog::canceled, this, [task = audioExport_.get()] { task->Cancel(); });
     audioPoll_.start();
+    ShowCommands(controller_.Offered());
+}
+
+void FileCommands::ExportVideo()
+{
+    if (!controller_.Offered().exportMelody || videoExport_)
+        return;
+    const QString path = ChooseExportTarget(tr("Export Video"), Kind::Videos, QStringLiteral("velmora.mp4"),
+                                            tr("MP4 videos (*.mp4);;WebM videos (*.webm)"),
+                                            tr("The video could not be exported."));
+    if (path.isEmpty())
+        return;
+    videoExport_ = std::make_unique<VideoExportTask>(controller_.PieceAsVideo(), controller_.SoundFontPath(), path);
+    videoProgress_ = MakeProgress(tr("Making a video of the piece: %1…").arg(QDir::toNativeSeparators(path)),
+                                  tr("Export Video"));
+    connect(videoProgress_, &QProgressDialog::canceled, this, [task = videoExport_.get()] { task->Cancel(); });
+    videoPoll_.start();
     ShowCommands(controller_.Offered());
 }
 
@@ -275,6 +311,24 @@ void FileCommands::FollowAudioExport()
     const std::unique_ptr<AudioExportTask> task = std::move(audioExport_);
     audioProgress_->deleteLater();
     audioProgress_ = nullptr;
+    ShowCommands(controller_.Offered());
+    if (const QString failure = task->FailureMessage(); !failure.isEmpty())
+        showMessage_(failure);
+}
+
+void FileCommands::FollowVideoExport()
+{
+    if (!videoExport_)
+        return;
+    if (!videoExport_->Finished()) {
+        if (!videoProgress_->wasCanceled())
+            videoProgress_->setValue(static_cast<int>(videoExport_->Fraction() * AudioProgressSteps));
+        return;
+    }
+    videoPoll_.stop();
+    const std::unique_ptr<VideoExportTask> task = std::move(videoExport_);
+    videoProgress_->deleteLater();
+    videoProgress_ = nullptr;
     ShowCommands(controller_.Offered());
     if (const QString failure = task->FailureMessage(); !failure.isEmpty())
         showMessage_(failure);

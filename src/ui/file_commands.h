@@ -10,6 +10,7 @@
 #include <memory>
 
 class AudioExportTask;
+class VideoExportTask;
 class Controller;
 class QAction;
 class QMenu;
@@ -19,7 +20,8 @@ class QWidget;
 struct Commands;
 
 // The commands that write or read files: Save Picture, Export Melody,
-// Export Audio with its progress dialog, Open Place and Save Place. They
+// Export Audio and Export Video with their progress dialogs, Open Place and
+// Save Place. They
 // choose the file, ask before replacing a link that leads nowhere, and say
 // why a file could not be written. Each kind of file opens where the last of
 // its kind went, and gets its type's extension when none is typed. A new
@@ -53,6 +55,8 @@ public:
     void ExportMelody();
     // Renders the most recent completed piece to a sound file off the window's thread.
     void ExportAudio();
+    // The same piece as a video: the path drawing itself with its sound.
+    void ExportVideo();
     void SavePlace();
     void OpenPlace();
     // Opens a place file, or a picture or piece that keeps its place.
@@ -62,12 +66,13 @@ public:
     QAction* ExportMelodyAction() const { return exportMelody_; }
     QAction* ExportAudioAction() const { return exportAudio_; }
     QAction* NormaliseAudioAction() const { return normaliseAudio_; }
+    QAction* ExportVideoAction() const { return exportVideo_; }
     QAction* OpenPlaceAction() const { return openPlace_; }
     QAction* SavePlaceAction() const { return savePlace_; }
 
 private:
     // The kinds of file whose folders are remembered apart.
-    enum class Kind { Pictures, Places, Midi, Audio };
+    enum class Kind { Pictures, Places, Midi, Audio, Videos };
     struct SaveDialog
     {
         QString title;
@@ -82,6 +87,13 @@ private:
     bool ConfirmDanglingLink(const QString& title, const QString& path);
     void ShowWriteFailure(const QString& failure, const QString& path, const WriteFailure& reason);
     void FollowAudioExport();
+    void FollowVideoExport();
+    // Asks for a file to export to, and refuses what is not a regular file
+    // or a link the user would rather keep; empty when nothing is to be written.
+    QString ChooseExportTarget(const QString& title, Kind kind, const QString& suggestedName, const QString& types,
+                               const QString& failure);
+    // A progress dialog that stays out of the way of a piece that plays.
+    QProgressDialog* MakeProgress(const QString& text, const QString& title);
     // The last folder of that kind while it exists, else the user's folder of that kind.
     QString SuggestedPath(Kind kind, const QString& name) const;
     void RememberFolder(Kind kind, const QString& chosenPath);
@@ -92,12 +104,13 @@ private:
     FileChooser chooseFile_;
     PlaceChooser choosePlace_;
     // The last folder of each kind; kept in the store too, when there is one.
-    std::array<QString, 4> folders_;
+    std::array<QString, 5> folders_;
 
     QAction* savePicture_ = nullptr;
     QAction* exportMelody_ = nullptr;
     QAction* exportAudio_ = nullptr;
     QAction* normaliseAudio_ = nullptr;
+    QAction* exportVideo_ = nullptr;
     QSettings* preferences_ = nullptr;
     QAction* openPlace_ = nullptr;
     QAction* savePlace_ = nullptr;
@@ -105,4 +118,7 @@ private:
     std::unique_ptr<AudioExportTask> audioExport_;
     QProgressDialog* audioProgress_ = nullptr;
     QTimer audioPoll_;
+    std::unique_ptr<VideoExportTask> videoExport_;
+    QProgressDialog* videoProgress_ = nullptr;
+    QTimer videoPoll_;
 };

@@ -9,7 +9,9 @@
 #include "place.h"
 #include "preferences.h"
 #include "quit_signals.h"
+#include "encoder_messages.h"
 #include "runtime_folder.h"
+#include "video_export_task.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -52,7 +54,7 @@ bool Headless(int argc, char* argv[])
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         for (const std::string_view option : {"-h", "--help", "--help-all", "-v", "--version", "--picture", "--midi",
-                                                "--audio"}) {
+                                                "--audio", "--video"}) {
             if (argument == option || (argument.starts_with(option) && argument.size() > option.size()
                                        && argument[option.size()] == '='))
                 return true;
@@ -75,40 +77,49 @@ int Fail(const QString& message)
     return 1;
 }
 
-// How often a render to a sound file is looked at for its end or a quit signal.
-constexpr std::chrono::milliseconds AudioPoll{20};
+// How often a render to a sound or video file is looked at for its end or a quit signal.
+constexpr std::chrono::milliseconds ExportPoll{20};
 
-// Renders the piece as Export Audio does. A quit signal cancels the render,
-// which leaves no file, and then acts as it would have.
-int WriteAudio(const Controller& controller, const QString& audioPath, music::AudioLevel level)
+// Waits for an export as Export Audio or Export Video runs it. A quit
+// signal cancels it, which leaves no file, and then acts as it would have.
+template <typename MakeTask>
+int WriteExport(const QString& path, const MakeTask& makeTask)
 {
-    if (const QFileInfo existing(audioPath); existing.exists() && !existing.isFile())
+    if (const QFileInfo existing(path); existing.exists() && !existing.isFile())
         return Fail(QCoreApplication::translate("main", "%1: %2")
-                        .arg(audioPath, WriteFailureMessage({WriteFailure::Step::NotARegularFile})));
+                        .arg(path, WriteFailureMessage({WriteFailure::Step::NotARegularFile})));
     std::optional<int> arrived;
     QString failure;
     {
         QuitSignals held;
-        AudioExportTask task(controller.Piece(), controller.PieceSettings(), controller.SoundFontPath(), audioPath,
-                             level);
-        while (!task.Finished()) {
+        const auto task = makeTask();
+        while (!task->Finished()) {
             if (!arrived && (arrived = held.Take()))
-                task.Cancel();
-            std::this_thread::sleep_for(AudioPoll);
+                task->Cancel();
+            std::this_thread::sleep_for(ExportPoll);
         }
-        failure = task.FailureReason();
+        failure = task->FailureReason();
     }
     if (arrived)
         std::raise(*arrived);
     if (!failure.isEmpty())
-        return Fail(QCoreApplication::translate("main", "%1: %2").arg(audioPath, failure));
+        return Fail(QCoreApplication::translate("main", "%1: %2").arg(path, failure));
     return 0;
 }
 
+// The files a batch run writes; an empty name is not written.
+struct Targets
+{
+    QString picture;
+    QString midi;
+    QString audio;
+    QString video;
+};
+
 // Renders the place, and its piece, into files, as the window would save
 // them; in the palette given, or else the place's own.
-int WriteFiles(const QString& placePath, const QString& picturePath, const QString& midiPath, const QString& audioPath,
-               music::AudioLevel audioLevel, std::optional<fractal::Palette> palette)
+int WriteFiles(const QString& placePath, const Targets& targets, music::AudioLevel audioLevel,
+               std::optional<fractal::Palette> palette)
 {
     auto read = ReadPlaceAt(placePath);
     if (const auto* error = std::get_if<QString>(&read))
@@ -116,13 +127,13 @@ int WriteFiles(const QString& placePath, const QString& picturePath, const QStri
     Place& place = std::get<Place>(read);
     place.palette = palette.value_or(place.palette);
     // The window asks before it replaces such a link; a command line cannot ask.
-    for (const QString& path : {picturePath, midiPath, audioPath}) {
+    for (const QString& path : {targets.picture, targets.midi, targets.audio, targets.video}) {
         if (!path.isEmpty() && IsDanglingLink(path))
             return Fail(QCoreApplication::translate("main", "%1 is a symbolic link that leads nowhere; remove it or "
                                                             "choose another name.")
                             .arg(path));
     }
-    if ((!midiPath.isEmpty() || !audioPath.isEmpty()) && !place.start)
+    if ((!targets.midi.isEmpty() || !targets.audio.isEmpty() || !targets.video.isEmpty()) && !place.start)
         return Fail(QCoreApplication::translate("main", "%1 keeps no start cell, so it has no piece to write.")
                         .arg(placePath));
     SilentOutput output;
@@ -136,6 +147,8 @@ int WriteFiles(const QString& placePath, const QString& picturePath, const QStri
     const State expected = place.start ? State::Playing : State::Drawn;
     if (controller.CurrentState() != expected)
         return Fail(QCoreApplication::translate("main", "%1: %2").arg(placePath, lastMessage));
+    const QString& picturePath = targets.picture;
+    const QString& midiPath = targets.midi;
     if (!picturePath.isEmpty()) {
         const QByteArray file = PictureFile(controller.CurrentPicture(), PlaceToJson(controller.CurrentPlace()));
         // A signal waits for the file to be whole, so no temporary file is left.
@@ -148,8 +161,20 @@ int WriteFiles(const QString& placePath, const QString& picturePath, const QStri
         if (const auto failure = WithQuitSignalsHeld([&] { return WriteFileAtomically(midiPath, midi); }))
             return Fail(QCoreApplication::translate("main", "%1: %2").arg(midiPath, WriteFailureMessage(*failure)));
     }
-    if (!audioPath.isEmpty()) {
-        if (const int status = WriteAudio(controller, audioPath, audioLevel); status != 0)
+    if (!targets.audio.isEmpty()) {
+        const int status = WriteExport(targets.audio, [&] {
+            return std::make_unique<AudioExportTask>(controller.Piece(), controller.PieceSettings(),
+                                                     controller.SoundFontPath(), targets.audio, audioLevel);
+        });
+        if (status != 0)
+            return status;
+    }
+    if (!targets.video.isEmpty()) {
+        const int status = WriteExport(targets.video, [&] {
+            return std::make_unique<VideoExportTask>(controller.PieceAsVideo(), controller.SoundFontPath(),
+                                                     targets.video);
+        });
+        if (status != 0)
             return status;
     }
     controller.Quit();
@@ -179,8 +204,8 @@ int main(int argc, char* argv[])
     UseLanguage(*application, ChooseLanguage(QLocale::system(), VELMORA_UI_LANGUAGE));
     if (windowCannotOpen)
         return Fail(QCoreApplication::translate("main", "The window needs a graphical session (neither DISPLAY nor "
-                                                        "WAYLAND_DISPLAY is set); --picture, --midi and --audio work "
-                                                        "without one."));
+                                                        "WAYLAND_DISPLAY is set); --picture, --midi, --audio and "
+                                                        "--video work without one."));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -216,9 +241,16 @@ int main(int argc, char* argv[])
             .arg(paletteNames.join(QStringLiteral(", "))),
         QStringLiteral("name"));
     parser.addOption(paletteOption);
+    const QCommandLineOption videoFile(
+        QStringLiteral("video"),
+        QCoreApplication::translate("main", "Write a video of the place's piece to <file> (.mp4 or .webm): the path "
+                                            "drawing itself with its sound. Then exit."),
+        QStringLiteral("file"));
+    parser.addOption(videoFile);
     const QCommandLineOption verbose(
         QStringLiteral("verbose"),
-        QCoreApplication::translate("main", "Show what the sound and MIDI libraries report, not only the system log."));
+        QCoreApplication::translate("main", "Show what the sound, MIDI and video libraries report, not only the "
+                                            "system log."));
     parser.addOption(verbose);
     const QCommandLineOption link(
         QStringLiteral("link"),
@@ -232,11 +264,12 @@ int main(int argc, char* argv[])
     parser.process(*application);
     music::RouteLibraryMessages(parser.isSet(verbose) ? music::LibraryMessages::Terminal
                                                       : music::LibraryMessages::SystemLog);
+    video::RouteEncoderMessages(parser.isSet(verbose));
     const QStringList places = parser.positionalArguments();
     if (places.size() > 1)
         return Fail(QCoreApplication::translate("main", "only one place can be opened at a time"));
 
-    for (const QCommandLineOption* output : {&picture, &midi, &audio}) {
+    for (const QCommandLineOption* output : {&picture, &midi, &audio, &videoFile}) {
         if (parser.isSet(*output) && parser.value(*output).isEmpty())
             return Fail(QCoreApplication::translate("main", "--%1 needs the name of a file to write")
                             .arg(output->names().front()));
@@ -248,10 +281,12 @@ int main(int argc, char* argv[])
             return Fail(QCoreApplication::translate("main", "--palette names no palette: \"%1\"; it is one of %2")
                             .arg(parser.value(paletteOption), paletteNames.join(QStringLiteral(", "))));
     }
-    if (parser.isSet(picture) || parser.isSet(midi) || parser.isSet(audio)) {
+    if (parser.isSet(picture) || parser.isSet(midi) || parser.isSet(audio) || parser.isSet(videoFile)) {
         if (places.isEmpty())
-            return Fail(QCoreApplication::translate("main", "--picture, --midi and --audio need a place to render"));
-        return WriteFiles(places.front(), parser.value(picture), parser.value(midi), parser.value(audio),
+            return Fail(
+                QCoreApplication::translate("main", "--picture, --midi, --audio and --video need a place to render"));
+        return WriteFiles(places.front(),
+                          {parser.value(picture), parser.value(midi), parser.value(audio), parser.value(videoFile)},
                           parser.isSet(asPlayed) ? music::AudioLevel::AsPlayed : music::AudioLevel::Normalised,
                           palette);
     }

@@ -43,6 +43,7 @@ public:
     void SavePicture() { files_.SavePicture(); }
     void ExportMelody() { files_.ExportMelody(); }
     void ExportAudio() { files_.ExportAudio(); }
+    void ExportVideo() { files_.ExportVideo(); }
     void SavePlace() { files_.SavePlace(); }
     void OpenPlace() { files_.OpenPlace(); }
     void OpenPlaceFile(const QString& path) { files_.OpenPlaceFile(path); }
@@ -79,6 +80,7 @@ public:
     QAction* ExportMelodyAction() const { return files_.ExportMelodyAction(); }
     QAction* ExportAudioAction() const { return files_.ExportAudioAction(); }
     QAction* NormaliseAudioAction() const { return files_.NormaliseAudioAction(); }
+    QAction* ExportVideoAction() const { return files_.ExportVideoAction(); }
     QAction* OpenPlaceAction() const { return files_.OpenPlaceAction(); }
     QAction* SavePlaceAction() const { return files_.SavePlaceAction(); }
     QAction* QuitAction() const { return quitAction_; }
