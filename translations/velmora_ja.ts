@@ -190,6 +190,37 @@
         <source>%1 · %2</source>
         <translation>%1 · %2</translation>
     </message>
+    <message>
+        <source>Paused at step %1 of %2: the arrows step back and forth, Space plays on</source>
+        <translation>一時停止中: %2 歩中 %1 歩目。矢印キーで前後に 1 歩ずつ、スペースで再開</translation>
+    </message>
+    <message>
+        <source>Orbit (%1, %2)</source>
+        <translation>軌道 (%1, %2)</translation>
+    </message>
+    <message>
+        <source>%1: following it…</source>
+        <translation>%1: 計算中…</translation>
+    </message>
+    <message>
+        <source>%1: escapes, count %2</source>
+        <translation>%1: 発散、脱出回数 %2</translation>
+    </message>
+    <message>
+        <source>%1: stays inside, period %2</source>
+        <translation>%1: 集合内にとどまる、周期 %2</translation>
+    </message>
+    <message>
+        <source>%1: stays inside, no cycle found</source>
+        <translation>%1: 集合内にとどまる、周期は見つかりません</translation>
+    </message>
+</context>
+<context>
+    <name>DirectionLegend</name>
+    <message>
+        <source>Each step&apos;s direction plays the note shown, in the piece&apos;s key and scale; the lit one sounds now. A step back out of a dead end plays the note in the middle.</source>
+        <translation>各歩の向きが、曲の調と音階で示された音を鳴らします。点灯している音が今鳴っている音です。行き止まりから戻る歩は中央の音を鳴らします。</translation>
+    </message>
 </context>
 <context>
     <name>FileCommands</name>
@@ -290,6 +321,26 @@ Do you want to replace the link?</source>
     <message>
         <source>Cancel</source>
         <translation>取り消し</translation>
+    </message>
+    <message>
+        <source>Export Video…</source>
+        <translation>動画を書き出す…</translation>
+    </message>
+    <message>
+        <source>Export Video</source>
+        <translation>動画を書き出す</translation>
+    </message>
+    <message>
+        <source>MP4 videos (*.mp4);;WebM videos (*.webm)</source>
+        <translation>MP4 動画 (*.mp4);;WebM 動画 (*.webm)</translation>
+    </message>
+    <message>
+        <source>The video could not be exported.</source>
+        <translation>動画を書き出せませんでした。</translation>
+    </message>
+    <message>
+        <source>Making a video of the piece: %1…</source>
+        <translation>曲の動画を作成しています: %1…</translation>
     </message>
 </context>
 <context>
@@ -452,6 +503,46 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
         <source>Ocean</source>
         <translation>海</translation>
     </message>
+    <message>
+        <source>Choose a file name ending in .mp4 or .webm.</source>
+        <translation>.mp4 または .webm で終わるファイル名を選んでください。</translation>
+    </message>
+    <message>
+        <source>The FFmpeg libraries on this system have no encoder for the video (tried: %1).</source>
+        <translation>このシステムの FFmpeg ライブラリには映像のエンコーダーがありません(試したもの: %1)。</translation>
+    </message>
+    <message>
+        <source>The FFmpeg libraries on this system have no encoder for the sound (tried: %1).</source>
+        <translation>このシステムの FFmpeg ライブラリには音声のエンコーダーがありません(試したもの: %1)。</translation>
+    </message>
+    <message>
+        <source>The video encoder refused to start.</source>
+        <translation>動画のエンコーダーを開始できませんでした。</translation>
+    </message>
+    <message>
+        <source>The video could not be encoded.</source>
+        <translation>動画をエンコードできませんでした。</translation>
+    </message>
+    <message>
+        <source>The video could not be written.</source>
+        <translation>動画を書き込めませんでした。</translation>
+    </message>
+    <message>
+        <source>The video could not be exported.</source>
+        <translation>動画を書き出せませんでした。</translation>
+    </message>
+    <message>
+        <source>Show Orbit</source>
+        <translation>軌道を表示</translation>
+    </message>
+    <message>
+        <source>Draw the orbit of the point under the pointer or the picture&apos;s cursor, and say whether it escapes</source>
+        <translation>ポインターまたは画像カーソルの下の点の軌道を描き、発散するかどうかを示します</translation>
+    </message>
+    <message>
+        <source>Paused %p%</source>
+        <translation>一時停止中 %p%</translation>
+    </message>
 </context>
 <context>
     <name>MusicMenu</name>
@@ -486,6 +577,18 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
     <message>
         <source>%1 (not found)</source>
         <translation>%1(見つかりません)</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>一時停止</translation>
+    </message>
+    <message>
+        <source>Step Forward</source>
+        <translation>1 歩進む</translation>
+    </message>
+    <message>
+        <source>Step Back</source>
+        <translation>1 歩戻る</translation>
     </message>
 </context>
 <context>
@@ -791,10 +894,6 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
         <translation>%1 はどこにもつながっていないシンボリックリンクです。リンクを削除するか、別の名前を選んでください。</translation>
     </message>
     <message>
-        <source>The window needs a graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set); --picture, --midi and --audio work without one.</source>
-        <translation>ウィンドウにはグラフィカルセッションが必要です(DISPLAY も WAYLAND_DISPLAY も設定されていません)。--picture、--midi、--audio はなくても動作します。</translation>
-    </message>
-    <message>
         <source>--%1 needs the name of a file to write</source>
         <translation>--%1 には書き出すファイルの名前が必要です</translation>
     </message>
@@ -831,20 +930,12 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
         <translation>--audio で、曲を -16 LUFS にそろえず、シンセサイザー本来の音量のままにします(リミッターを通すので音割れはしません)。</translation>
     </message>
     <message>
-        <source>Show what the sound and MIDI libraries report, not only the system log.</source>
-        <translation>音声と MIDI のライブラリが報告する内容を、システムログだけでなく端末にも表示します。</translation>
-    </message>
-    <message>
         <source>A place to open: a place file, or a picture or piece Velmora saved.</source>
         <translation>開く場所: 場所のファイル、またはVelmoraが保存した画像か曲。</translation>
     </message>
     <message>
         <source>only one place can be opened at a time</source>
         <translation>一度に開ける場所は一つだけです</translation>
-    </message>
-    <message>
-        <source>--picture, --midi and --audio need a place to render</source>
-        <translation>--picture、--midi、--audio には描く場所が必要です</translation>
     </message>
     <message>
         <source>With --picture, colour the picture in &lt;name&gt; (%1) instead of the place&apos;s own palette.</source>
@@ -861,6 +952,22 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
     <message>
         <source>Join an Ableton Link session on the local network at start-up (Music → Sync → Ableton Link).</source>
         <translation>起動時にローカルネットワークの Ableton Link セッションに参加します(音楽 → 同期 → Ableton Link)。</translation>
+    </message>
+    <message>
+        <source>The window needs a graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set); --picture, --midi, --audio and --video work without one.</source>
+        <translation>ウィンドウにはグラフィカルセッションが必要です(DISPLAY も WAYLAND_DISPLAY も設定されていません)。--picture、--midi、--audio、--video はなくても動作します。</translation>
+    </message>
+    <message>
+        <source>Write a video of the place&apos;s piece to &lt;file&gt; (.mp4 or .webm): the path drawing itself with its sound. Then exit.</source>
+        <translation>場所の曲の動画(道筋が音とともに描かれていくもの)を &lt;file&gt; (.mp4 または .webm) に書き出して終了します。</translation>
+    </message>
+    <message>
+        <source>Show what the sound, MIDI and video libraries report, not only the system log.</source>
+        <translation>音声、MIDI、動画のライブラリが報告する内容を、システムログだけでなく端末にも表示します。</translation>
+    </message>
+    <message>
+        <source>--picture, --midi, --audio and --video need a place to render</source>
+        <translation>--picture、--midi、--audio、--video には描く場所が必要です</translation>
     </message>
 </context>
 </TS>
