@@ -309,21 +309,6 @@ void Controller::Move(float x, float y)
         explorer_.StretchBand(x, y);
 }
 
-void Controller::SetOrbitShown(bool shown)
-{
-    orbitShown_ = shown;
-    FollowOrbit();
-}
-
-// The orbit belongs to the view on screen: none while a new one is drawn.
-void Controller::FollowOrbit()
-{
-    if (orbitShown_ && lastMove_ && state_ != State::Rendering && explorer_.HasPicture() && !quit_)
-        orbit_.Follow(explorer_.View(), explorer_.MaxIterations(), float(lastMove_->x()), float(lastMove_->y()));
-    else
-        orbit_.Clear();
-}
-
 void Controller::Release(float x, float y)
 {
     if (!quit_ && Row().afterDragRelease)
