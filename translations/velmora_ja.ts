@@ -926,10 +926,6 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
         <translation>場所の曲を &lt;file&gt; (.wav、.flac、.ogg) に音声として書き出して終了します。</translation>
     </message>
     <message>
-        <source>With --audio, keep the synthesizer&apos;s own level (limited, never clipped) instead of bringing the piece to -16 LUFS.</source>
-        <translation>--audio で、曲を -16 LUFS にそろえず、シンセサイザー本来の音量のままにします(リミッターを通すので音割れはしません)。</translation>
-    </message>
-    <message>
         <source>A place to open: a place file, or a picture or piece Velmora saved.</source>
         <translation>開く場所: 場所のファイル、またはVelmoraが保存した画像か曲。</translation>
     </message>
@@ -968,6 +964,10 @@ Draw the set, trace its outline, click a start point and listen to the walk.</so
     <message>
         <source>--picture, --midi, --audio and --video need a place to render</source>
         <translation>--picture、--midi、--audio、--video には描く場所が必要です</translation>
+    </message>
+    <message>
+        <source>With --audio or --video, keep the synthesizer&apos;s own level (limited, never clipped) instead of bringing the piece to -16 LUFS.</source>
+        <translation>--audio または --video で、曲を -16 LUFS にそろえず、シンセサイザー本来の音量のままにします(リミッターを通すので音割れはしません)。</translation>
     </message>
 </context>
 </TS>

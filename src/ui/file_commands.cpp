@@ -113,7 +113,10 @@ void FileCommands::AddTo(QMenu& fileMenu)
                                        &FileCommands::ExportMelody);
     exportAudio_ = fileMenu.addAction(tr("Export Audio…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), this,
                                       &FileCommands::ExportAudio);
-    // Checked unless the user wants the synthesizer's own level (limited, never clipped).
+    exportVideo_ = fileMenu.addAction(tr("Export Video…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), this,
+                                      &FileCommands::ExportVideo);
+    // Checked unless the user wants the synthesizer's own level (limited,
+    // never clipped), for a video's sound too.
     normaliseAudio_ = fileMenu.addAction(tr("Normalise Exported Audio to -16 LUFS"));
     normaliseAudio_->setCheckable(true);
     normaliseAudio_->setChecked(true);
@@ -121,8 +124,6 @@ void FileCommands::AddTo(QMenu& fileMenu)
         if (preferences_)
             SaveAudioNormalised(*preferences_, normalised);
     });
-    exportVideo_ = fileMenu.addAction(tr("Export Video…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), this,
-                                      &FileCommands::ExportVideo);
     fileMenu.addSeparator();
     openPlace_ = fileMenu.addAction(tr("Open Place…"), QKeySequence(Qt::CTRL | Qt::Key_O), this,
                                     &FileCommands::OpenPlace);
@@ -259,6 +260,12 @@ QProgressDialog* FileCommands::MakeProgress(const QString& text, const QString& 
     return progress;
 }
 
+music::AudioLevel FileCommands::AudioLevel() const
+{
+    return normaliseAudio_ && !normaliseAudio_->isChecked() ? music::AudioLevel::AsPlayed
+                                                            : music::AudioLevel::Normalised;
+}
+
 void FileCommands::ExportAudio()
 {
     if (!controller_.Offered().exportMelody || audioExport_)
@@ -270,10 +277,7 @@ void FileCommands::ExportAudio()
     if (path.isEmpty())
         return;
     audioExport_ = std::make_unique<AudioExportTask>(controller_.Piece(), controller_.PieceSettings(),
-                                                  controller_.SoundFontPath(), path,
-                                                  normaliseAudio_ && !normaliseAudio_->isChecked()
-                                                      ? music::AudioLevel::AsPlayed
-                                                      : music::AudioLevel::Normalised);
+                                                  controller_.SoundFontPath(), path, AudioLevel());
     audioProgress_ = MakeProgress(tr("Rendering the piece to %1…").arg(QDir::toNativeSeparators(path)),
                                   tr("Export Audio"));
     connect(audioProgress_, &QProgressDialog::canceled, this, [task = audioExport_.get()] { task->Cancel(); });
@@ -290,7 +294,9 @@ void FileCommands::ExportVideo()
                                             tr("The video could not be exported."));
     if (path.isEmpty())
         return;
-    videoExport_ = std::make_unique<VideoExportTask>(controller_.PieceAsVideo(), controller_.SoundFontPath(), path);
+    video::PieceVideo piece = controller_.PieceAsVideo();
+    piece.level = AudioLevel();
+    videoExport_ = std::make_unique<VideoExportTask>(std::move(piece), controller_.SoundFontPath(), path);
     videoProgress_ = MakeProgress(tr("Making a video of the piece: %1…").arg(QDir::toNativeSeparators(path)),
                                   tr("Export Video"));
     connect(videoProgress_, &QProgressDialog::canceled, this, [task = videoExport_.get()] { task->Cancel(); });

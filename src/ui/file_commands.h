@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio_export.h"
 #include "file_writing.h"
 
 #include <QObject>
@@ -94,6 +95,8 @@ private:
                                const QString& failure);
     // A progress dialog that stays out of the way of a piece that plays.
     QProgressDialog* MakeProgress(const QString& text, const QString& title);
+    // As Normalise Exported Audio says, for sound files and videos alike.
+    music::AudioLevel AudioLevel() const;
     // The last folder of that kind while it exists, else the user's folder of that kind.
     QString SuggestedPath(Kind kind, const QString& name) const;
     void RememberFolder(Kind kind, const QString& chosenPath);

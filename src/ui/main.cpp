@@ -171,8 +171,9 @@ int WriteFiles(const QString& placePath, const Targets& targets, music::AudioLev
     }
     if (!targets.video.isEmpty()) {
         const int status = WriteExport(targets.video, [&] {
-            return std::make_unique<VideoExportTask>(controller.PieceAsVideo(), controller.SoundFontPath(),
-                                                     targets.video);
+            video::PieceVideo piece = controller.PieceAsVideo();
+            piece.level = audioLevel;
+            return std::make_unique<VideoExportTask>(std::move(piece), controller.SoundFontPath(), targets.video);
         });
         if (status != 0)
             return status;
@@ -226,8 +227,8 @@ int main(int argc, char* argv[])
     parser.addOption(midi);
     const QCommandLineOption asPlayed(
         QStringLiteral("no-normalise"),
-        QCoreApplication::translate("main", "With --audio, keep the synthesizer's own level (limited, never clipped) "
-                                            "instead of bringing the piece to -16 LUFS."));
+        QCoreApplication::translate("main", "With --audio or --video, keep the synthesizer's own level (limited, never "
+                                            "clipped) instead of bringing the piece to -16 LUFS."));
     parser.addOption(audio);
     parser.addOption(asPlayed);
     QStringList paletteNames;

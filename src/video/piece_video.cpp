@@ -72,7 +72,8 @@ VideoExportOutcome ExportPieceVideo(const PieceVideo& piece, const std::string& 
     std::atomic<bool> soundFinished{false};
     std::jthread soundRenderer([&](std::stop_token stopSound) {
         sound = music::RenderPieceSound(
-            piece.notes, piece.settings, soundFontPath, [&](double fraction) { soundDone = fraction; }, stopSound);
+            piece.notes, piece.settings, soundFontPath, [&](double fraction) { soundDone = fraction; }, stopSound,
+            piece.level);
         soundFinished = true;
     });
     std::stop_callback stopBoth(stop, [&] { soundRenderer.request_stop(); });

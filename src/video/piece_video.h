@@ -23,6 +23,8 @@ struct PieceVideo
     std::vector<Pixel> picture;
     // The cell of each step of the walk, one per note.
     std::vector<PathCell> path;
+    // As Export Audio levels it.
+    music::AudioLevel level = music::AudioLevel::Normalised;
 };
 
 // A video is square and at least this many pixels a side: the picture
@@ -54,7 +56,8 @@ struct VideoExportOutcome
     std::string detail;
 };
 
-// Renders the piece's sound as Export Audio does (normalised), then its
+// Renders the piece's sound as Export Audio does (normalised unless the
+// piece says otherwise), and meanwhile its
 // frames at FramesPerSecond, the path drawing itself with the ring exactly
 // at the step that sounds, encoded with the sound into an MP4 (H.264, AAC)
 // or WebM (VP9, Opus) file chosen by the target's extension. The file is
