@@ -53,6 +53,7 @@ void PiecePerformer::Start(const std::vector<std::uint8_t>& notes, const music::
     for (const music::MidiMessage& message : music::PieceStartMessages(settings))
         pieceOutput_->Send(message);
     playing_ = true;
+    pieceStep_ = std::chrono::microseconds(music::StepMicroseconds(settings));
     // MIDI clock goes to another program's port only; the built-in synthesizer takes none.
     SyncCoordinator::ClockOut clockOut;
     if (pieceOutput_ != &output_)
@@ -104,7 +105,7 @@ bool PiecePerformer::StepBy(int by)
     if (sequencer_.Position() == before)
         return false;
     steppedWhilePaused_ = true;
-    stepRelease_.start(std::chrono::duration_cast<std::chrono::milliseconds>(timer_.Interval()));
+    stepRelease_.start(std::chrono::duration_cast<std::chrono::milliseconds>(pieceStep_));
     return true;
 }
 

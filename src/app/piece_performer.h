@@ -11,6 +11,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -46,7 +47,9 @@ public:
     // Stops the timer and silences and closes the piece's output.
     void End();
     // Holds the piece where it is, silent; Resume goes on from there on the
-    // same grid, a whole step after the last step taken while paused.
+    // same grid, a whole step after the last step taken while paused. Under
+    // a sync source the shared grid runs on meanwhile: the steps due while
+    // paused are passed over, and the piece goes on at the next one.
     void Pause();
     void Resume();
     bool Paused() const { return sequencer_.Paused(); }
@@ -105,6 +108,8 @@ private:
     // Lets go a step taken while paused once it has sounded its length.
     QTimer stepRelease_;
     bool steppedWhilePaused_ = false;
+    // The step of the piece on stage, whether its timer or a sync source keeps it.
+    std::chrono::microseconds pieceStep_{0};
     bool playing_ = false;
 
     music::MusicSettings settings_;
