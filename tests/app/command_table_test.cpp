@@ -31,6 +31,10 @@ const std::pair<std::string, std::function<void(Controller&)>> Inputs[] = {
     {"a pan", [](Controller& c) { c.Pan(30, -20); }},
     {"a drag's release", [](Controller& c) { c.Release(300, 300); }},
     {"a timer tick", [](Controller& c) { c.Tick(); }},
+    {"Pause", [](Controller& c) { c.Pause(); }},
+    {"Resume", [](Controller& c) { c.Resume(); }},
+    {"a step forward", [](Controller& c) { c.StepForward(); }},
+    {"a step back", [](Controller& c) { c.StepBack(); }},
 };
 
 // Everything of the session a user could see or hear change.
@@ -121,6 +125,11 @@ TEST(CommandTable, EachStateOffersWhatAUserExpectsAndEveryOtherInputChangesNothi
     const Steps missed = Then(choosing, [](ControllerRig& rig) { rig.controller.Press(200, 200); });
     const Steps playing = [](ControllerRig& rig) { rig.StartPiece(); };
     const Steps stopped = Then(playing, [](ControllerRig& rig) { rig.controller.StopMusic(); });
+    const Steps paused = Then(playing, [](ControllerRig& rig) {
+        rig.controller.Tick();
+        rig.controller.Tick();
+        rig.controller.Pause();
+    });
     const Steps quit = Then(drawn, [](ControllerRig& rig) { rig.controller.Quit(); });
 
     const Steps magnifiedTraced = Then(magnified, [](ControllerRig& rig) { rig.controller.Trace(); });
@@ -163,8 +172,12 @@ TEST(CommandTable, EachStateOffersWhatAUserExpectsAndEveryOtherInputChangesNothi
         {"after a press off the outline", missed, State::StartMissed, "Draw Redraw Cancel SavePicture",
          {{"Draw", State::Drawn}, {"Redraw", State::Drawn}, {"Cancel", State::Traced}, {"a press", State::Playing},
           {"a wheel notch", State::Drawn}, {"a pan", State::Drawn}}},
-        {"playing", playing, State::Playing, "Stop SavePicture ExportMelody",
-         {{"Stop", State::Played}, {"a timer tick", State::Playing}}},
+        {"playing", playing, State::Playing, "Stop SavePicture ExportMelody Pause",
+         {{"Stop", State::Played}, {"a timer tick", State::Playing}, {"Pause", State::Paused}}},
+        // The steps act where there is a step to go to: the piece is at step 2.
+        {"paused", paused, State::Paused, "Stop SavePicture ExportMelody Pause Step",
+         {{"Stop", State::Played}, {"Resume", State::Playing}, {"a step forward", State::Paused},
+          {"a step back", State::Paused}}},
         {"after a piece was stopped", stopped, State::Played, "Draw Redraw Compose SavePicture ExportMelody",
          {{"Draw", State::Drawn}, {"Redraw", State::Drawn}, {"Compose", State::ChoosingStart},
           {"a wheel notch", State::Drawn}, {"a pan", State::Drawn}}},

@@ -151,7 +151,7 @@ TEST(ControllerComposing, ACompletedWalkIsPaintedRedAndStartsItsPieceOnTheOpened
     rig.StartPiece();
     EXPECT_EQ(rig.messages, std::vector<QString>{AskForStartPoint}) << "nothing more to say";
     EXPECT_EQ(c.CurrentState(), State::Playing);
-    EXPECT_EQ(rig.Offered(), "Stop SavePicture ExportMelody");
+    EXPECT_EQ(rig.Offered(), "Stop SavePicture ExportMelody Pause");
     EXPECT_TRUE(c.Timer().IsEnabled());
     EXPECT_EQ(c.Melody(), (std::vector<std::uint8_t>{76, 79, 79, 79, 79, 79, 79, 79, 79}))
         << "E5 for the step right, then G5 down the edge";

@@ -71,6 +71,8 @@ inline std::string OfferedNames(const Commands& offered)
     add(offered.stopMusic, "Stop");
     add(offered.savePicture, "SavePicture");
     add(offered.exportMelody, "ExportMelody");
+    add(offered.pause, "Pause");
+    add(offered.step, "Step");
     return names;
 }
 

@@ -183,3 +183,39 @@ TEST(ControllerPlayback, TheMusicTimerPlaysAShortPieceToItsEndOnItsOwnAtTwoHundr
     for (std::size_t k = 0; k < tickTimes.size(); ++k)
         EXPECT_GE(tickTimes[k] - start, static_cast<int>(k + 1) * std::chrono::milliseconds(200)) << "tick " << k + 1 << " came early";
 }
+
+// Paused at tick 3 (G5 and C major sounding): both are let go and the timer
+// waits; a step back strikes step 2 again, lights its direction (down, from
+// (399, 1) to (399, 2)) and is let go one 200 ms step later; Resume goes on
+// with the timer.
+TEST(ControllerPlayback, PauseLetsGoStepsSoundForAStepAndResumeGoesOnWithTheTimer)
+{
+    ControllerRig rig;
+    Controller& c = rig.controller;
+    rig.StartPiece();
+    for (int tick = 1; tick <= 3; ++tick)
+        c.Tick();
+    rig.output.Clear();
+    c.Pause();
+    EXPECT_EQ(c.CurrentState(), State::Paused);
+    EXPECT_FALSE(c.Timer().IsEnabled());
+    EXPECT_EQ(rig.Offered(), "Stop SavePicture ExportMelody Pause Step");
+    EXPECT_EQ(rig.output.Heard(), (Messages{{0x80, 79, 0}, {0x81, 60, 0}, {0x81, 64, 0}, {0x81, 67, 0}}));
+    c.Tick();
+    EXPECT_EQ(c.PlayheadStep(), 3) << "a tick while paused moves nothing";
+
+    rig.output.Clear();
+    c.StepBack();
+    EXPECT_EQ(c.PlayheadStep(), 2);
+    EXPECT_EQ(c.Playhead(), (fractal::Cell{399, 1}));
+    EXPECT_EQ(c.SoundingDirection(), std::optional<std::uint8_t>(4));
+    EXPECT_EQ(rig.output.Heard(), (Messages{{0x90, 79, 127}, {0x91, 60, 100}, {0x91, 64, 100}, {0x91, 67, 100}}));
+    const auto struck = rig.output.Calls().back().time;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.output.Heard().size() == 8; }, 2000));
+    EXPECT_EQ(rig.output.Calls()[4].message, (music::MidiMessage{0x80, 79, 0})) << "the step is let go";
+    EXPECT_GE(rig.output.Calls()[4].time - struck, std::chrono::milliseconds(190)) << "after a step's length";
+
+    c.Resume();
+    EXPECT_EQ(c.CurrentState(), State::Playing);
+    EXPECT_TRUE(c.Timer().IsEnabled());
+}
