@@ -29,7 +29,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
-# Qt 6, FluidSynth, ALSA, libsndfile, libebur128 and RtMidi come from dpkg-shlibdeps;
+# Qt 6, FluidSynth, ALSA, libsndfile, libebur128, RtMidi and FFmpeg come from dpkg-shlibdeps;
 # the SoundFont is read at run time from /usr/share/sounds/sf2/default-GM.sf2,
 # which either package provides.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
